@@ -1,0 +1,144 @@
+// The program body: command line, confirmation, worker creation and the main
+// dialog, inside the error trap that shows an escaping error's message.
+#include "app/UnVrel.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <exception>
+
+#include "app/UnVrelBanner.h"
+#include "core/UnVrelCommandLine.h"
+#include "core/epStrUtils.h"
+#include "res/resource.h"
+#include "win/epFileUtils.h"
+#include "win/epRegIni.h"
+#include "win/handles.h"
+#include "win/sysutil.h"
+
+HINSTANCE InstanceHandle = nullptr;
+std::string LogPath;
+HWND MainDialog = nullptr;
+TStringList WorkList;
+TStringList KeptSharedFiles;
+HANDLE WorkerThread = nullptr;
+DWORD WorkerThreadId = 0;
+std::unique_ptr<TBannerSurface> BannerSurface;
+std::string CurrentSharedFile;
+
+const char* const kProgramTitle = "Tamsk Uninstaller";
+
+namespace {
+
+const char* const kCannotCreateDialog = "Cannot create DLG_UNINSTALL dialog!";
+const char* const kCannotCreateWorker = "Cannot create the uninstall thread!";
+
+// COM on the main thread for the whole run: the servers that the worker
+// unregisters and the type libraries it loads expect it in the process.
+class ComInitialization {
+public:
+    ComInitialization() noexcept : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
+    ~ComInitialization() {
+        if (initialized_) CoUninitialize();
+    }
+    ComInitialization(const ComInitialization&) = delete;
+    ComInitialization& operator=(const ComInitialization&) = delete;
+
+private:
+    bool initialized_;
+};
+
+std::string LoadResourceString(int id) {
+    // With a zero buffer size LoadStringA cannot report the length, so grow
+    // the buffer until the text fits with room to spare.
+    std::string buffer(256, '\0');
+    for (;;) {
+        const int n = LoadStringA(InstanceHandle, static_cast<UINT>(id), &buffer[0],
+                                  static_cast<int>(buffer.size()));
+        if (n <= 0) return std::string();
+        if (static_cast<size_t>(n) < buffer.size() - 1) return buffer.substr(0, static_cast<size_t>(n));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// A file, not a directory, exists at the path.
+bool IsExistingFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Runs the worker under the main dialog; returns when the dialog has closed
+// and the worker has returned.
+void RunUninstall() {
+    UniqueHandle thread(CreateThread(nullptr, 0, UninstallWorker, nullptr, CREATE_SUSPENDED,
+                                     &WorkerThreadId));
+    if (!thread) {
+        // Without a worker the dialog's Close would never be enabled.
+        ShowError(kCannotCreateWorker);
+        return;
+    }
+    WorkerThread = thread.get();
+    const INT_PTR result = DialogBoxParamA(InstanceHandle, RES_DLG_UNINSTALL, nullptr,
+                                           UninstallDialogProc, 0);
+    if (result == -1) {
+        // The worker never ran; it dies, still suspended, with the process.
+        ShowError(kCannotCreateDialog);
+    } else {
+        // Close is the worker's last action: let it return before the
+        // profile cache is flushed and the lists go away.
+        WaitForSingleObject(thread.get(), INFINITE);
+    }
+    WorkerThread = nullptr;
+}
+
+void RunProgramBody() {
+    RecordPlatformId();
+    InitCommonControls();
+    ExtraBoxStyle = MB_SETFOREGROUND;
+    ApplicationTitle = kProgramTitle;
+    InstanceHandle = GetModuleHandleA(nullptr);
+    // Relative paths on the command line and in the log are taken from the
+    // Windows directory.
+    SetCurrentDirectoryA(GetWindowsDir().c_str());
+    WorkList.clear();
+    KeptSharedFiles.clear();
+
+    LogPath = ParamStr(GetCommandLineA(), 1);
+    if (LogPath.empty()) {
+        ShowError(LoadMessageText(IDS_NO_LOG_GIVEN));
+    } else if (!IsExistingFile(LogPath)) {
+        ShowError(FormatWithOneString(LoadMessageText(IDS_LOG_NOT_FOUND), LogPath));
+    } else if (AskQuestion(LoadMessageText(IDS_CONFIRM_REMOVE)) == IDYES) {
+        RunUninstall();
+    }
+    KeptSharedFiles.clear();
+    WorkList.clear();
+}
+
+}  // namespace
+
+std::string ReadLogString(const std::string& section, const std::string& key,
+                          const std::string& def) {
+    return ReplaceAll(ReadProfileString(LogPath, section, key, def), "||", "\r");
+}
+
+std::string LoadMessageText(int id) {
+    return ReadLogString("Strings", std::to_string(id), LoadResourceString(id));
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    const ComInitialization com;
+    try {
+        RunProgramBody();
+    } catch (const std::exception& error) {
+        ShowError(error.what());
+    } catch (...) {
+        ShowError("Unexpected error");
+    }
+    try {
+        FlushProfileCache();
+    } catch (...) {
+        // A failure during the final clean-up shows nothing.
+    }
+    return 0;
+}

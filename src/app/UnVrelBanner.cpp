@@ -1,0 +1,88 @@
+// Building and painting the banner.
+#include "app/UnVrelBanner.h"
+
+#include <cstring>
+
+#include "app/UnVrel.h"
+#include "core/UnVrelFont.h"
+#include "core/sysutilNumbers.h"
+#include "res/resource.h"
+
+namespace {
+
+const char* const kDefaultTitleFont = "Arial,14,0,B";
+
+void DrawStretchedBitmap(HDC target, HDC compatibleWith, int width, int height) {
+    GdiObject<HBITMAP> image(LoadBitmapA(InstanceHandle, RES_BANNER_BITMAP));
+    MemoryDc imageDc(CreateCompatibleDC(compatibleWith));
+    if (!image || !imageDc) return;
+    SelectGuard selected(imageDc.get(), image.get());
+    BITMAP info{};
+    if (GetObjectA(image.get(), sizeof(info), &info) == 0) return;
+    // One pixel short on the right and at the bottom: that column and row
+    // keep the button-face colour.
+    StretchBlt(target, 0, 0, width - 1, height - 1, imageDc.get(), 0, 0, info.bmWidth,
+               info.bmHeight, SRCCOPY);
+}
+
+LOGFONTA MakeTitleFont(const TTitleFont& title) {
+    LOGFONTA font{};
+    {
+        WindowDc screen(MainDialog, WindowDc::Client);
+        font.lfHeight = -MulDiv(title.Size, GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
+    }
+    font.lfWeight = (title.Style & kFontBold) ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = (title.Style & kFontItalic) ? 1 : 0;
+    font.lfUnderline = (title.Style & kFontUnderline) ? 1 : 0;
+    font.lfStrikeOut = (title.Style & kFontStrikeOut) ? 1 : 0;
+    font.lfCharSet = static_cast<BYTE>(StrToIntDef(ReadLogString("Display", "Charset", ""), 1));
+    // The face field holds 31 bytes and a NUL; a longer name is cut there.
+    const std::string face = FitFaceName(title.Face);
+    std::memcpy(font.lfFaceName, face.data(), face.size());
+    font.lfFaceName[face.size()] = '\0';
+    return font;
+}
+
+void DrawTitle(HDC target) {
+    const TTitleFont title = ParseTitleFont(ReadLogString("Display", "DialogTitleFont", kDefaultTitleFont));
+    const LOGFONTA logical = MakeTitleFont(title);
+    GdiObject<HFONT> font(CreateFontIndirectA(&logical));
+    SelectGuard selected(target, font.get());
+    SetTextColor(target, title.Colour);
+    SetBkMode(target, TRANSPARENT);
+    const std::string text = LoadMessageText(IDS_BANNER_TITLE);
+    TextOutA(target, 12, 10, text.c_str(), static_cast<int>(text.size()));
+}
+
+}  // namespace
+
+TBannerSurface::TBannerSurface(HDC compatibleWith, int width, int height)
+    : bitmap_(CreateCompatibleBitmap(compatibleWith, width, height)),
+      dc_(CreateCompatibleDC(compatibleWith)),
+      selection_(dc_.get(), bitmap_.get()) {}
+
+std::unique_ptr<TBannerSurface> BuildBanner(HWND dialog) {
+    const HWND banner = GetDlgItem(dialog, IDC_BANNER);
+    RECT area{};
+    GetClientRect(banner, &area);
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+
+    WindowDc windowDc(banner, WindowDc::Whole);
+    auto surface = std::make_unique<TBannerSurface>(windowDc.get(), width, height);
+    if (!surface->dc()) return nullptr;
+    FillRect(surface->dc(), &area, GetSysColorBrush(COLOR_BTNFACE));
+    DrawStretchedBitmap(surface->dc(), windowDc.get(), width, height);
+    DrawTitle(surface->dc());
+    return surface;
+}
+
+void PaintBanner(HWND dialog, const TBannerSurface* surface) {
+    DefWindowProcA(dialog, WM_PAINT, 0, 0);
+    const HWND banner = GetDlgItem(dialog, IDC_BANNER);
+    PaintDc paint(banner);
+    if (!paint || surface == nullptr) return;
+    const RECT& p = paint.area();
+    BitBlt(paint.get(), p.left, p.top, p.right - p.left, p.bottom - p.top, surface->dc(), p.left,
+           p.top, SRCCOPY);
+}

@@ -1,0 +1,25 @@
+// The section handlers: each removes what one or two log sections list.
+//
+// Every handler loads its section itself; with no lines it does nothing at
+// all, otherwise it adds one status line with its message, works through the
+// lines in file order (a single item's failure is never reported) and ends
+// the line with " ok".
+#pragma once
+
+// "SharedFiles": lowers use counts, asks about unused shared files, and
+// leaves the kept shared files for the later phases.
+void CheckSharedFiles();
+// "Shortcuts": the .lnk or .pif shortcut of each line.
+void RemoveShortcuts();
+// "AddIni": the INI entries, then one flush of the profile cache.
+void RemoveIniEntries();
+// "RegFonts": the fonts' registry values and resources.
+void RemoveFonts();
+// "AddReg", then "CreateKeys": registry values, then keys.
+void RemoveRegistryEntries();
+// "RegServers": OLE servers and type libraries.
+void RemoveOleServers();
+// "CopyFiles": files and masks, with help-index companions.
+void RemoveFiles();
+// "CreateDirs": deletes the log, then the empty directories, deepest first.
+void RemoveDirectories();

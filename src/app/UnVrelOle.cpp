@@ -1,0 +1,103 @@
+// The "RegFonts" and "RegServers" handlers: they undo what the installation
+// registered with the system, passing over the kept shared files.
+#include <windows.h>
+
+#include <string>
+
+#include "app/UnVrel.h"
+#include "app/UnVrelHandlers.h"
+#include "app/UnVrelWorker.h"
+#include "core/epFileUtils.h"
+#include "core/epStrUtils.h"
+#include "core/epTextCase.h"
+#include "res/resource.h"
+#include "win/epFileUtils.h"
+#include "win/epRegIni.h"
+#include "win/oleunreg.h"
+
+namespace {
+
+const char* const kFontsKey95 = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts\\";
+const char* const kFontsKeyNT = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\";
+
+// How long the font-change broadcast waits for each window. A window whose
+// thread has stopped reading its messages is passed over at once.
+constexpr UINT kBroadcastTimeoutMs = 5000;
+
+// The fonts key of the running system, as a registry path ending in "\",
+// chosen by the platform identifier recorded at start-up.
+std::string FontsKey() {
+    return PlatformId == VER_PLATFORM_WIN32_WINDOWS ? kFontsKey95 : kFontsKeyNT;
+}
+
+// True when a line of the kept shared files names the file: its text before
+// the first "=" equals the path, case aside. Lines without "=" name nothing.
+bool IsKeptSharedFile(const std::string& path) {
+    for (const std::string& line : KeptSharedFiles) {
+        if (line.find('=') != std::string::npos && SameTextI(KeyOf(line), path)) return true;
+    }
+    return false;
+}
+
+// The value path of a name under key, the name in quotes (a quote inside
+// doubled), so that a name holding backslashes or quotes is not split.
+std::string ValuePath(const std::string& key, const std::string& name) {
+    return key + "'" + ReplaceAll(name, "'", "''") + "'";
+}
+
+// True when the font file can name a file: it has a name part and no wildcard.
+// Built into a mask, anything else would match values of other fonts ("*"
+// alone would match every value of the key).
+bool CanNameFontFile(const std::string& fontFile) {
+    return !ExtractFileName(fontFile).empty() && fontFile.find_first_of("*?") == std::string::npos;
+}
+
+// Deletes every fonts-key value whose data is the font file, by its full path
+// or its bare name, case aside. listing holds the key's "name=data" lines.
+void DeleteFontValues(const std::string& fontsKey, const TStringList& listing,
+                      const std::string& fontFile) {
+    if (!CanNameFontFile(fontFile)) return;
+    const std::string byPath = "*=" + fontFile;
+    const std::string byName = "*=" + ExtractFileName(fontFile);
+    for (const std::string& line : listing) {
+        if (MatchesMask(line, byPath, true) || MatchesMask(line, byName, true))
+            DeleteRegistryValue(ValuePath(fontsKey, KeyOf(line)));
+    }
+}
+
+// Tells every top-level window that the set of fonts has changed, and waits
+// until they have handled it; a hung window cannot hold the run up.
+void BroadcastFontChange() {
+    SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG,
+                        kBroadcastTimeoutMs, nullptr);
+}
+
+}  // namespace
+
+void RemoveFonts() {
+    LoadLogSection("RegFonts");
+    if (WorkList.empty()) return;
+    AddStatusLine(LoadMessageText(IDS_REMOVE_FONTS));
+    const std::string fontsKey = FontsKey();
+    TStringList listing;
+    ListRegistryValues(fontsKey, listing);
+    for (const std::string& line : WorkList) {
+        const std::string fontFile = EntryKey(line);
+        if (IsKeptSharedFile(fontFile)) continue;
+        DeleteFontValues(fontsKey, listing, fontFile);
+        RemoveFontResourceA(fontFile.c_str());
+    }
+    BroadcastFontChange();
+    AppendStatus("ok");
+}
+
+void RemoveOleServers() {
+    LoadLogSection("RegServers");
+    if (WorkList.empty()) return;
+    AddStatusLine(LoadMessageText(IDS_REMOVE_SERVERS));
+    for (const std::string& line : WorkList) {
+        const std::string serverFile = EntryKey(line);
+        if (!IsKeptSharedFile(serverFile)) UnregisterServer(serverFile);
+    }
+    AppendStatus("ok");
+}

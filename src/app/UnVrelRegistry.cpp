@@ -1,0 +1,5 @@
+// Handlers whose removal services are still to come: empty phases for now.
+#include "app/UnVrelHandlers.h"
+
+void RemoveRegistryEntries() {}
+void RemoveIniEntries() {}

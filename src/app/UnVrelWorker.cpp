@@ -1,0 +1,159 @@
+// The worker thread: the programs to run first, the removal phases in their
+// fixed order with the progress bar, the programs to run last, and Close.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <exception>
+
+#include "app/UnVrel.h"
+#include "app/UnVrelWorker.h"
+#include "core/epStrUtils.h"
+#include "core/sysutilNumbers.h"
+#include "res/resource.h"
+#include "win/epFileUtils.h"
+#include "win/epRegIni.h"
+#include "win/handles.h"
+#include "win/sysutil.h"
+
+namespace {
+
+constexpr int kProgressSteps = 10;
+
+LRESULT SendToProgress(UINT message, WPARAM wParam, LPARAM lParam) {
+    return SendDlgItemMessageA(MainDialog, IDC_PROGRESS, message, wParam, lParam);
+}
+
+// nShow for the show-mode field of a program entry.
+int ShowCommandOf(const std::string& field) {
+    switch (StrToIntDef(field, 1)) {
+        case 0: return SW_HIDE;
+        case 2: return SW_SHOWMAXIMIZED;
+        case 3: return SW_SHOWMINIMIZED;
+        default: return SW_SHOW;
+    }
+}
+
+bool IsExistingFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Waits for the process while handling this thread's messages, so that a
+// box or dialog owned by the thread stays responsive.
+DWORD WaitForProcessExit(HANDLE process) {
+    // MWMO_INPUTAVAILABLE: messages left in the queue when ProcessMessages
+    // stopped at a WM_QUIT still wake the wait.
+    for (;;) {
+        const DWORD woken = MsgWaitForMultipleObjectsEx(1, &process, INFINITE, QS_ALLINPUT,
+                                                        MWMO_INPUTAVAILABLE);
+        if (woken != WAIT_OBJECT_0 + 1) break;
+        ProcessMessages();
+    }
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process, &code)) return 0;
+    return code;
+}
+
+// Shows why the run ended early. Showing it must not fail in turn: Close
+// still has to come.
+void ShowRunError(const char* text) noexcept {
+    try {
+        AddStatusLine(text);
+    } catch (...) {
+    }
+}
+
+void FinishRun() {
+    EnableWindow(GetDlgItem(MainDialog, IDC_CLOSE), TRUE);
+}
+
+void RunRemoval() {
+    SendToProgress(PBM_SETRANGE, 0, MAKELPARAM(0, kProgressSteps));
+    SendToProgress(PBM_SETSTEP, 1, 0);
+    if (!ProcessPreRunApp()) return;
+    StepProgress();
+    RunRemovalPhases();
+    // The CreateDirs phase may have deleted the log already.
+    DeleteFileForced(LogPath);
+    RunPhase(ProcessRunApp);
+    AddStatusLine(LoadMessageText(IDS_DONE));
+}
+
+}  // namespace
+
+std::string EntryKey(const std::string& line) {
+    const size_t equals = line.rfind('=');
+    return equals == std::string::npos ? std::string() : line.substr(0, equals);
+}
+
+void LoadLogSection(const std::string& section) {
+    WorkList.clear();
+    ReadProfileSection(LogPath, section, WorkList);
+}
+
+void StepProgress() { SendToProgress(PBM_STEPIT, 0, 0); }
+
+void RunPhase(void (*handler)()) {
+    handler();
+    StepProgress();
+}
+
+int RunAndWait(HWND owner, const std::string& file, const std::string& parameters,
+               const std::string& directory, int show) {
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.hwnd = owner;
+    info.lpFile = file.c_str();
+    info.lpParameters = parameters.c_str();
+    info.lpDirectory = directory.c_str();
+    info.nShow = show;
+    if (!ShellExecuteExA(&info)) return -1;
+    // A document handed to a program that was already running gives no
+    // process to wait for: count it as a success.
+    if (info.hProcess == nullptr) return 0;
+    UniqueHandle process(info.hProcess);
+    return static_cast<int>(WaitForProcessExit(process.get()));
+}
+
+int RunEntry(const std::string& value) {
+    const std::string program = StripQuotes(GetField(1, value, CommaSet()), kDoubleQuote);
+    if (!IsExistingFile(program)) return 0;
+    const std::string parameters = GetField(2, value, CommaSet());
+    const std::string directory = GetField(3, value, CommaSet());
+    const int show = ShowCommandOf(GetField(4, value, CommaSet()));
+    const std::string text = StripQuotes(GetField(5, value, CommaSet()), kDoubleQuote);
+    if (!text.empty()) AddStatusLine(text);
+    return RunAndWait(MainDialog, program, parameters, directory, show);
+}
+
+bool ProcessPreRunApp() {
+    LoadLogSection("PreRunApp");
+    const TStringList entries = WorkList;
+    for (const std::string& line : entries) {
+        if (RunEntry(ValueOf(line)) != 0) return false;
+    }
+    return true;
+}
+
+void ProcessRunApp() {
+    LoadLogSection("RunApp");
+    const TStringList entries = WorkList;
+    for (const std::string& line : entries) RunEntry(ValueOf(line));
+}
+
+DWORD WINAPI UninstallWorker(LPVOID) {
+    try {
+        RunRemoval();
+    } catch (const std::exception& error) {
+        // An error must not end the process with the run half done and no
+        // word: say what happened, then let the user close.
+        ShowRunError(error.what());
+    } catch (...) {
+        ShowRunError("Unexpected error");
+    }
+    FinishRun();
+    return 1;
+}

@@ -1,0 +1,16 @@
+// Taking the program's arguments apart, and formatting the "log not found" text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Argument `index` of a command line (0 is the program itself), or empty when
+// there is none. Arguments are split at blanks and control characters (bytes
+// up to 32); a double-quoted stretch may hold blanks and its quotes are
+// removed; a lone pair of quotes between arguments counts as nothing.
+std::string ParamStr(std::string_view commandLine, int index);
+
+// The format with its first "%s" replaced by arg and every "%%" by "%". Any
+// other conversion, and any "%s" after the first, stays as it stands: a
+// replaced message text can never make the formatting read past its argument.
+std::string FormatWithOneString(std::string_view format, std::string_view arg);

@@ -1,0 +1,89 @@
+// Pure path and text-line helpers of the file primitives.
+#include "core/epFileUtils.h"
+
+namespace {
+
+constexpr char kCr = '\r';
+constexpr char kLf = '\n';
+
+// Position of the last "\" or ":" of the path, or npos.
+size_t FindLastDelimiter(std::string_view path) { return path.find_last_of("\\:"); }
+
+bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool IsDriveRoot(std::string_view path) {
+    return path.size() == 3 && IsDriveLetter(path[0]) && path[1] == ':' && path[2] == '\\';
+}
+
+// Byte offset at which the last character begins. A lead byte at the very end
+// (a truncated double-byte character) is a character of its own.
+size_t FindLastCharStart(std::string_view path, const TLeadBytePredicate& isLeadByte) {
+    size_t start = 0;
+    size_t i = 0;
+    while (i < path.size()) {
+        start = i;
+        const bool lead = isLeadByte && isLeadByte(static_cast<unsigned char>(path[i]));
+        i += (lead && i + 1 < path.size()) ? 2 : 1;
+    }
+    return start;
+}
+
+void AppendWithoutLf(std::string& line, std::string_view part) {
+    for (char c : part) {
+        if (c != kLf) line.push_back(c);
+    }
+}
+
+}  // namespace
+
+std::string AddBackslash(std::string_view path) {
+    std::string result(path);
+    if (!result.empty() && result.back() != '\\') result.push_back('\\');
+    return result;
+}
+
+bool HasTrailingBackslash(std::string_view path, const TLeadBytePredicate& isLeadByte) {
+    if (path.empty()) return false;
+    return FindLastCharStart(path, isLeadByte) == path.size() - 1 && path.back() == '\\';
+}
+
+std::string RemoveBackslash(std::string_view path, const TLeadBytePredicate& isLeadByte) {
+    // "\" alone is one character and stays; a drive root keeps its backslash.
+    if (path.size() > 1 && HasTrailingBackslash(path, isLeadByte) && !IsDriveRoot(path)) {
+        path.remove_suffix(1);
+    }
+    return std::string(path);
+}
+
+std::string ExtractFileDir(std::string_view path) {
+    const size_t pos = FindLastDelimiter(path);
+    return pos == std::string_view::npos ? std::string() : std::string(path.substr(0, pos + 1));
+}
+
+std::string ExtractFileName(std::string_view path) {
+    const size_t pos = FindLastDelimiter(path);
+    return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
+}
+
+std::string ExtractFileExt(std::string_view path) {
+    const std::string name = ExtractFileName(path);
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::vector<std::string> SplitTextLines(std::string_view bytes) {
+    // The chunked reader leaves the file just after each CR, so chunk
+    // boundaries never show: every CR ends a line, and whatever bytes follow
+    // the last CR (even LFs alone) form one more line.
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        const size_t cr = bytes.find(kCr, start);
+        const size_t end = cr == std::string_view::npos ? bytes.size() : cr;
+        std::string line;
+        AppendWithoutLf(line, bytes.substr(start, end - start));
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}

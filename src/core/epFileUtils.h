@@ -1,0 +1,34 @@
+// Pure path and text-line helpers of the file primitives (no platform calls).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The path ending in a backslash; an empty path stays empty. Looks at the last byte.
+std::string AddBackslash(std::string_view path);
+
+// Tells whether a byte opens a double-byte character of the ANSI code page.
+using TLeadBytePredicate = std::function<bool(unsigned char)>;
+
+// True when the last character (counted with isLeadByte) is a backslash.
+bool HasTrailingBackslash(std::string_view path, const TLeadBytePredicate& isLeadByte);
+
+// The path without its trailing backslash, when it is longer than one
+// character; a drive root ("C:\") keeps its backslash. Characters are counted
+// with isLeadByte, so the trail byte of a double-byte character is never taken
+// for a backslash.
+std::string RemoveBackslash(std::string_view path, const TLeadBytePredicate& isLeadByte);
+
+// Directory part of a path: everything up to and including its last "\" or ":".
+std::string ExtractFileDir(std::string_view path);
+// File name of a path: what follows the directory part.
+std::string ExtractFileName(std::string_view path);
+// Extension of a path's file name, from its last "." (dot included), or empty.
+std::string ExtractFileExt(std::string_view path);
+
+// Splits file bytes into text lines as the line reader defines them: a line
+// ends at CR, every LF is dropped wherever it stands, and a last line without
+// CR ends at the end of the bytes (nothing follows a final CR).
+std::vector<std::string> SplitTextLines(std::string_view bytes);

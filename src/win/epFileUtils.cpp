@@ -1,0 +1,209 @@
+// File and path primitives on the Win32 API.
+#include "win/epFileUtils.h"
+
+#include <vector>
+
+#include "win/epRegIni.h"
+
+namespace {
+
+constexpr DWORD kLineChunk = 100;
+constexpr DWORD kBulkChunk = 64 * 1024;
+constexpr DWORD kMaxWriteChunk = 1u << 30;
+
+bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+bool GetPosition(HANDLE handle, LONGLONG& position) {
+    LARGE_INTEGER zero = {};
+    LARGE_INTEGER current = {};
+    if (!SetFilePointerEx(handle, zero, &current, FILE_CURRENT)) return false;
+    position = current.QuadPart;
+    return true;
+}
+
+void MoveBy(HANDLE handle, LONGLONG distance) {
+    LARGE_INTEGER delta = {};
+    delta.QuadPart = distance;
+    SetFilePointerEx(handle, delta, nullptr, FILE_CURRENT);
+}
+
+void MoveToEnd(HANDLE handle) {
+    LARGE_INTEGER zero = {};
+    SetFilePointerEx(handle, zero, nullptr, FILE_END);
+}
+
+// Reads up to size bytes; a failed read counts as the end of the file. The
+// position is then moved to the end, so that a caller looping until
+// AtEndOfFile is not kept reading a handle that can never be read.
+DWORD ReadChunk(HANDLE handle, char* buffer, DWORD size) {
+    DWORD count = 0;
+    if (!ReadFile(handle, buffer, size, &count, nullptr)) {
+        MoveToEnd(handle);
+        return 0;
+    }
+    return count;
+}
+
+void WriteAll(HANDLE handle, const char* data, size_t size) {
+    while (size > 0) {
+        const DWORD want = size > kMaxWriteChunk ? kMaxWriteChunk : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!WriteFile(handle, data, want, &written, nullptr) || written == 0) return;
+        data += written;
+        size -= written;
+    }
+}
+
+// The path without a last-character backslash (a drive root loses it too).
+std::string StripTrailingBackslash(std::string path) {
+    if (HasTrailingBackslash(path, IsAnsiLeadByte)) path.pop_back();
+    return path;
+}
+
+}  // namespace
+
+bool IsOpenHandle(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+
+HANDLE OpenFileHandle(const std::string& name, DWORD access, DWORD share, DWORD disposition,
+                      DWORD flags) {
+    return CreateFileA(name.c_str(), access, share, nullptr, disposition, flags, nullptr);
+}
+
+void CloseFileHandle(HANDLE& handle) {
+    if (IsOpenHandle(handle)) CloseHandle(handle);
+    handle = nullptr;
+}
+
+bool AtEndOfFile(HANDLE handle) {
+    // A handle whose position or size cannot be had has nothing more to give.
+    LONGLONG position = 0;
+    LARGE_INTEGER size = {};
+    if (!GetPosition(handle, position) || !GetFileSizeEx(handle, &size)) return true;
+    return position >= size.QuadPart;
+}
+
+std::string ReadTextLine(HANDLE handle) {
+    std::string line;
+    char chunk[kLineChunk];
+    for (;;) {
+        const DWORD count = ReadChunk(handle, chunk, kLineChunk);
+        if (count == 0) return line;
+        DWORD partLength = 0;
+        while (partLength < count && chunk[partLength] != '\r') ++partLength;
+        for (DWORD i = 0; i < partLength; ++i) {
+            if (chunk[i] != '\n') line.push_back(chunk[i]);
+        }
+        if (partLength < count) {
+            // Leave the file just after the CR for the next line.
+            MoveBy(handle, -static_cast<LONGLONG>(count - partLength - 1));
+            return line;
+        }
+    }
+}
+
+std::string ReadRestOfFile(HANDLE handle) {
+    std::string bytes;
+    std::vector<char> buffer(kBulkChunk);
+    for (;;) {
+        const DWORD count = ReadChunk(handle, buffer.data(), kBulkChunk);
+        if (count == 0) return bytes;
+        bytes.append(buffer.data(), count);
+    }
+}
+
+void WriteTextLine(HANDLE handle, std::string_view text) {
+    std::string line(text);
+    line += "\r\n";
+    WriteAll(handle, line.data(), line.size());
+}
+
+bool IsExistingDirectory(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string RemoveBackslash(std::string_view path) { return RemoveBackslash(path, IsAnsiLeadByte); }
+
+void CreateDirectoryPath(const std::string& path) {
+    // Walk up to the first ancestor that exists (or cannot be split further),
+    // then create the missing ones top-down. Each step keeps only a strict
+    // prefix, so odd input such as "::::" or "\\server" cannot loop, and a very
+    // deep path cannot exhaust the stack.
+    std::vector<std::string> missing;
+    std::string current = StripTrailingBackslash(path);
+    while (current.size() >= 3 && !IsExistingDirectory(current)) {
+        const std::string parent = ExtractFileDir(current);
+        if (parent.size() >= current.size()) break;
+        missing.push_back(current);
+        current = StripTrailingBackslash(parent);
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        CreateDirectoryA(it->c_str(), nullptr);
+    }
+}
+
+std::string GetShortPath(const std::string& path) {
+    // Ask for the size first: the short form of a long path may exceed MAX_PATH.
+    DWORD size = GetShortPathNameA(path.c_str(), nullptr, 0);
+    for (int attempt = 0; attempt < 3 && size > 0; ++attempt) {
+        std::string buffer(size, '\0');
+        const DWORD count = GetShortPathNameA(path.c_str(), &buffer[0], size);
+        if (count == 0) break;
+        if (count < size) {
+            buffer.resize(count);
+            return buffer;
+        }
+        size = count;  // the name changed between the calls; try again
+    }
+    return path;
+}
+
+std::string GetWindowsDir() {
+    UINT size = GetWindowsDirectoryA(nullptr, 0);
+    for (int attempt = 0; attempt < 3 && size > 0; ++attempt) {
+        std::string dir(size, '\0');
+        const UINT count = GetWindowsDirectoryA(&dir[0], size);
+        if (count == 0) break;
+        if (count < size) {
+            dir.resize(count);
+            return dir;
+        }
+        size = count;
+    }
+    return std::string();
+}
+
+DWORD PlatformId = VER_PLATFORM_WIN32_NT;
+
+void RecordPlatformId() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    if (GetVersionExA(&info)) PlatformId = info.dwPlatformId;
+}
+
+bool DeleteFileForced(const std::string& path) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(path.c_str()) != FALSE;
+}
+
+void DeleteFileOnReboot(const std::string& path) {
+    if (PlatformId == VER_PLATFORM_WIN32_NT) {
+        DeleteFileOnRebootNT(path);
+    } else {
+        DeleteFileOnRebootWin9x(path);
+    }
+}
+
+void DeleteFileOnRebootNT(const std::string& path) {
+    MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+void DeleteFileOnRebootWin9x(const std::string& path) {
+    ScheduleWininitDeletion(AddBackslash(GetWindowsDir()) + "wininit.ini", path);
+}
+
+void ScheduleWininitDeletion(const std::string& iniPath, const std::string& path) {
+    // Writing by key would leave one NUL line per run; the system reads every
+    // line of the section, so each deletion gets a line of its own.
+    AppendProfileLine(iniPath, "Rename", "NUL=" + GetShortPath(path));
+}

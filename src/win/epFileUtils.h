@@ -1,0 +1,83 @@
+// File and path primitives on the Win32 API.
+//
+// A file handle counts as open when it is neither 0 (no file) nor
+// INVALID_HANDLE_VALUE (a failed open). Paths are ANSI byte strings.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "core/epFileUtils.h"
+
+// True for a handle that refers to an open file.
+bool IsOpenHandle(HANDLE handle);
+
+// CreateFileA with no security attributes and no template; the handle as the
+// system returns it (INVALID_HANDLE_VALUE on failure).
+HANDLE OpenFileHandle(const std::string& name, DWORD access, DWORD share, DWORD disposition,
+                      DWORD flags);
+
+// Closes the handle and sets the variable to 0.
+void CloseFileHandle(HANDLE& handle);
+
+// True when the current position is at or past the end of the file.
+bool AtEndOfFile(HANDLE handle);
+
+// The next line from the current position, without its CR; LF bytes are dropped.
+// A read error behaves as the end of the file.
+std::string ReadTextLine(HANDLE handle);
+
+// Everything from the current position to the end of the file (stops at a read error).
+std::string ReadRestOfFile(HANDLE handle);
+
+// Writes text followed by CR LF; the count written is not checked.
+void WriteTextLine(HANDLE handle, std::string_view text);
+
+// True when the path names an existing directory.
+bool IsExistingDirectory(const std::string& path);
+
+// RemoveBackslash with the lead bytes of the ANSI code page.
+std::string RemoveBackslash(std::string_view path);
+
+// Creates the directory and every missing parent; failures are ignored.
+void CreateDirectoryPath(const std::string& path);
+
+// Short form of the path, or the path itself when the system gives none.
+std::string GetShortPath(const std::string& path);
+
+// The Windows directory, without a trailing backslash (as the system gives it).
+std::string GetWindowsDir();
+
+// ---- Deletion and deletion at the next restart ----
+
+// The platform identifier (dwPlatformId of GetVersionExA) that decides how a
+// deletion is put off until the next restart. VER_PLATFORM_WIN32_NT until
+// RecordPlatformId has run; every other value counts as the 95 family.
+extern DWORD PlatformId;
+
+// Reads the platform identifier into PlatformId; called once at start-up.
+// Leaves it unchanged when the system does not tell.
+void RecordPlatformId();
+
+// Clears the file's read-only, hidden and system attributes, then deletes it.
+// True when the file was deleted; false for a missing or locked file.
+bool DeleteFileForced(const std::string& path);
+
+// Arranges for the file to be deleted when the system next starts, in the way
+// PlatformId calls for. Reports nothing; a file that cannot be scheduled stays.
+void DeleteFileOnReboot(const std::string& path);
+
+// The NT way: MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT, the path as given.
+void DeleteFileOnRebootNT(const std::string& path);
+
+// The 95-family way: a "NUL=" line with the file's short path (the long path
+// when there is no short form) in section "Rename" of the Windows directory's
+// wininit.ini, kept in the profile cache until it is flushed.
+void DeleteFileOnRebootWin9x(const std::string& path);
+
+// Adds a "NUL=" line for path to section "Rename" of the INI file iniPath
+// through the profile cache. Every earlier line of the section stays, so
+// several pending deletions and the lines of other programs all survive.
+void ScheduleWininitDeletion(const std::string& iniPath, const std::string& path);

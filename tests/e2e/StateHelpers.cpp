@@ -1,0 +1,279 @@
+// Case state for the end-to-end tests: see StateHelpers.h.
+#include "StateHelpers.h"
+
+#include <algorithm>
+
+namespace e2e {
+
+namespace {
+
+constexpr const char* kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr const char* kPendingValue = "PendingFileRenameOperations";
+
+bool StartsWithI(const std::string& text, const std::string& prefix) {
+    return text.size() >= prefix.size() &&
+           CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, text.data(),
+                          static_cast<int>(prefix.size()), prefix.data(),
+                          static_cast<int>(prefix.size())) == CSTR_EQUAL;
+}
+
+void CreateParents(const std::string& path) {
+    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+}
+
+void DeleteTreeContents(const std::string& dir) {
+    WIN32_FIND_DATAA found;
+    UniqueFind find(FindFirstFileA((dir + "\\*").c_str(), &found));
+    if (!find) return;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string path = dir + "\\" + name;
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            DeleteTreeContents(path);
+            RemoveDirectoryA(path.c_str());
+        } else {
+            DeleteFileA(path.c_str());
+        }
+    } while (FindNextFileA(find.get(), &found));
+}
+
+UniqueHkey OpenKey(HKEY root, const std::string& subkey, REGSAM access) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, access, &key) != ERROR_SUCCESS) return {};
+    return UniqueHkey(key);
+}
+
+// The raw data of a value of one of the given types; nothing otherwise.
+std::optional<std::string> ReadValueData(HKEY root, const std::string& subkey,
+                                         const std::string& name, DWORD wantedType,
+                                         DWORD otherType) {
+    UniqueHkey key = OpenKey(root, subkey, KEY_QUERY_VALUE);
+    if (!key) return std::nullopt;
+    for (;;) {
+        DWORD type = 0;
+        DWORD size = 0;
+        if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
+                ERROR_SUCCESS ||
+            (type != wantedType && type != otherType))
+            return std::nullopt;
+        std::string data(size, '\0');
+        const LONG rc = RegQueryValueExA(key.get(), name.c_str(), nullptr, &type,
+                                         reinterpret_cast<BYTE*>(data.data()), &size);
+        if (rc == ERROR_MORE_DATA) continue;  // the value grew in between
+        if (rc != ERROR_SUCCESS) return std::nullopt;
+        data.resize(std::min<size_t>(size, data.size()));
+        return data;
+    }
+}
+
+bool SetValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type,
+              const void* data, DWORD size) {
+    HKEY raw = nullptr;
+    if (RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    UniqueHkey key(raw);
+    return RegSetValueExA(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
+                          size) == ERROR_SUCCESS;
+}
+
+// GetPrivateProfileStringA into a buffer that grows until the text fits;
+// reserve is how many terminators the call leaves at the end of a full buffer.
+std::string ReadProfile(const std::string& path, const char* section, const char* key,
+                        DWORD reserve) {
+    for (DWORD size = 256;; size *= 2) {
+        std::string buffer(size, '\0');
+        const DWORD length = GetPrivateProfileStringA(section, key, "", buffer.data(), size,
+                                                      path.c_str());
+        if (length + reserve < size || size >= (1u << 24)) {
+            buffer.resize(std::min(length, size));
+            return buffer;
+        }
+    }
+}
+
+}  // namespace
+
+// ---- Files ----
+
+bool RemoveCaseTree(const std::string& path) {
+    const std::string root = std::string(kCaseRoot) + "\\";
+    if (!StartsWithI(path, root) || path.size() <= root.size()) return false;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        DeleteTreeContents(path);
+        RemoveDirectoryA(path.c_str());
+    } else {
+        DeleteFileA(path.c_str());
+    }
+    return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+std::string MakeCaseDir(const std::string& name) {
+    std::string safe = name;
+    std::replace_if(
+        safe.begin(), safe.end(),
+        [](char c) { return std::string_view("\\/:*?\"<>| ").find(c) != std::string_view::npos; },
+        '_');
+    const std::string dir = std::string(kCaseRoot) + "\\" + safe;
+    if (safe.empty() || !RemoveCaseTree(dir)) return {};
+    CreateDirectoryA(kCaseRoot, nullptr);
+    return CreateDirectoryA(dir.c_str(), nullptr) ? dir : std::string();
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    CreateParents(path);
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) &&
+           written == bytes.size();
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    std::string bytes;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0)
+        bytes.append(chunk, read);
+    return bytes;
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool MakeReadOnly(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           SetFileAttributesA(path.c_str(), attributes | FILE_ATTRIBUTE_READONLY);
+}
+
+HeldFile::HeldFile(const std::string& path)
+    : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+
+// ---- Registry ----
+
+bool CreateKey(HKEY root, const std::string& subkey) {
+    HKEY raw = nullptr;
+    const bool made = RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_READ, nullptr,
+                                      &raw, nullptr) == ERROR_SUCCESS;
+    UniqueHkey key(raw);
+    return made;
+}
+
+bool KeyExists(HKEY root, const std::string& subkey) {
+    return static_cast<bool>(OpenKey(root, subkey, KEY_READ));
+}
+
+bool SetStringValue(HKEY root, const std::string& subkey, const std::string& name,
+                    const std::string& value) {
+    return SetValue(root, subkey, name, REG_SZ, value.c_str(),
+                    static_cast<DWORD>(value.size() + 1));
+}
+
+bool SetDwordValue(HKEY root, const std::string& subkey, const std::string& name, DWORD value) {
+    return SetValue(root, subkey, name, REG_DWORD, &value, sizeof value);
+}
+
+bool ValueExists(HKEY root, const std::string& subkey, const std::string& name) {
+    UniqueHkey key = OpenKey(root, subkey, KEY_QUERY_VALUE);
+    return key &&
+           RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+               ERROR_SUCCESS;
+}
+
+std::optional<std::string> ReadStringValue(HKEY root, const std::string& subkey,
+                                           const std::string& name) {
+    auto data = ReadValueData(root, subkey, name, REG_SZ, REG_EXPAND_SZ);
+    if (data) {
+        const size_t end = data->find('\0');
+        if (end != std::string::npos) data->resize(end);
+    }
+    return data;
+}
+
+std::optional<DWORD> ReadDwordValue(HKEY root, const std::string& subkey,
+                                    const std::string& name) {
+    const auto data = ReadValueData(root, subkey, name, REG_DWORD, REG_DWORD);
+    if (!data || data->size() != sizeof(DWORD)) return std::nullopt;
+    DWORD value = 0;
+    std::copy(data->begin(), data->end(), reinterpret_cast<char*>(&value));
+    return value;
+}
+
+bool DeleteValue(HKEY root, const std::string& subkey, const std::string& name) {
+    UniqueHkey key = OpenKey(root, subkey, KEY_SET_VALUE);
+    if (!key) return true;
+    const LONG rc = RegDeleteValueA(key.get(), name.c_str());
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
+bool DeleteKeyTree(HKEY root, const std::string& subkey) {
+    const size_t separator = subkey.find('\\');
+    if (separator == std::string::npos || separator == 0 || separator + 1 >= subkey.size())
+        return false;
+    const LONG rc = RegDeleteTreeA(root, subkey.c_str());
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return false;
+    return RegDeleteKeyA(root, subkey.c_str()) == ERROR_FILE_NOT_FOUND || !KeyExists(root, subkey);
+}
+
+std::vector<std::string> ReadPendingRenames() {
+    std::vector<std::string> names;
+    const auto data =
+        ReadValueData(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, REG_MULTI_SZ, REG_MULTI_SZ);
+    if (!data) return names;
+    // Every string ends with a NUL; the strings come in pairs (source, then
+    // target, empty for a deletion), so an odd empty string left at the end
+    // is the terminator of the list and not a target.
+    for (size_t start = 0; start < data->size();) {
+        size_t end = data->find('\0', start);
+        if (end == std::string::npos) end = data->size();
+        names.push_back(data->substr(start, end - start));
+        start = end + 1;
+    }
+    if (names.size() % 2 == 1 && names.back().empty()) names.pop_back();
+    return names;
+}
+
+bool ClearPendingRenames() { return DeleteValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue); }
+
+std::string PendingName(const std::string& path) { return "\\??\\" + path; }
+
+// ---- INI files ----
+
+std::optional<std::string> ReadIniValue(const std::string& path, const std::string& section,
+                                        const std::string& key) {
+    // The key list (NUL-separated names, double NUL at the end) tells a
+    // missing key from an empty value.
+    const std::string keys = ReadProfile(path, section.c_str(), nullptr, 2);
+    bool present = false;
+    for (size_t start = 0; start < keys.size() && !present;) {
+        size_t end = keys.find('\0', start);
+        if (end == std::string::npos) end = keys.size();
+        present = lstrcmpiA(keys.substr(start, end - start).c_str(), key.c_str()) == 0;
+        start = end + 1;
+    }
+    if (!present) return std::nullopt;
+    return ReadProfile(path, section.c_str(), key.c_str(), 1);
+}
+
+}  // namespace e2e
