@@ -1,4 +1,116 @@
-// Handlers whose removal services are still to come: empty phases for now.
-#include "app/UnVrelHandlers.h"
+// The handler of "SharedFiles": lowers the use counts of shared files, asks
+// through DLG_DELSHARED about those no other installation uses, and leaves
+// the kept shared files for the later phases.
+#include <windows.h>
 
-void CheckSharedFiles() {}
+#include <cstdint>
+#include <string>
+
+#include "app/UnVrel.h"
+#include "app/UnVrelHandlers.h"
+#include "app/UnVrelWorker.h"
+#include "core/epFileUtils.h"
+#include "core/epStrUtils.h"
+#include "res/resource.h"
+#include "win/epRegIni.h"
+
+namespace {
+
+// Where the use count of every shared file lives: one value per file, named
+// by its full path.
+const std::string kCountersKey = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs\\";
+
+// Answers of DLG_DELSHARED beside IDYES and IDNO: the program's own, so they
+// can be remembered for the rest of the section.
+constexpr INT_PTR kNoToAll = 9;
+constexpr INT_PTR kYesToAll = 10;
+
+// The registry path of a file's use count. The file path is the value name,
+// between single quotes so its backslashes do not separate; a quote inside
+// it is doubled, as the path grammar reads it back.
+std::string CounterPath(const std::string& file) {
+    return kCountersKey + "'" + ReplaceAll(file, "'", "''") + "'";
+}
+
+void InitSharedDialog(HWND dialog) {
+    SetWindowTextA(dialog, LoadMessageText(IDS_SHARED_CAPTION).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_TEXT, LoadMessageText(IDS_SHARED_TEXT).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_NAME_LABEL, LoadMessageText(IDS_SHARED_NAME_LABEL).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_DIR_LABEL, LoadMessageText(IDS_SHARED_DIR_LABEL).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_NAME, ExtractFileName(CurrentSharedFile).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_DIR, ExtractFileDir(CurrentSharedFile).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_YES, LoadMessageText(IDS_YES).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_YES_ALL, LoadMessageText(IDS_YES_ALL).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_NO, LoadMessageText(IDS_NO).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_NO_ALL, LoadMessageText(IDS_NO_ALL).c_str());
+}
+
+void AnswerSharedDialog(HWND dialog, WORD command) {
+    switch (command) {
+        case IDC_SHARED_YES: EndDialog(dialog, IDYES); break;
+        case IDC_SHARED_YES_ALL: EndDialog(dialog, kYesToAll); break;
+        case IDC_SHARED_NO:
+        case IDCANCEL: EndDialog(dialog, IDNO); break;
+        case IDC_SHARED_NO_ALL: EndDialog(dialog, kNoToAll); break;
+        default: break;
+    }
+}
+
+// Answers 0 to every message, WM_INITDIALOG included, so that the system
+// sets no initial focus of its own.
+INT_PTR CALLBACK DeleteSharedDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    try {
+        switch (message) {
+            case WM_INITDIALOG: InitSharedDialog(dialog); break;
+            case WM_COMMAND: AnswerSharedDialog(dialog, LOWORD(wParam)); break;
+            default: break;
+        }
+    } catch (...) {
+        // The dialog cannot show what it asks about: keep the file.
+        EndDialog(dialog, IDNO);
+    }
+    return 0;
+}
+
+// Shows DLG_DELSHARED about one file, owned by the main dialog. Its answer:
+// IDYES, IDNO, kYesToAll or kNoToAll; -1 or 0 when it could not be shown.
+INT_PTR AskDeleteShared(const std::string& path) {
+    CurrentSharedFile = path;
+    return DialogBoxParamA(InstanceHandle, RES_DLG_DELSHARED, MainDialog, DeleteSharedDialogProc,
+                           0);
+}
+
+}  // namespace
+
+void CheckSharedFiles() {
+    KeptSharedFiles.clear();
+    ReadProfileSection(LogPath, "SharedFiles", KeptSharedFiles);
+    if (KeptSharedFiles.empty()) return;
+    AddStatusLine(LoadMessageText(IDS_CHECK_SHARED));
+
+    INT_PTR answer = 0;
+    std::size_t i = 0;
+    while (i < KeptSharedFiles.size()) {
+        const std::string path = EntryKey(KeptSharedFiles[i]);
+        if (path.empty()) {
+            // Names no file: its "counter" would be the key's default value.
+            ++i;
+            continue;
+        }
+        const std::string counter = CounterPath(path);
+        const std::int32_t count = ReadRegistryInteger(counter, 1);
+        if (count > 1) {
+            WriteRegistryInteger(counter, count - 1);
+            ++i;
+            continue;
+        }
+        if (answer != kNoToAll && answer != kYesToAll) answer = AskDeleteShared(path);
+        if (answer == IDYES || answer == kYesToAll) {
+            DeleteRegistryValue(counter);
+            KeptSharedFiles.erase(KeptSharedFiles.begin() + static_cast<std::ptrdiff_t>(i));
+        } else {
+            ++i;
+        }
+    }
+    AppendStatus("ok");
+}

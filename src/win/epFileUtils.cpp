@@ -10,6 +10,10 @@ namespace {
 constexpr DWORD kLineChunk = 100;
 constexpr DWORD kBulkChunk = 64 * 1024;
 constexpr DWORD kMaxWriteChunk = 1u << 30;
+constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                      FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
@@ -182,8 +186,18 @@ void RecordPlatformId() {
 }
 
 bool DeleteFileForced(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return DeleteFileA(path.c_str()) != FALSE;
+    if (DeleteFileA(path.c_str())) return true;
+    // A file in use (or a directory) keeps its read-only, hidden and system
+    // attributes: a failed deletion changes nothing.
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        const DWORD settable = attributes & kSettableAttributes;
+        SetFileAttributesA(path.c_str(), settable != 0 ? settable : FILE_ATTRIBUTE_NORMAL);
+        SetLastError(error);
+    }
+    return false;
 }
 
 void DeleteFileOnReboot(const std::string& path) {

@@ -62,7 +62,8 @@ extern DWORD PlatformId;
 void RecordPlatformId();
 
 // Clears the file's read-only, hidden and system attributes, then deletes it.
-// True when the file was deleted; false for a missing or locked file.
+// True when the file was deleted; false for a missing or locked file (or a
+// directory), whose attributes are then put back as they were.
 bool DeleteFileForced(const std::string& path);
 
 // Arranges for the file to be deleted when the system next starts, in the way

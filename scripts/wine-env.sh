@@ -1,0 +1,56 @@
+# Sourced by scripts/test and scripts/demo: a virtual X display and a private
+# Wine prefix with a persistent wineserver, both stopped by pid on exit.
+# Callers set $build before sourcing.
+
+xvfb_pid=""
+wineserver_pid=""
+
+stop_wine_env() {
+  if [[ -n "$wineserver_pid" ]]; then
+    wineserver -k >/dev/null 2>&1
+    kill "$wineserver_pid" 2>/dev/null
+    wait "$wineserver_pid" 2>/dev/null
+    wineserver_pid=""
+  fi
+  if [[ -n "$xvfb_pid" ]]; then
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    xvfb_pid=""
+  fi
+}
+
+start_display() {
+  local n=90
+  while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$build/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 100); do [[ -e /tmp/.X11-unix/X$n ]] && return 0; sleep 0.05; done
+  echo "Xvfb did not start"
+  return 1
+}
+
+start_wine() {  # prefix directory
+  export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" LC_ALL=C
+  local fresh=0
+  [[ -f "$WINEPREFIX/system.reg" ]] || fresh=1
+  wineserver -p -f >/dev/null 2>&1 &
+  wineserver_pid=$!
+  if ((fresh)); then
+    echo "creating the Wine prefix $WINEPREFIX"
+    wineboot -i </dev/null >/dev/null 2>&1
+    # A virtual desktop stands in for the window manager Xvfb lacks: without
+    # it every hidden window costs Wine a two-second wait.
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  fi
+  # Start Wine's background processes now, so that they do not inherit the
+  # output pipe of the first program started after this.
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+# The Windows form of a path on this machine (Wine maps drive Z: to /).
+windows_path() {
+  local p=${1//\//\\}
+  echo "Z:$p"
+}

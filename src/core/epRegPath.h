@@ -1,0 +1,54 @@
+// The registry path grammar: one string names a registry key or value, root
+// name first, as the installation log writes registry entries.
+//
+//   root name \ subkey path \ value name
+//
+// The separating backslash is the last one that stands outside quotes, the
+// path being scanned from its end (a quote opened by ' or " is closed by the
+// same character; the other kind inside it is plain text). A value name that
+// starts with a single quote is taken without its quotes, a doubled quote
+// inside them standing for one. Root names are "HKCR", "HKCU", "HKLM" and
+// "HKU", matched exactly. Pure byte-string code: the Win32 side maps the root
+// to its key (win/epRegIni.h).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+enum class TRegistryRoot { None, ClassesRoot, CurrentUser, LocalMachine, Users };
+
+// A path taken apart. Root is None when the root name is not recognised (or
+// the path has no key part); SubKey is empty for the root key itself;
+// ValueName is empty for a key's default value.
+struct TRegistryPath {
+    TRegistryRoot Root = TRegistryRoot::None;
+    std::string SubKey;
+    std::string ValueName;
+};
+
+// The root that the name denotes, compared exactly; None for any other text.
+TRegistryRoot RegistryRootByName(std::string_view name);
+
+// Position (from 1) of the separating backslash, or 0 when the path has none
+// outside quotes.
+std::size_t FindRegistrySeparator(std::string_view path);
+
+// The path as a value path: key part before the separator (root, then the
+// subkey path after its first backslash), value name after it. Without a
+// separator the key part is empty, so the root is None.
+TRegistryPath ParseRegistryPath(std::string_view path);
+
+// The key path form: the path with a trailing backslash (an empty path stays
+// empty), so that the whole of it is the key part and the value name is empty.
+std::string RegistryKeyPath(std::string_view path);
+
+// The key that a key path names, as its parent and its own name: the path
+// without its trailing backslash is split at its last backslash, quotes
+// playing no part, so the name is exactly the last component that opening the
+// key used. Root is None when there is no parent to split off.
+TRegistryPath SplitRegistryKeyName(std::string_view path);
+
+// True when the parsed key part names a root key alone (its subkey path is
+// empty or only backslashes): such a key must never be deleted.
+bool NamesRootKey(const TRegistryPath& parts);

@@ -1,0 +1,285 @@
+// Registry access by path: the registry side of epRegIni.
+//
+// Every public operation catches whatever its string work might throw
+// (allocation failure) and answers as if the registry had refused: callers
+// rely on these services never raising.
+#include <cstring>
+#include <vector>
+
+#include "core/epRegPath.h"
+#include "win/epRegIni.h"
+#include "win/handles.h"
+
+namespace {
+
+// Enumeration buffers start at this many bytes and grow on ERROR_MORE_DATA up
+// to kLargestName, beyond any name the registry can hold.
+constexpr DWORD kFirstNameBuffer = 1024;
+constexpr DWORD kLargestName = 65536;
+
+// A value that keeps changing size while it is read is given up after this
+// many tries.
+constexpr int kReadAttempts = 4;
+
+HKEY RootKey(TRegistryRoot root) {
+    switch (root) {
+        case TRegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
+        case TRegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
+        case TRegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
+        case TRegistryRoot::Users: return HKEY_USERS;
+        case TRegistryRoot::None: break;
+    }
+    return nullptr;
+}
+
+// Opens root\subkey of the parsed path; an empty wrapper on failure.
+UniqueHkey OpenKey(const TRegistryPath& parts, REGSAM access) {
+    UniqueHkey key;
+    const HKEY root = RootKey(parts.Root);
+    if (root == nullptr) return key;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, parts.SubKey.c_str(), 0, access, &opened) == ERROR_SUCCESS)
+        key.reset(opened);
+    return key;
+}
+
+// The parsed key path form of path, or nothing (Root None) when the path is
+// unresolved or names a root key alone, which no key operation may touch.
+TRegistryPath ParseKeyPath(const std::string& path) {
+    TRegistryPath parts = ParseRegistryPath(RegistryKeyPath(path));
+    if (NamesRootKey(parts)) parts.Root = TRegistryRoot::None;
+    return parts;
+}
+
+// Calls body, turning any exception into the failure answer.
+template <typename T, typename Body>
+T Guarded(T failure, Body body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return failure;
+    }
+}
+
+// The name of item index (a subkey or a value), grown into a larger buffer
+// when it does not fit. The result of the last enumeration call.
+LONG EnumName(HKEY key, DWORD index, bool values, std::string& name) {
+    std::vector<char> buffer(kFirstNameBuffer);
+    for (;;) {
+        DWORD size = static_cast<DWORD>(buffer.size());
+        const LONG rc =
+            values ? RegEnumValueA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr,
+                                   nullptr)
+                   : RegEnumKeyExA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr,
+                                   nullptr);
+        if (rc == ERROR_MORE_DATA && buffer.size() < kLargestName) {
+            buffer.resize(buffer.size() * 4);
+            continue;
+        }
+        if (rc == ERROR_SUCCESS) name.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
+        return rc;
+    }
+}
+
+// Every subkey or value name of the open key, in enumeration order, until the
+// first call that fails.
+void ListNames(HKEY key, bool values, TStringList& list) {
+    std::string name;
+    for (DWORD index = 0; EnumName(key, index, values, name) == ERROR_SUCCESS; ++index)
+        list.push_back(name);
+}
+
+// Type and data of a value of the open key, whatever its size. The buffer
+// holds one zero byte past the data, so string data is always terminated.
+bool QueryValue(HKEY key, const std::string& name, DWORD& type, std::vector<char>& data,
+                DWORD& size) {
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        size = 0;
+        if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+            return false;
+        data.assign(static_cast<std::size_t>(size) + 1, '\0');
+        const LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, &type,
+                                         reinterpret_cast<BYTE*>(data.data()), &size);
+        if (rc == ERROR_SUCCESS) {
+            if (size >= data.size()) size = static_cast<DWORD>(data.size() - 1);
+            data[size] = '\0';
+            return true;
+        }
+        if (rc != ERROR_MORE_DATA) return false;
+    }
+    return false;
+}
+
+// The listing line of one value, or false for a type that is not listed.
+bool FormatValueLine(const std::string& name, DWORD type, const std::vector<char>& data,
+                     DWORD size, std::string& line) {
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+        line = name + "=" + std::string(data.data(), strnlen(data.data(), size));
+        return true;
+    }
+    if (type == REG_DWORD) {
+        std::uint32_t number = 0;
+        std::memcpy(&number, data.data(), size < sizeof number ? size : sizeof number);
+        line = name + "=" + std::to_string(static_cast<std::int32_t>(number));
+        return true;
+    }
+    return false;
+}
+
+// Deletes every value of the open key, the names collected before the first
+// deletion so that no deletion disturbs the enumeration.
+void DeleteAllValues(const TRegistryPath& parts) {
+    const UniqueHkey key = OpenKey(parts, KEY_READ | KEY_WRITE);
+    if (!key) return;
+    TStringList names;
+    ListNames(key.get(), true, names);
+    for (const std::string& name : names) RegDeleteValueA(key.get(), name.c_str());
+}
+
+// Deletes the key of a key path form with everything below it: its subkeys
+// depth first, then its values, then the key itself from its parent. parts
+// is the parsed key and named its parent and own name. True when the key
+// itself was deleted.
+bool DeleteKeyTree(const std::string& keyPath, const TRegistryPath& parts,
+                   const TRegistryPath& named) {
+    TStringList subkeys;
+    if (const UniqueHkey key = OpenKey(parts, KEY_READ)) ListNames(key.get(), false, subkeys);
+    for (const std::string& name : subkeys) DeleteRegistryKey(keyPath + name);
+    DeleteAllValues(parts);
+
+    const UniqueHkey parent = OpenKey(named, KEY_WRITE);
+    if (!parent) return false;
+    return RegDeleteKeyA(parent.get(), named.ValueName.c_str()) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool SplitRegistryPath(const std::string& path, HKEY& root, std::string& subKey,
+                       std::string& valueName) {
+    root = nullptr;
+    return Guarded(false, [&] {
+        TRegistryPath parts = ParseRegistryPath(path);
+        root = RootKey(parts.Root);
+        subKey = std::move(parts.SubKey);
+        valueName = std::move(parts.ValueName);
+        return root != nullptr;
+    });
+}
+
+bool ReadRegistryValue(const std::string& path, void* data, DWORD& size) {
+    return Guarded(false, [&] {
+        const TRegistryPath parts = ParseRegistryPath(path);
+        const UniqueHkey key = OpenKey(parts, KEY_READ);
+        if (!key) return false;
+        return RegQueryValueExA(key.get(), parts.ValueName.c_str(), nullptr, nullptr,
+                                static_cast<BYTE*>(data), &size) == ERROR_SUCCESS;
+    });
+}
+
+std::int32_t ReadRegistryInteger(const std::string& path, std::int32_t def) {
+    // Zero first, so a value of fewer than 4 bytes comes out zero-extended.
+    std::uint32_t number = 0;
+    DWORD size = sizeof number;
+    if (!ReadRegistryValue(path, &number, size)) return def;
+    return static_cast<std::int32_t>(number);
+}
+
+bool WriteRegistryValue(const std::string& path, DWORD type, const void* data, DWORD size) {
+    return Guarded(false, [&] {
+        const TRegistryPath parts = ParseRegistryPath(path);
+        const HKEY root = RootKey(parts.Root);
+        if (root == nullptr) return false;
+        UniqueHkey key;
+        if (RegCreateKeyA(root, parts.SubKey.c_str(), key.put()) != ERROR_SUCCESS) return false;
+        return RegSetValueExA(key.get(), parts.ValueName.c_str(), 0, type,
+                              static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+    });
+}
+
+bool WriteRegistryInteger(const std::string& path, std::int32_t value) {
+    const std::uint32_t number = static_cast<std::uint32_t>(value);
+    return WriteRegistryValue(path, REG_DWORD, &number, sizeof number);
+}
+
+bool RegistryValueExists(const std::string& path) {
+    return Guarded(false, [&] {
+        const TRegistryPath parts = ParseRegistryPath(path);
+        const UniqueHkey key = OpenKey(parts, KEY_READ);
+        if (!key) return false;
+        return RegQueryValueExA(key.get(), parts.ValueName.c_str(), nullptr, nullptr, nullptr,
+                                nullptr) == ERROR_SUCCESS;
+    });
+}
+
+bool RegistryKeyExists(const std::string& path) {
+    return Guarded(false, [&] { return static_cast<bool>(OpenKey(ParseKeyPath(path), KEY_READ)); });
+}
+
+bool DeleteRegistryValue(const std::string& path) {
+    return Guarded(false, [&] {
+        const TRegistryPath parts = ParseRegistryPath(path);
+        const UniqueHkey key = OpenKey(parts, KEY_WRITE);
+        if (!key) return false;
+        return RegDeleteValueA(key.get(), parts.ValueName.c_str()) == ERROR_SUCCESS;
+    });
+}
+
+bool DeleteRegistryKey(const std::string& path) {
+    return Guarded(false, [&] {
+        const std::string keyPath = RegistryKeyPath(path);
+        const TRegistryPath parts = ParseKeyPath(path);
+        // The key's own name is the last component of the path as it was
+        // opened, quotes playing no part, so a name holding an unpaired quote
+        // is deleted like any other. A path whose last component is empty is
+        // refused before anything below it is touched.
+        const TRegistryPath named = SplitRegistryKeyName(keyPath);
+        if (parts.Root == TRegistryRoot::None || named.Root == TRegistryRoot::None ||
+            named.ValueName.empty())
+            return false;
+        return DeleteKeyTree(keyPath, parts, named);
+    });
+}
+
+bool DeleteRegistryEntry(const std::string& path) {
+    if (RegistryValueExists(path)) return DeleteRegistryValue(path);
+    if (RegistryKeyExists(path)) return DeleteRegistryKey(path);
+    return false;
+}
+
+void ListRegistrySubkeys(const std::string& path, TStringList& list) {
+    list.clear();
+    Guarded(false, [&] {
+        const UniqueHkey key = OpenKey(ParseRegistryPath(RegistryKeyPath(path)), KEY_READ);
+        if (key) ListNames(key.get(), false, list);
+        return true;
+    });
+}
+
+void ListRegistryValueNames(const std::string& path, TStringList& list) {
+    list.clear();
+    Guarded(false, [&] {
+        const UniqueHkey key = OpenKey(ParseRegistryPath(RegistryKeyPath(path)), KEY_READ);
+        if (key) ListNames(key.get(), true, list);
+        return true;
+    });
+}
+
+void ListRegistryValues(const std::string& path, TStringList& list) {
+    list.clear();
+    Guarded(false, [&] {
+        const UniqueHkey key = OpenKey(ParseRegistryPath(RegistryKeyPath(path)), KEY_READ);
+        if (!key) return false;
+        TStringList names;
+        ListNames(key.get(), true, names);
+        std::vector<char> data;
+        std::string line;
+        for (const std::string& name : names) {
+            DWORD type = REG_NONE;
+            DWORD size = 0;
+            if (QueryValue(key.get(), name, type, data, size) &&
+                FormatValueLine(name, type, data, size, line))
+                list.push_back(line);
+        }
+        return true;
+    });
+}

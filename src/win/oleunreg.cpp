@@ -1,0 +1,155 @@
+// OLE server unregistration through the server's own export or switch, or
+// through OLEAUT32 for type libraries.
+#include "win/oleunreg.h"
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <string_view>
+
+#include "core/epFileUtils.h"
+#include "win/handles.h"
+
+namespace {
+
+constexpr const char* kUnregisterExport = "DllUnregisterServer";
+constexpr const char* kUnregisterSwitch = " /UNREGSERVER";
+constexpr std::string_view kProgramExtension = ".exe";
+constexpr const char* kTypeLibModule = "OLEAUT32.DLL";
+constexpr const char* kUnregisterTypeLibFunction = "UnRegisterTypeLib";
+
+using DllUnregisterServerFunction = HRESULT(STDAPICALLTYPE*)();
+using UnRegisterTypeLibFunction = HRESULT(STDAPICALLTYPE*)(REFGUID, WORD, WORD, LCID, SYSKIND);
+
+// GetProcAddress's result as the function type it really has. The detour
+// through void(*)() is the one cast between function types that the compiler
+// accepts without a warning.
+template <typename Function>
+Function AsFunction(FARPROC address) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+}
+
+bool SameTextAscii(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// The absolute form of the path; empty when the system cannot give one.
+std::string FullPath(const std::string& path) {
+    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return std::string();
+    std::string buffer(needed, '\0');
+    const DWORD length = GetFullPathNameA(path.c_str(), needed, &buffer[0], nullptr);
+    if (length == 0 || length >= needed) return std::string();
+    buffer.resize(length);
+    return buffer;
+}
+
+// The ANSI text in UTF-16; empty when it cannot be converted.
+std::wstring WideFromAnsi(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    const int size = static_cast<int>(text.size());
+    const int needed = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    if (needed <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(needed), L'\0');
+    if (MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], needed) != needed)
+        return std::wstring();
+    return wide;
+}
+
+// Owns one reference to a loaded type library.
+class TypeLibReference {
+public:
+    explicit TypeLibReference(ITypeLib* library) noexcept : library_(library) {}
+    ~TypeLibReference() {
+        if (library_ != nullptr) library_->Release();
+    }
+    TypeLibReference(const TypeLibReference&) = delete;
+    TypeLibReference& operator=(const TypeLibReference&) = delete;
+
+    ITypeLib* get() const noexcept { return library_; }
+
+private:
+    ITypeLib* library_;
+};
+
+// The library's attributes, handed back to it on destruction. Declared after
+// the library's own owner, so that they go back before the library goes.
+class TypeLibAttributes {
+public:
+    explicit TypeLibAttributes(ITypeLib* library) noexcept : library_(library) {
+        if (FAILED(library_->GetLibAttr(&attributes_))) attributes_ = nullptr;
+    }
+    ~TypeLibAttributes() {
+        if (attributes_ != nullptr) library_->ReleaseTLibAttr(attributes_);
+    }
+    TypeLibAttributes(const TypeLibAttributes&) = delete;
+    TypeLibAttributes& operator=(const TypeLibAttributes&) = delete;
+
+    const TLIBATTR* get() const noexcept { return attributes_; }
+
+private:
+    ITypeLib* library_;
+    TLIBATTR* attributes_ = nullptr;
+};
+
+}  // namespace
+
+bool IsLoadableModule(const std::string& path) {
+    if (path.empty()) return false;
+    return static_cast<bool>(
+        UniqueModule(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)));
+}
+
+bool UnregisterDllServer(const std::string& path) {
+    if (!IsLoadableModule(path)) return false;
+    const UniqueModule module(LoadLibraryA(path.c_str()));
+    if (!module) return false;
+    const FARPROC address = GetProcAddress(module.get(), kUnregisterExport);
+    if (address == nullptr) return false;
+    return SUCCEEDED(AsFunction<DllUnregisterServerFunction>(address)());
+}
+
+bool UnregisterExeServer(const std::string& path) {
+    const std::string commandLine = path + kUnregisterSwitch;
+    return WinExec(commandLine.c_str(), SW_HIDE) >= 32;
+}
+
+bool UnregisterServerModule(const std::string& path) {
+    if (UnregisterDllServer(path)) return true;
+    if (!SameTextAscii(ExtractFileExt(path), kProgramExtension)) return false;
+    return UnregisterExeServer(path);
+}
+
+bool UnregisterTypeLibrary(const std::string& path) {
+    // OLEAUT32 is linked for LoadTypeLib, so it is loaded for the whole run;
+    // UnRegisterTypeLib is looked up because older systems lack it.
+    const HMODULE oleaut = GetModuleHandleA(kTypeLibModule);
+    if (oleaut == nullptr) return false;
+    const FARPROC address = GetProcAddress(oleaut, kUnregisterTypeLibFunction);
+    if (address == nullptr) return false;
+
+    const std::wstring widePath = WideFromAnsi(FullPath(path));
+    if (widePath.empty()) return false;
+    ITypeLib* loaded = nullptr;
+    if (FAILED(LoadTypeLib(widePath.c_str(), &loaded)) || loaded == nullptr) return false;
+    const TypeLibReference library(loaded);
+    const TypeLibAttributes attributes(library.get());
+    const TLIBATTR* attr = attributes.get();
+    if (attr == nullptr) return false;
+    const HRESULT result = AsFunction<UnRegisterTypeLibFunction>(address)(
+        attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
+    return SUCCEEDED(result);
+}
+
+bool UnregisterServer(const std::string& path) {
+    if (UnregisterServerModule(path)) return true;
+    return UnregisterTypeLibrary(path);
+}

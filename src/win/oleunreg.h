@@ -1,0 +1,42 @@
+// OLE server unregistration: an in-process server through its own
+// "DllUnregisterServer" export, a local server program through its
+// " /UNREGSERVER" switch, and any other file as a type library.
+//
+// Every operation takes the server file's path as the installation log gives
+// it and returns true on success; every failure is a false result, nothing is
+// shown and nothing throws. Whatever is loaded is released on every path out.
+// COM must have been initialised by the program on its main thread; these
+// functions do not initialise it themselves.
+#pragma once
+
+#include <string>
+
+// UnregisterServerModule; when that fails, UnregisterTypeLibrary. So a module
+// whose export succeeded is not also treated as a type library.
+bool UnregisterServer(const std::string& path);
+
+// UnregisterDllServer; when that fails and the file's extension is ".exe"
+// (ASCII case aside), UnregisterExeServer. A program that exports
+// "DllUnregisterServer" is therefore never started.
+bool UnregisterServerModule(const std::string& path);
+
+// Loads the module (only when IsLoadableModule accepts it, so a file that is
+// no executable image is never loaded for execution), calls its
+// "DllUnregisterServer" and frees it again. True when the export exists and
+// returns a non-negative HRESULT (S_FALSE counts as success).
+bool UnregisterDllServer(const std::string& path);
+
+// Starts the path followed directly by " /UNREGSERVER" (the path unquoted)
+// hidden with WinExec. True when the start succeeded; the program is not
+// waited for and its exit code is not read.
+bool UnregisterExeServer(const std::string& path);
+
+// Unregisters the type library of the file (a .tlb, or a module that embeds
+// one): the path is made absolute, the library loaded, and its guid, version,
+// locale and system kind passed to OLEAUT32's "UnRegisterTypeLib", which is
+// looked up at run time. False when the function is missing, the library
+// cannot be loaded or its attributes read, or the unregistration fails.
+bool UnregisterTypeLibrary(const std::string& path);
+
+// True when the file can be loaded as a data file (an executable image).
+bool IsLoadableModule(const std::string& path);

@@ -1,0 +1,252 @@
+// Playing the installer from an installation log, and checking afterwards
+// which of the log's items are still on the system.
+#include "SampleInstall.h"
+
+#include <windows.h>
+
+#include "StateHelpers.h"
+#include "core/epFileUtils.h"
+#include "core/epIniFile.h"
+#include "core/epStrUtils.h"
+#include "core/epTextCase.h"
+#include "core/sysutilNumbers.h"
+#include "win/epFileUtils.h"
+#include "win/epRegIni.h"
+
+namespace e2e {
+
+namespace {
+
+const char* const kSharedDlls = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs\\";
+const char* const kFontsKey = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\";
+const char* const kContent = "Tamsk Demo\r\n";
+
+TStringList SectionOf(const TepIniModel& log, const char* section) {
+    TepIniModel copy = log;
+    TStringList lines;
+    copy.ReadSectionValues(section, lines);
+    return lines;
+}
+
+std::string EntryKeyOf(const std::string& line) {
+    const size_t equals = line.rfind('=');
+    return equals == std::string::npos ? std::string() : line.substr(0, equals);
+}
+
+bool HasWildcards(const std::string& path) {
+    return ExtractFileName(path).find_first_of("*?") != std::string::npos;
+}
+
+// The path with its extension replaced (or appended).
+std::string WithExtension(const std::string& path, const std::string& ext) {
+    const std::string old = ExtractFileExt(path);
+    return path.substr(0, path.size() - old.size()) + ext;
+}
+
+// A bare INI file name lives in the Windows directory.
+std::string IniPath(const std::string& name) {
+    return ExtractFileDir(name).empty() ? AddBackslash(GetWindowsDir()) + name : name;
+}
+
+std::string QuotedValueName(const std::string& name) {
+    return "'" + ReplaceAll(name, "'", "''") + "'";
+}
+
+bool CreateRegistryKey(const std::string& path) {
+    HKEY root = nullptr;
+    std::string subKey;
+    std::string valueName;
+    if (!SplitRegistryPath(AddBackslash(path), root, subKey, valueName)) return false;
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool WriteRegistryString(const std::string& path, const std::string& text) {
+    return WriteRegistryValue(path, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+// Two files for a mask ("*" → uno, due), one for a plain path.
+std::vector<std::string> FilesFor(const std::string& key) {
+    if (!HasWildcards(key)) return {key};
+    std::vector<std::string> files;
+    for (const char* word : {"uno", "due"}) {
+        files.push_back(ReplaceAll(ReplaceAll(key, "*", word), "?", "x"));
+    }
+    return files;
+}
+
+bool AnyFileMatches(const std::string& mask) {
+    WIN32_FIND_DATAA data{};
+    const HANDLE find = FindFirstFileA(mask.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    bool found = false;
+    do {
+        found = found || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    } while (!found && FindNextFileA(find, &data));
+    FindClose(find);
+    return found;
+}
+
+bool InstallFiles(const TepIniModel& log) {
+    bool ok = true;
+    for (const std::string& line : SectionOf(log, "CopyFiles")) {
+        const std::string key = EntryKeyOf(line);
+        for (const std::string& file : FilesFor(key)) {
+            if (!FileExists(file)) ok = WriteFileBytes(file, kContent) && ok;
+        }
+        if (SameTextI(ExtractFileExt(key), ".hlp")) {
+            ok = WriteFileBytes(WithExtension(key, ".gid"), kContent) && ok;
+            ok = WriteFileBytes(WithExtension(key, ".fts"), kContent) && ok;
+        }
+    }
+    return ok;
+}
+
+bool InstallSharedFiles(const TepIniModel& log) {
+    bool ok = true;
+    for (const std::string& line : SectionOf(log, "SharedFiles")) {
+        const std::string path = EntryKeyOf(line);
+        ok = WriteFileBytes(path, kContent) && ok;
+        const std::int32_t count = StrToIntDef(ValueOf(line), 1);
+        ok = WriteRegistryInteger(kSharedDlls + QuotedValueName(path), count) && ok;
+    }
+    return ok;
+}
+
+bool InstallShortcuts(const TepIniModel& log) {
+    bool ok = true;
+    for (const std::string& line : SectionOf(log, "Shortcuts")) {
+        ok = WriteFileBytes(WithExtension(EntryKeyOf(line), ".lnk"), kContent) && ok;
+    }
+    return ok;
+}
+
+bool InstallIniEntries(const TepIniModel& log) {
+    bool ok = true;
+    for (const std::string& line : SectionOf(log, "AddIni")) {
+        const std::string names = KeyOf(line);
+        const std::string file = IniPath(GetField(1, names, CommaSet()));
+        CreateDirectoryPath(ExtractFileDir(file));
+        ok = WritePrivateProfileStringA(GetField(2, names, CommaSet()).c_str(),
+                                        GetField(3, names, CommaSet()).c_str(),
+                                        ValueOf(line).c_str(), file.c_str()) &&
+             ok;
+    }
+    return ok;
+}
+
+bool InstallFonts(const TepIniModel& log) {
+    bool ok = true;
+    for (const std::string& line : SectionOf(log, "RegFonts")) {
+        const std::string file = EntryKeyOf(line);
+        if (!FileExists(file)) ok = WriteFileBytes(file, kContent) && ok;
+        ok = WriteRegistryString(kFontsKey + QuotedValueName(ValueOf(line)), ExtractFileName(file)) &&
+             ok;
+    }
+    return ok;
+}
+
+bool InstallRegistry(const TepIniModel& log) {
+    bool ok = true;
+    for (const std::string& line : SectionOf(log, "CreateKeys")) {
+        ok = CreateRegistryKey(EntryKeyOf(line)) && ok;
+    }
+    for (const std::string& line : SectionOf(log, "AddReg")) {
+        ok = WriteRegistryString(KeyOf(line), ValueOf(line)) && ok;
+    }
+    return ok;
+}
+
+bool InstallServers(const TepIniModel& log, const std::string& oleServerDll) {
+    if (oleServerDll.empty()) return true;
+    bool ok = true;
+    for (const std::string& line : SectionOf(log, "RegServers")) {
+        const std::string path = EntryKeyOf(line);
+        CreateDirectoryPath(ExtractFileDir(path));
+        ok = CopyFileA(oleServerDll.c_str(), path.c_str(), FALSE) && ok;
+    }
+    return ok;
+}
+
+bool InstallDirectories(const TepIniModel& log) {
+    for (const std::string& line : SectionOf(log, "CreateDirs")) CreateDirectoryPath(EntryKeyOf(line));
+    return true;
+}
+
+void AddItem(std::vector<LogItem>& items, const char* section, const std::string& item, bool present) {
+    items.push_back(LogItem{section, item, present});
+}
+
+}  // namespace
+
+std::string ExpandPlaceholders(std::string text,
+                               const std::vector<std::pair<std::string, std::string>>& values) {
+    for (const auto& [name, value] : values) text = ReplaceAll(text, "{" + name + "}", value);
+    return text;
+}
+
+bool InstallFromLog(const std::string& logText, const std::string& oleServerDll) {
+    TepIniModel log(AllIniOptions());
+    log.LoadText(logText);
+    bool ok = InstallDirectories(log);
+    ok = InstallFiles(log) && ok;
+    ok = InstallSharedFiles(log) && ok;
+    ok = InstallShortcuts(log) && ok;
+    ok = InstallIniEntries(log) && ok;
+    ok = InstallFonts(log) && ok;
+    ok = InstallRegistry(log) && ok;
+    ok = InstallServers(log, oleServerDll) && ok;
+    return ok;
+}
+
+std::vector<LogItem> CheckLogItems(const std::string& logText) {
+    TepIniModel log(AllIniOptions());
+    log.LoadText(logText);
+    std::vector<LogItem> items;
+    for (const std::string& line : SectionOf(log, "SharedFiles")) {
+        const std::string path = EntryKeyOf(line);
+        AddItem(items, "SharedFiles", path, FileExists(path));
+        const std::string counter = kSharedDlls + QuotedValueName(path);
+        AddItem(items, "SharedFiles", "count " + std::to_string(ReadRegistryInteger(counter, 0)) + " of " + path,
+                RegistryValueExists(counter));
+    }
+    for (const std::string& line : SectionOf(log, "Shortcuts")) {
+        const std::string path = WithExtension(EntryKeyOf(line), ".lnk");
+        AddItem(items, "Shortcuts", path, FileExists(path));
+    }
+    for (const std::string& line : SectionOf(log, "AddIni")) {
+        const std::string names = KeyOf(line);
+        const std::string file = IniPath(GetField(1, names, CommaSet()));
+        AddItem(items, "AddIni", names,
+                ReadIniValue(file, GetField(2, names, CommaSet()), GetField(3, names, CommaSet()))
+                    .has_value());
+    }
+    for (const std::string& line : SectionOf(log, "RegFonts")) {
+        AddItem(items, "RegFonts", ValueOf(line),
+                RegistryValueExists(kFontsKey + QuotedValueName(ValueOf(line))));
+    }
+    for (const std::string& line : SectionOf(log, "AddReg")) {
+        AddItem(items, "AddReg", KeyOf(line), RegistryValueExists(KeyOf(line)));
+    }
+    for (const std::string& line : SectionOf(log, "CreateKeys")) {
+        AddItem(items, "CreateKeys", EntryKeyOf(line), RegistryKeyExists(EntryKeyOf(line)));
+    }
+    for (const std::string& line : SectionOf(log, "CopyFiles")) {
+        const std::string key = EntryKeyOf(line);
+        AddItem(items, "CopyFiles", key, HasWildcards(key) ? AnyFileMatches(key) : FileExists(key));
+        if (SameTextI(ExtractFileExt(key), ".hlp")) {
+            AddItem(items, "CopyFiles", WithExtension(key, ".gid"), FileExists(WithExtension(key, ".gid")));
+            AddItem(items, "CopyFiles", WithExtension(key, ".fts"), FileExists(WithExtension(key, ".fts")));
+        }
+    }
+    for (const std::string& line : SectionOf(log, "CreateDirs")) {
+        AddItem(items, "CreateDirs", EntryKeyOf(line), DirectoryExists(EntryKeyOf(line)));
+    }
+    return items;
+}
+
+}  // namespace e2e

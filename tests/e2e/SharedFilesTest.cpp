@@ -1,0 +1,248 @@
+// Shared files as an uninstallation meets them: use counts under
+// HKLM\...\SharedDLLs lowered or removed, DLG_DELSHARED asked about the files
+// no other installation uses, and "CopyFiles" deleting only what may go.
+#include <gtest/gtest.h>
+
+#include "StateHelpers.h"
+#include "UiDriver.h"
+
+using namespace e2e;
+
+namespace {
+
+const std::string kUninstaller = TAMSK_UNVREL_EXE;
+const std::string kArtifacts = E2E_ARTIFACT_DIR;
+const std::string kCounters = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+const std::string kDone = "Disinstallazione terminata.";
+const std::string kSharedLine = "Verifica file condivisi... ok";
+const std::string kFilesLine = "Rimozione dei file... ok";
+const std::string kExplanation =
+    "Il sistema indica che il seguente file condiviso non \xE8 pi\xF9 utilizzato da alcun "
+    "programma.  Se qualche programma sta ancora utilizzando questo file ed esso viene rimosso, "
+    "potrebbe cessare di funzionare.  Si \xE8 certi di voler rimuovere il file condivso?\r\r"
+    "Lasciare questo file non dannegger\xE0 il sistema.  Se non si \xE8 certi su cosa fare, \xE8 "
+    "consigliabile scegliere di non rimuovere il componente condiviso.";
+
+constexpr int kYes = 107, kYesToAll = 108, kNo = 109, kNoToAll = 110;
+
+std::string TestName() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return std::string(info->test_suite_name()) + "." + info->name();
+}
+
+class SharedFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = MakeCaseDir(TestName());
+        ASSERT_FALSE(dir.empty());
+        log = dir + "\\uninst.log";
+    }
+    void TearDown() override {
+        for (const std::string& file : files) DeleteValue(HKEY_LOCAL_MACHINE, kCounters, file);
+        RemoveCaseTree(dir);
+    }
+
+    // A shared file of the case, with a use count when count is given.
+    std::string Shared(const std::string& name, std::optional<DWORD> count) {
+        const std::string path = dir + "\\" + name;
+        EXPECT_TRUE(WriteFileBytes(path, "shared"));
+        files.push_back(path);
+        if (count) {
+            EXPECT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, path, *count));
+        }
+        return path;
+    }
+    std::optional<DWORD> Count(const std::string& path) {
+        return ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, path);
+    }
+
+    // A log that lists every shared file both in "SharedFiles" and in
+    // "CopyFiles", as an installation does, plus extra sections.
+    void WriteLog(const std::string& extra = "") {
+        std::string text = "[SharedFiles]\r\n";
+        for (const std::string& file : files) text += file + "=1\r\n";
+        text += "[CopyFiles]\r\n";
+        for (const std::string& file : files) text += file + "=1\r\n";
+        ASSERT_TRUE(WriteFileBytes(log, text + extra));
+    }
+
+    // Confirms, plays the steps for DLG_DELSHARED, then closes the main dialog.
+    ScenarioResult Run(std::vector<Step> shared) {
+        std::vector<Step> steps{PressStep(WindowKind::MessageBox, IDYES)};
+        steps.insert(steps.end(), shared.begin(), shared.end());
+        steps.push_back(PressStep(WindowKind::MainDialog, IDOK));
+        ScenarioOptions options;
+        options.failureShotPrefix = kArtifacts + "\\" + TestName();
+        return RunScenario(kUninstaller, Quote(log), steps, options);
+    }
+
+    std::string dir;
+    std::string log;
+    std::vector<std::string> files;
+};
+
+Step Answer(int button) { return PressStep(WindowKind::SharedFileDialog, button); }
+
+}  // namespace
+
+TEST_F(SharedFiles, CountAboveOneIsLoweredAndTheFileStays) {
+    const std::string file = Shared("used.dll", 3);
+    WriteLog();
+    const ScenarioResult r = Run({});
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_EQ(r.seen.back().lines, (std::vector<std::string>{kSharedLine, kFilesLine, kDone}));
+    EXPECT_EQ(Count(file), std::optional<DWORD>(2));
+    EXPECT_TRUE(FileExists(file));  // kept from "CopyFiles"
+}
+
+TEST_F(SharedFiles, CountOfOneAnsweredYesRemovesCountAndFile) {
+    const std::string file = Shared("lonely.dll", 1);
+    WriteLog();
+    const std::string shot = kArtifacts + "\\delshared-default.bmp";
+    const ScenarioResult r = Run({PressStep(WindowKind::SharedFileDialog, kYes, shot)});
+    ASSERT_TRUE(r.ok) << Describe(r);
+    const Seen& asked = r.seen[1];
+    EXPECT_EQ(asked.caption, "Rimuovere il file condiviso?");
+    EXPECT_EQ(asked.ControlText(101), kExplanation);
+    EXPECT_EQ(asked.ControlText(103), "Nome del file:");
+    EXPECT_EQ(asked.ControlText(105), "Collocato in:");
+    EXPECT_EQ(asked.ControlText(104), "lonely.dll");
+    EXPECT_EQ(asked.ControlText(106), dir + "\\");
+    EXPECT_EQ(asked.ControlText(kYes), "S\xEC");
+    EXPECT_EQ(asked.ControlText(kYesToAll), "S\xEC a tutti");
+    EXPECT_EQ(asked.ControlText(kNo), "No");
+    EXPECT_EQ(asked.ControlText(kNoToAll), "No a tutti");
+    EXPECT_EQ(r.seen.back().lines, (std::vector<std::string>{kSharedLine, kFilesLine, kDone}));
+    EXPECT_FALSE(Count(file).has_value());
+    EXPECT_FALSE(FileExists(file));
+}
+
+TEST_F(SharedFiles, NoAndEscapeKeepCountAndFile) {
+    const std::string first = Shared("first.dll", 1);
+    const std::string second = Shared("second.dll", 1);
+    WriteLog();
+    const ScenarioResult r = Run({Answer(kNo), KeyStep(WindowKind::SharedFileDialog, VK_ESCAPE)});
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_EQ(r.seen[1].ControlText(104), "first.dll");
+    EXPECT_EQ(r.seen[2].ControlText(104), "second.dll");
+    for (const std::string& file : {first, second}) {
+        EXPECT_EQ(Count(file), std::optional<DWORD>(1)) << file;
+        EXPECT_TRUE(FileExists(file)) << file;
+    }
+}
+
+TEST_F(SharedFiles, EnterAnswersYes) {
+    const std::string file = Shared("enter.dll", 1);
+    WriteLog();
+    const ScenarioResult r = Run({KeyStep(WindowKind::SharedFileDialog, VK_RETURN)});
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_FALSE(Count(file).has_value());
+    EXPECT_FALSE(FileExists(file));
+}
+
+TEST_F(SharedFiles, FileWithoutCountIsAskedAbout) {
+    const std::string kept = Shared("nocount-kept.dll", std::nullopt);
+    const std::string gone = Shared("nocount-gone.dll", std::nullopt);
+    WriteLog();
+    const ScenarioResult r = Run({Answer(kNo), Answer(kYes)});
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_FALSE(Count(kept).has_value());  // nothing written for the kept one
+    EXPECT_TRUE(FileExists(kept));
+    EXPECT_FALSE(FileExists(gone));
+}
+
+TEST_F(SharedFiles, NoToAllIsRemembered) {
+    const std::string a = Shared("a.dll", 1);
+    const std::string b = Shared("b.dll", 1);
+    const std::string c = Shared("c.dll", 0);
+    WriteLog();
+    const ScenarioResult r = Run({Answer(kNoToAll)});  // no second dialog
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_EQ(Count(a), std::optional<DWORD>(1));
+    EXPECT_EQ(Count(b), std::optional<DWORD>(1));
+    EXPECT_EQ(Count(c), std::optional<DWORD>(0));
+    for (const std::string& file : {a, b, c}) EXPECT_TRUE(FileExists(file)) << file;
+}
+
+TEST_F(SharedFiles, YesToAllIsRememberedButCountsAboveOneAreOnlyLowered) {
+    const std::string a = Shared("a.dll", 1);
+    const std::string b = Shared("b.dll", 1);
+    const std::string busy = Shared("busy.dll", 5);
+    const std::string c = Shared("c.dll", std::nullopt);
+    WriteLog();
+    const ScenarioResult r = Run({Answer(kYesToAll)});  // no second dialog
+    ASSERT_TRUE(r.ok) << Describe(r);
+    for (const std::string& file : {a, b, c}) {
+        EXPECT_FALSE(Count(file).has_value()) << file;
+        EXPECT_FALSE(FileExists(file)) << file;
+    }
+    EXPECT_EQ(Count(busy), std::optional<DWORD>(4));
+    EXPECT_TRUE(FileExists(busy));
+}
+
+TEST_F(SharedFiles, PathWithAQuoteIsCountedLikeAnyOther) {
+    const std::string busy = Shared("it's.dll", 3);
+    const std::string lonely = Shared("o'neil's.dll", 1);
+    WriteLog();
+    const ScenarioResult r = Run({Answer(kYes)});  // asked about the second only
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_EQ(r.seen[1].ControlText(104), "o'neil's.dll");
+    EXPECT_EQ(Count(busy), std::optional<DWORD>(2));
+    EXPECT_TRUE(FileExists(busy));
+    EXPECT_FALSE(Count(lonely).has_value());
+    EXPECT_FALSE(FileExists(lonely));
+}
+
+TEST_F(SharedFiles, DialogTextsAreReplacedFromStrings) {
+    const std::string file = Shared("texts.dll", 1);
+    WriteLog("[Strings]\r\n15=Remove shared file?\r\n16=First paragraph.||||Second one.\r\n"
+             "17=File name:\r\n18=Located in:\r\n19=Yes\r\n20=Yes to all\r\n21=No way\r\n"
+             "22=None\r\n");
+    const ScenarioResult r = Run({Answer(kNo)});
+    ASSERT_TRUE(r.ok) << Describe(r);
+    const Seen& asked = r.seen[1];
+    EXPECT_EQ(asked.caption, "Remove shared file?");
+    EXPECT_EQ(asked.ControlText(101), "First paragraph.\r\rSecond one.");
+    EXPECT_EQ(asked.ControlText(103), "File name:");
+    EXPECT_EQ(asked.ControlText(105), "Located in:");
+    EXPECT_EQ(asked.ControlText(kYes), "Yes");
+    EXPECT_EQ(asked.ControlText(kYesToAll), "Yes to all");
+    EXPECT_EQ(asked.ControlText(kNo), "No way");
+    EXPECT_EQ(asked.ControlText(kNoToAll), "None");
+    EXPECT_TRUE(FileExists(file));
+}
+
+TEST_F(SharedFiles, EmptySectionAsksNothingAndKeepsNothing) {
+    const std::string file = dir + "\\plain.dll";
+    ASSERT_TRUE(WriteFileBytes(file, "x"));
+    ASSERT_TRUE(WriteFileBytes(log, "[SharedFiles]\r\n[CopyFiles]\r\n" + file + "=1\r\n"));
+    const ScenarioResult r = Run({});
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_EQ(r.seen.back().lines, (std::vector<std::string>{kFilesLine, kDone}));
+    EXPECT_FALSE(FileExists(file));
+}
+
+// The dialog belongs to the worker thread but is owned by the main dialog,
+// which stays disabled while it is asked.
+TEST_F(SharedFiles, DialogIsModalToTheMainDialog) {
+    const std::string file = Shared("owned.dll", 1);
+    WriteLog();
+    Process p = StartProgram(kUninstaller, Quote(log));
+    ASSERT_TRUE(p);
+    const HWND box = WaitForTopWindow(p.id(), IsMessageBox);
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(PressButton(box, IDYES));
+    const HWND asked = WaitForTopWindow(p.id(), IsSharedFileDialog);
+    ASSERT_NE(asked, nullptr);
+    const HWND main = WaitForTopWindow(p.id(), IsMainDialog);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(GetWindow(asked, GW_OWNER), main);
+    EXPECT_FALSE(IsWindowEnabled(main));
+    EXPECT_NE(GetWindowThreadProcessId(asked, nullptr), GetWindowThreadProcessId(main, nullptr));
+    ASSERT_TRUE(PressButton(asked, kNo));
+    ASSERT_TRUE(WaitForControlEnabled(main, IDOK));
+    EXPECT_TRUE(IsWindowEnabled(main));
+    ASSERT_TRUE(PressButton(main, IDOK));
+    EXPECT_EQ(WaitForExit(p), std::optional<DWORD>(0));
+    EXPECT_EQ(Count(file), std::optional<DWORD>(1));
+}

@@ -1,0 +1,304 @@
+// OLE server unregistration against Wine: the stand-in servers built with the
+// project (tools/olefixtures), type libraries made and registered here, and
+// their registration under HKCR\TypeLib.
+#include "win/oleunreg.h"
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "win/handles.h"
+
+namespace {
+
+const std::string kFixtureDir = TAMSK_OLE_FIXTURE_DIR;
+
+#ifdef _WIN64
+constexpr SYSKIND kSysKind = SYS_WIN64;
+#else
+constexpr SYSKIND kSysKind = SYS_WIN32;
+#endif
+
+std::wstring Wide(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                      &wide[0], static_cast<int>(wide.size()));
+    wide.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return wide;
+}
+
+std::string GuidText(const GUID& guid) {
+    wchar_t wide[64] = {};
+    StringFromGUID2(guid, wide, 64);
+    std::string text;
+    for (const wchar_t* p = wide; *p != L'\0'; ++p) text += static_cast<char>(*p);
+    return text;
+}
+
+std::optional<std::string> ReadText(const std::string& path) {
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    std::string bytes;
+    char buffer[4096];
+    DWORD count = 0;
+    while (ReadFile(file.get(), buffer, sizeof buffer, &count, nullptr) && count > 0)
+        bytes.append(buffer, count);
+    return bytes;
+}
+
+// Polls for a file that another process writes; its content once it holds a
+// whole line, or nothing at the deadline.
+std::optional<std::string> WaitForLine(const std::string& path, DWORD deadlineMs = 15000) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const std::optional<std::string> text = ReadText(path);
+        if (text && text->size() >= 2 && text->substr(text->size() - 2) == "\r\n") return text;
+        if (GetTickCount() - start > deadlineMs) return std::nullopt;
+        Sleep(20);
+    }
+}
+
+void RemoveTree(const std::string& dir) {
+    WIN32_FIND_DATAA data;
+    UniqueFind find(FindFirstFileA((dir + "\\*").c_str(), &data));
+    if (find) {
+        do {
+            const std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = dir + "\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(find.get(), &data));
+    }
+    find.reset();
+    RemoveDirectoryA(dir.c_str());
+}
+
+bool IsModuleLoaded(const std::string& path) { return GetModuleHandleA(path.c_str()) != nullptr; }
+
+class OleUnregTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH + 1] = {};
+        ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = std::string(temp) + "tamsk-ole-" + info->name();
+        RemoveTree(dir_);
+        ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
+    }
+
+    void TearDown() override {
+        for (const std::string& guid : libraries_) {
+            RegDeleteTreeA(HKEY_CLASSES_ROOT, ("TypeLib\\" + guid).c_str());
+            RegDeleteKeyA(HKEY_CLASSES_ROOT, ("TypeLib\\" + guid).c_str());
+        }
+        RemoveTree(dir_);
+    }
+
+    std::string PathOf(const std::string& name) const { return dir_ + "\\" + name; }
+
+    // A copy of a fixture at name (directories created), so that what it
+    // records belongs to this test alone.
+    std::string CopyFixture(const std::string& fixture, const std::string& name) {
+        const std::string target = PathOf(name);
+        for (size_t slash = target.find('\\', dir_.size() + 1); slash != std::string::npos;
+             slash = target.find('\\', slash + 1)) {
+            CreateDirectoryA(target.substr(0, slash).c_str(), nullptr);
+        }
+        EXPECT_TRUE(CopyFileA((kFixtureDir + "\\" + fixture).c_str(), target.c_str(), FALSE))
+            << fixture << " -> " << target;
+        return target;
+    }
+
+    // Writes a new, empty type library with a fresh guid; its guid text.
+    std::string MakeTypeLibrary(const std::string& path) {
+        GUID guid = {};
+        EXPECT_EQ(CoCreateGuid(&guid), S_OK);
+        ICreateTypeLib2* create = nullptr;
+        const std::wstring file = Wide(path);
+        EXPECT_EQ(CreateTypeLib2(kSysKind, file.c_str(), &create), S_OK);
+        if (create == nullptr) return std::string();
+        create->SetGuid(guid);
+        create->SetVersion(1, 0);
+        create->SetLcid(LOCALE_NEUTRAL);
+        create->SetName(const_cast<LPOLESTR>(L"TamskOleTestLibrary"));
+        EXPECT_EQ(create->SaveAllChanges(), S_OK);
+        create->Release();
+        return GuidText(guid);
+    }
+
+    // Registers the type library that the file is or embeds; remembered for
+    // the clean-up.
+    void RegisterLibraryOf(const std::string& path, const std::string& guid) {
+        const std::wstring file = Wide(path);
+        ITypeLib* library = nullptr;
+        ASSERT_EQ(LoadTypeLib(file.c_str(), &library), S_OK) << path;
+        libraries_.push_back(guid);
+        const HRESULT registered = RegisterTypeLib(library, const_cast<LPOLESTR>(file.c_str()),
+                                                   nullptr);
+        library->Release();
+        ASSERT_EQ(registered, S_OK);
+        ASSERT_TRUE(IsRegistered(guid));
+    }
+
+    // A copy of the fixture DLL with a registered type library of its own
+    // embedded as resource TYPELIB 1, as a real server carries it. Its guid.
+    std::string MakeServerWithTypeLibrary(const std::string& fixture, const std::string& name,
+                                          std::string& guid) {
+        const std::string module = CopyFixture(fixture, name);
+        const std::string tlb = PathOf(name + ".tlb");
+        guid = MakeTypeLibrary(tlb);
+        const std::optional<std::string> bytes = ReadText(tlb);
+        EXPECT_TRUE(bytes && !bytes->empty());
+        HANDLE update = BeginUpdateResourceA(module.c_str(), FALSE);
+        EXPECT_NE(update, nullptr);
+        if (update != nullptr && bytes) {
+            std::string data = *bytes;
+            EXPECT_TRUE(UpdateResourceA(update, "TYPELIB", MAKEINTRESOURCEA(1),
+                                        MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), &data[0],
+                                        static_cast<DWORD>(data.size())));
+            EXPECT_TRUE(EndUpdateResourceA(update, FALSE));
+        }
+        DeleteFileA(tlb.c_str());
+        RegisterLibraryOf(module, guid);
+        return module;
+    }
+
+    static bool IsRegistered(const std::string& guid) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ("TypeLib\\" + guid + "\\1.0").c_str(), 0, KEY_READ,
+                          &key) != ERROR_SUCCESS)
+            return false;
+        RegCloseKey(key);
+        return true;
+    }
+
+    std::string dir_;
+    std::vector<std::string> libraries_;
+};
+
+TEST_F(OleUnregTest, ExportThatSucceedsUnregistersTheModuleAndSkipsItsTypeLibrary) {
+    for (const char* fixture : {"OleServerOk.dll", "OleServerFalse.dll"}) {
+        SCOPED_TRACE(fixture);
+        std::string guid;
+        const std::string server =
+            MakeServerWithTypeLibrary(fixture, std::string("Ok ") + fixture, guid);
+        EXPECT_TRUE(UnregisterServer(server));
+        EXPECT_EQ(ReadText(server + ".log"), std::optional<std::string>("DllUnregisterServer\r\n"));
+        EXPECT_TRUE(IsRegistered(guid));
+        EXPECT_FALSE(IsModuleLoaded(server));
+    }
+}
+
+TEST_F(OleUnregTest, FailingOrMissingExportFallsBackToTheTypeLibraryOfTheSameFile) {
+    std::string failGuid;
+    const std::string failing =
+        MakeServerWithTypeLibrary("OleServerFail.dll", "fail.ocx", failGuid);
+    std::string noExportGuid;
+    const std::string noExport =
+        MakeServerWithTypeLibrary("OleNoExport.dll", "noexport.dll", noExportGuid);
+
+    EXPECT_FALSE(UnregisterServerModule(failing));
+    EXPECT_EQ(ReadText(failing + ".log"), std::optional<std::string>("DllUnregisterServer\r\n"));
+    EXPECT_TRUE(IsRegistered(failGuid));
+    EXPECT_TRUE(UnregisterServer(failing));
+    EXPECT_FALSE(IsRegistered(failGuid));
+
+    EXPECT_TRUE(UnregisterServer(noExport));
+    EXPECT_FALSE(IsRegistered(noExportGuid));
+    // Its registration export is never mistaken for the unregistration one.
+    EXPECT_EQ(ReadText(noExport + ".log"), std::nullopt);
+
+    EXPECT_FALSE(IsModuleLoaded(failing));
+    EXPECT_FALSE(IsModuleLoaded(noExport));
+    // Nothing holds the files: they can go.
+    EXPECT_TRUE(DeleteFileA(failing.c_str()));
+    EXPECT_TRUE(DeleteFileA(noExport.c_str()));
+}
+
+TEST_F(OleUnregTest, ModuleWithoutExportOrTypeLibraryFails) {
+    const std::string failing = CopyFixture("OleServerFail.dll", "fail.dll");
+    const std::string noExport = CopyFixture("OleNoExport.dll", "noexport.dll");
+    EXPECT_FALSE(UnregisterServer(failing));
+    EXPECT_FALSE(UnregisterServer(noExport));
+    EXPECT_EQ(ReadText(failing + ".log"), std::optional<std::string>("DllUnregisterServer\r\n"));
+    EXPECT_FALSE(IsModuleLoaded(failing));
+    EXPECT_FALSE(IsModuleLoaded(noExport));
+}
+
+TEST_F(OleUnregTest, ProgramWithoutExportIsStartedWithTheUnregisterSwitch) {
+    // Upper-case extension, blanks in the path.
+    const std::string server =
+        CopyFixture("OleServerExe.exe", "Program Files\\My Server\\Srv Exe.EXE");
+    EXPECT_TRUE(UnregisterServerModule(server));
+    const std::optional<std::string> recorded = WaitForLine(server + ".log");
+    ASSERT_TRUE(recorded) << "the program was not started";
+    // Wine puts the program name it found into quotes; Windows passes the
+    // line as it is. Either way the switch follows the path directly.
+    std::string line = recorded->substr(0, recorded->size() - 2);
+    if (!line.empty() && line[0] == '"') line.erase(line.find('"', 1), 1).erase(0, 1);
+    EXPECT_EQ(line, server + " /UNREGSERVER");
+}
+
+TEST_F(OleUnregTest, PathWithBlanksIsPassedUnquoted) {
+    // An unquoted command line is resolved from its first blank on: a program
+    // named by the text before that blank is the one that starts.
+    const std::string decoy = CopyFixture("OleServerExe.exe", "Program.exe");
+    const std::string server = CopyFixture("OleServerExe.exe", "Program Files\\Srv.exe");
+    EXPECT_TRUE(UnregisterExeServer(server));
+    const std::optional<std::string> recorded = WaitForLine(decoy + ".log");
+    ASSERT_TRUE(recorded);
+    EXPECT_NE(recorded->find("Files\\Srv.exe /UNREGSERVER"), std::string::npos) << *recorded;
+}
+
+TEST_F(OleUnregTest, NonProgramExtensionsAreNeverStarted) {
+    // Named .dll, the program has no export: the attempt through the module
+    // fails and it is not started.
+    const std::string server = CopyFixture("OleServerExe.exe", "server.dll");
+    EXPECT_FALSE(UnregisterServerModule(server));
+    Sleep(300);
+    EXPECT_EQ(ReadText(server + ".log"), std::nullopt);
+}
+
+TEST_F(OleUnregTest, TypeLibraryFileIsUnregisteredAsATypeLibrary) {
+    const std::string tlb = PathOf("lib.tlb");
+    const std::string guid = MakeTypeLibrary(tlb);
+    RegisterLibraryOf(tlb, guid);
+    EXPECT_FALSE(IsLoadableModule(tlb));
+    EXPECT_FALSE(UnregisterServerModule(tlb));
+    EXPECT_TRUE(UnregisterServer(tlb));
+    EXPECT_FALSE(IsRegistered(guid));
+    EXPECT_FALSE(UnregisterTypeLibrary(tlb));  // nothing left to unregister
+}
+
+TEST_F(OleUnregTest, MissingOrForeignFilesFailInEveryStep) {
+    const std::string text = PathOf("notes.exe");
+    UniqueFile file(CreateFileA(text.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    WriteFile(file.get(), "not a program\r\n", 15, &written, nullptr);
+    file.reset();
+
+    for (const std::string& path :
+         {PathOf("missing.dll"), PathOf("missing.exe"), PathOf("missing.tlb"), text,
+          std::string()}) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(IsLoadableModule(path));
+        EXPECT_FALSE(UnregisterDllServer(path));
+        EXPECT_FALSE(UnregisterTypeLibrary(path));
+        EXPECT_FALSE(UnregisterServer(path));
+    }
+    EXPECT_FALSE(UnregisterExeServer(PathOf("missing.exe")));
+    EXPECT_TRUE(IsLoadableModule(kFixtureDir + "\\OleNoExport.dll"));
+}
+
+}  // namespace
