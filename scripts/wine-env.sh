@@ -32,18 +32,20 @@ start_display() {
 
 start_wine() {  # prefix directory
   export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" LC_ALL=C
-  local fresh=0
-  [[ -f "$WINEPREFIX/system.reg" ]] || fresh=1
-  wineserver -p -f >/dev/null 2>&1 &
-  wineserver_pid=$!
-  if ((fresh)); then
+  if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     echo "creating the Wine prefix $WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1
     # A virtual desktop stands in for the window manager Xvfb lacks: without
     # it every hidden window costs Wine a two-second wait.
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    # The desktop process read its settings before they were written: stop
+    # everything so that the next start takes the virtual desktop.
+    wineserver -k >/dev/null 2>&1
+    wineserver -w >/dev/null 2>&1
   fi
+  wineserver -p -f >/dev/null 2>&1 &
+  wineserver_pid=$!
   # Start Wine's background processes now, so that they do not inherit the
   # output pipe of the first program started after this.
   wine cmd /c exit </dev/null >/dev/null 2>&1

@@ -61,12 +61,6 @@ std::string LoadResourceString(int id) {
     }
 }
 
-// A file, not a directory, exists at the path.
-bool IsExistingFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 // Runs the worker under the main dialog; returns when the dialog has closed
 // and the worker has returned.
 void RunUninstall() {

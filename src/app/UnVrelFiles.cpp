@@ -18,29 +18,6 @@
 
 namespace {
 
-bool LessTextI(const std::string& a, const std::string& b) { return CompareTextI(a, b) < 0; }
-
-// Sorts by the user locale's case-insensitive order. A merge sort stays in
-// bounds whatever the locale's comparison answers for odd byte strings.
-void SortTextI(TStringList& list) { std::stable_sort(list.begin(), list.end(), LessTextI); }
-
-// The names of the kept shared files (the text before each line's first "="),
-// sorted once so that each lookup is a binary search.
-class TKeptNames {
-public:
-    explicit TKeptNames(const TStringList& kept) {
-        names_.reserve(kept.size());
-        for (const std::string& line : kept) names_.push_back(TextBefore(line, '='));
-        SortTextI(names_);
-    }
-    bool Contains(const std::string& name) const {
-        return std::binary_search(names_.begin(), names_.end(), name, LessTextI);
-    }
-
-private:
-    TStringList names_;
-};
-
 bool IsAsciiLetterEqual(char a, char b) {
     const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
     return fold(a) == fold(b);
@@ -65,16 +42,6 @@ void DeleteFilesByMask(const std::string& mask) {
         if (!DeleteFileForced(rec.FullName)) DeleteFileOnReboot(rec.FullName);
     }
     SearchClose(rec);
-}
-
-// The frame every handler shares: nothing at all for a missing or empty
-// section, else one status line, the handler's own steps, then " ok".
-void RunSection(const char* section, int message, void (*steps)()) {
-    LoadLogSection(section);
-    if (WorkList.empty()) return;
-    AddStatusLine(LoadMessageText(message));
-    steps();
-    AppendStatus("ok");
 }
 
 void RemoveFileEntries() {

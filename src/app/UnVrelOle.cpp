@@ -8,6 +8,7 @@
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
+#include "core/epRegPath.h"
 #include "core/epStrUtils.h"
 #include "core/epTextCase.h"
 #include "res/resource.h"
@@ -30,21 +31,6 @@ std::string FontsKey() {
     return PlatformId == VER_PLATFORM_WIN32_WINDOWS ? kFontsKey95 : kFontsKeyNT;
 }
 
-// True when a line of the kept shared files names the file: its text before
-// the first "=" equals the path, case aside. Lines without "=" name nothing.
-bool IsKeptSharedFile(const std::string& path) {
-    for (const std::string& line : KeptSharedFiles) {
-        if (line.find('=') != std::string::npos && SameTextI(KeyOf(line), path)) return true;
-    }
-    return false;
-}
-
-// The value path of a name under key, the name in quotes (a quote inside
-// doubled), so that a name holding backslashes or quotes is not split.
-std::string ValuePath(const std::string& key, const std::string& name) {
-    return key + "'" + ReplaceAll(name, "'", "''") + "'";
-}
-
 // True when the font file can name a file: it has a name part and no wildcard.
 // Built into a mask, anything else would match values of other fonts ("*"
 // alone would match every value of the key).
@@ -61,7 +47,7 @@ void DeleteFontValues(const std::string& fontsKey, const TStringList& listing,
     const std::string byName = "*=" + ExtractFileName(fontFile);
     for (const std::string& line : listing) {
         if (MatchesMask(line, byPath, true) || MatchesMask(line, byName, true))
-            DeleteRegistryValue(ValuePath(fontsKey, KeyOf(line)));
+            DeleteRegistryValue(RegistryValuePath(fontsKey, KeyOf(line)));
     }
 }
 
@@ -72,32 +58,30 @@ void BroadcastFontChange() {
                         kBroadcastTimeoutMs, nullptr);
 }
 
-}  // namespace
-
-void RemoveFonts() {
-    LoadLogSection("RegFonts");
-    if (WorkList.empty()) return;
-    AddStatusLine(LoadMessageText(IDS_REMOVE_FONTS));
+void RemoveFontEntries() {
+    const TKeptNames kept(KeptSharedFiles);
     const std::string fontsKey = FontsKey();
     TStringList listing;
     ListRegistryValues(fontsKey, listing);
     for (const std::string& line : WorkList) {
         const std::string fontFile = EntryKey(line);
-        if (IsKeptSharedFile(fontFile)) continue;
+        if (kept.Contains(fontFile)) continue;
         DeleteFontValues(fontsKey, listing, fontFile);
         RemoveFontResourceA(fontFile.c_str());
     }
     BroadcastFontChange();
-    AppendStatus("ok");
 }
 
-void RemoveOleServers() {
-    LoadLogSection("RegServers");
-    if (WorkList.empty()) return;
-    AddStatusLine(LoadMessageText(IDS_REMOVE_SERVERS));
+void RemoveServerEntries() {
+    const TKeptNames kept(KeptSharedFiles);
     for (const std::string& line : WorkList) {
         const std::string serverFile = EntryKey(line);
-        if (!IsKeptSharedFile(serverFile)) UnregisterServer(serverFile);
+        if (!kept.Contains(serverFile)) UnregisterServer(serverFile);
     }
-    AppendStatus("ok");
 }
+
+}  // namespace
+
+void RemoveFonts() { RunSection("RegFonts", IDS_REMOVE_FONTS, RemoveFontEntries); }
+
+void RemoveOleServers() { RunSection("RegServers", IDS_REMOVE_SERVERS, RemoveServerEntries); }

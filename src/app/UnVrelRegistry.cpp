@@ -16,44 +16,24 @@
 
 namespace {
 
-bool LessTextI(const std::string& a, const std::string& b) { return CompareTextI(a, b) < 0; }
-
 // "AddReg": each line's name part is the path of a value, or of a key when
 // no such value exists.
 void RemoveRegistryValues() {
-    LoadLogSection("AddReg");
-    if (WorkList.empty()) return;
-    AddStatusLine(LoadMessageText(IDS_REMOVE_REG_VALUES));
     for (const std::string& line : WorkList) DeleteRegistryEntry(KeyOf(line));
-    AppendStatus("ok");
 }
 
 // "CreateKeys": sorted so that every key comes after the keys whose paths
 // are prefixes of its own, then taken from the last: subkeys go before their
 // parents whatever the order in the log.
 void RemoveRegistryKeys() {
-    LoadLogSection("CreateKeys");
-    if (WorkList.empty()) return;
-    AddStatusLine(LoadMessageText(IDS_REMOVE_REG_KEYS));
     for (std::string& line : WorkList) line = EntryKey(line);
-    // A merge sort stays in bounds whatever the locale's comparison answers
-    // for odd byte strings.
-    std::stable_sort(WorkList.begin(), WorkList.end(), LessTextI);
+    SortTextI(WorkList);
     for (auto key = WorkList.rbegin(); key != WorkList.rend(); ++key) DeleteRegistryEntry(*key);
-    AppendStatus("ok");
 }
 
-}  // namespace
-
-void RemoveRegistryEntries() {
-    RemoveRegistryValues();
-    RemoveRegistryKeys();
-}
-
-void RemoveIniEntries() {
-    LoadLogSection("AddIni");
-    if (WorkList.empty()) return;
-    AddStatusLine(LoadMessageText(IDS_REMOVE_INI));
+// "AddIni": field 1 of each line's name part is the INI file, field 2 the
+// section, field 3 the key; the files are written back once, at the end.
+void RemoveIniEntryLines() {
     for (const std::string& line : WorkList) {
         const std::string fields = KeyOf(line);
         try {
@@ -65,5 +45,13 @@ void RemoveIniEntries() {
         }
     }
     FlushProfileCache();
-    AppendStatus("ok");
 }
+
+}  // namespace
+
+void RemoveRegistryEntries() {
+    RunSection("AddReg", IDS_REMOVE_REG_VALUES, RemoveRegistryValues);
+    RunSection("CreateKeys", IDS_REMOVE_REG_KEYS, RemoveRegistryKeys);
+}
+
+void RemoveIniEntries() { RunSection("AddIni", IDS_REMOVE_INI, RemoveIniEntryLines); }

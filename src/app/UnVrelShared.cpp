@@ -10,6 +10,7 @@
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
+#include "core/epRegPath.h"
 #include "core/epStrUtils.h"
 #include "res/resource.h"
 #include "win/epRegIni.h"
@@ -28,9 +29,7 @@ constexpr INT_PTR kYesToAll = 10;
 // The registry path of a file's use count. The file path is the value name,
 // between single quotes so its backslashes do not separate; a quote inside
 // it is doubled, as the path grammar reads it back.
-std::string CounterPath(const std::string& file) {
-    return kCountersKey + "'" + ReplaceAll(file, "'", "''") + "'";
-}
+std::string CounterPath(const std::string& file) { return RegistryValuePath(kCountersKey, file); }
 
 void InitSharedDialog(HWND dialog) {
     SetWindowTextA(dialog, LoadMessageText(IDS_SHARED_CAPTION).c_str());

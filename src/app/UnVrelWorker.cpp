@@ -5,11 +5,13 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <exception>
 
 #include "app/UnVrel.h"
 #include "app/UnVrelWorker.h"
 #include "core/epStrUtils.h"
+#include "core/epTextCase.h"
 #include "core/sysutilNumbers.h"
 #include "res/resource.h"
 #include "win/epFileUtils.h"
@@ -33,11 +35,6 @@ int ShowCommandOf(const std::string& field) {
         case 3: return SW_SHOWMINIMIZED;
         default: return SW_SHOW;
     }
-}
-
-bool IsExistingFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 // Waits for the process while handling this thread's messages, so that a
@@ -98,6 +95,24 @@ void StepProgress() { SendToProgress(PBM_STEPIT, 0, 0); }
 void RunPhase(void (*handler)()) {
     handler();
     StepProgress();
+}
+
+void RunSection(const char* section, int message, void (*steps)()) {
+    LoadLogSection(section);
+    if (WorkList.empty()) return;
+    AddStatusLine(LoadMessageText(message));
+    steps();
+    AppendStatus("ok");
+}
+
+TKeptNames::TKeptNames(const std::vector<std::string>& kept) {
+    names_.reserve(kept.size());
+    for (const std::string& line : kept) names_.push_back(TextBefore(line, '='));
+    SortTextI(names_);
+}
+
+bool TKeptNames::Contains(const std::string& name) const {
+    return std::binary_search(names_.begin(), names_.end(), name, TLessTextI());
 }
 
 int RunAndWait(HWND owner, const std::string& file, const std::string& parameters,

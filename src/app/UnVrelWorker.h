@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // The text of a work-list line before its last "="; empty without one.
 std::string EntryKey(const std::string& line);
@@ -16,6 +17,22 @@ void StepProgress();
 
 // Runs a phase's handler, then advances the progress bar.
 void RunPhase(void (*handler)());
+
+// The frame every section handler shares: loads the section into the work
+// list; for a missing or empty section nothing else happens; otherwise one
+// status line with the message, the handler's own steps, then " ok".
+void RunSection(const char* section, int message, void (*steps)());
+
+// The names of the kept shared files (the text before each line's first
+// "="), sorted once so that each lookup is a binary search ignoring case.
+class TKeptNames {
+public:
+    explicit TKeptNames(const std::vector<std::string>& kept);
+    bool Contains(const std::string& name) const;
+
+private:
+    std::vector<std::string> names_;
+};
 
 // Starts a program through the shell and waits for it, handling this
 // thread's messages meanwhile. The exit code; -1 when the shell cannot start

@@ -73,14 +73,7 @@ std::string CannotOpenFileMessage(std::string_view path) {
     return message;
 }
 
-TIniOptions AllIniOptions() {
-    TIniOptions options;
-    options.SkipComments = true;
-    options.KeyLinesOnly = true;
-    options.TrimAroundEquals = true;
-    options.StripValueQuotes = true;
-    return options;
-}
+TIniOptions AllIniOptions() { return TIniOptions{true, true, true, true}; }
 
 // ---------------------------------------------------------------------------
 // TSectionList
@@ -229,12 +222,7 @@ TepIniModel::TepIniModel(const TIniOptions& options)
       StripValueQuotes(options.StripValueQuotes) {}
 
 TIniOptions TepIniModel::Options() const {
-    TIniOptions options;
-    options.SkipComments = SkipComments;
-    options.KeyLinesOnly = KeyLinesOnly;
-    options.TrimAroundEquals = TrimAroundEquals;
-    options.StripValueQuotes = StripValueQuotes;
-    return options;
+    return TIniOptions{SkipComments, KeyLinesOnly, TrimAroundEquals, StripValueQuotes};
 }
 
 void TepIniModel::LoadText(std::string_view bytes) {

@@ -70,3 +70,7 @@ bool NamesRootKey(const TRegistryPath& parts) {
     return parts.Root != TRegistryRoot::None &&
            parts.SubKey.find_first_not_of('\\') == std::string::npos;
 }
+
+std::string RegistryValuePath(std::string_view keyPath, std::string_view name) {
+    return std::string(keyPath) + "'" + ReplaceAll(name, "'", "''") + "'";
+}

@@ -30,6 +30,11 @@ struct TRegistryPath {
 // The root that the name denotes, compared exactly; None for any other text.
 TRegistryRoot RegistryRootByName(std::string_view name);
 
+// The path of the value `name` under `keyPath` (which ends in a backslash):
+// the name between single quotes, a quote inside it doubled, so that
+// backslashes and quotes in it never split the path.
+std::string RegistryValuePath(std::string_view keyPath, std::string_view name);
+
 // Position (from 1) of the separating backslash, or 0 when the path has none
 // outside quotes.
 std::size_t FindRegistrySeparator(std::string_view path);

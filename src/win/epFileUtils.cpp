@@ -126,6 +126,11 @@ bool IsExistingDirectory(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool IsExistingFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 std::string RemoveBackslash(std::string_view path) { return RemoveBackslash(path, IsAnsiLeadByte); }
 
 void CreateDirectoryPath(const std::string& path) {

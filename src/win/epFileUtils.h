@@ -38,6 +38,9 @@ void WriteTextLine(HANDLE handle, std::string_view text);
 // True when the path names an existing directory.
 bool IsExistingDirectory(const std::string& path);
 
+// True when the path names an existing file (a directory does not count).
+bool IsExistingFile(const std::string& path);
+
 // RemoveBackslash with the lead bytes of the ANSI code page.
 std::string RemoveBackslash(std::string_view path);
 

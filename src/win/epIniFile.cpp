@@ -39,12 +39,7 @@ void RewriteFile(HANDLE file, const std::string& text) {
 
 TIniOptions MakeOptions(bool skipComments, bool keyLinesOnly, bool trimAroundEquals,
                         bool stripValueQuotes) {
-    TIniOptions options;
-    options.SkipComments = skipComments;
-    options.KeyLinesOnly = keyLinesOnly;
-    options.TrimAroundEquals = trimAroundEquals;
-    options.StripValueQuotes = stripValueQuotes;
-    return options;
+    return TIniOptions{skipComments, keyLinesOnly, trimAroundEquals, stripValueQuotes};
 }
 
 }  // namespace

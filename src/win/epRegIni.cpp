@@ -9,13 +9,7 @@
 
 namespace {
 
-struct LessTextI {
-    bool operator()(const std::string& a, const std::string& b) const {
-        return CompareTextI(a, b) < 0;
-    }
-};
-
-using ProfileCache = std::map<std::string, std::unique_ptr<TepIniFile>, LessTextI>;
+using ProfileCache = std::map<std::string, std::unique_ptr<TepIniFile>, TLessTextI>;
 
 // Each object writes its file as it is destroyed; destroy them in cache order.
 void FlushEntries(ProfileCache& cache) {

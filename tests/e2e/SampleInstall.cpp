@@ -7,6 +7,7 @@
 #include "StateHelpers.h"
 #include "core/epFileUtils.h"
 #include "core/epIniFile.h"
+#include "core/epRegPath.h"
 #include "core/epStrUtils.h"
 #include "core/epTextCase.h"
 #include "core/sysutilNumbers.h"
@@ -46,10 +47,6 @@ std::string WithExtension(const std::string& path, const std::string& ext) {
 // A bare INI file name lives in the Windows directory.
 std::string IniPath(const std::string& name) {
     return ExtractFileDir(name).empty() ? AddBackslash(GetWindowsDir()) + name : name;
-}
-
-std::string QuotedValueName(const std::string& name) {
-    return "'" + ReplaceAll(name, "'", "''") + "'";
 }
 
 bool CreateRegistryKey(const std::string& path) {
@@ -112,7 +109,7 @@ bool InstallSharedFiles(const TepIniModel& log) {
         const std::string path = EntryKeyOf(line);
         ok = WriteFileBytes(path, kContent) && ok;
         const std::int32_t count = StrToIntDef(ValueOf(line), 1);
-        ok = WriteRegistryInteger(kSharedDlls + QuotedValueName(path), count) && ok;
+        ok = WriteRegistryInteger(RegistryValuePath(kSharedDlls, path), count) && ok;
     }
     return ok;
 }
@@ -144,7 +141,7 @@ bool InstallFonts(const TepIniModel& log) {
     for (const std::string& line : SectionOf(log, "RegFonts")) {
         const std::string file = EntryKeyOf(line);
         if (!FileExists(file)) ok = WriteFileBytes(file, kContent) && ok;
-        ok = WriteRegistryString(kFontsKey + QuotedValueName(ValueOf(line)), ExtractFileName(file)) &&
+        ok = WriteRegistryString(RegistryValuePath(kFontsKey, ValueOf(line)), ExtractFileName(file)) &&
              ok;
     }
     return ok;
@@ -210,7 +207,7 @@ std::vector<LogItem> CheckLogItems(const std::string& logText) {
     for (const std::string& line : SectionOf(log, "SharedFiles")) {
         const std::string path = EntryKeyOf(line);
         AddItem(items, "SharedFiles", path, FileExists(path));
-        const std::string counter = kSharedDlls + QuotedValueName(path);
+        const std::string counter = RegistryValuePath(kSharedDlls, path);
         AddItem(items, "SharedFiles", "count " + std::to_string(ReadRegistryInteger(counter, 0)) + " of " + path,
                 RegistryValueExists(counter));
     }
@@ -227,7 +224,7 @@ std::vector<LogItem> CheckLogItems(const std::string& logText) {
     }
     for (const std::string& line : SectionOf(log, "RegFonts")) {
         AddItem(items, "RegFonts", ValueOf(line),
-                RegistryValueExists(kFontsKey + QuotedValueName(ValueOf(line))));
+                RegistryValueExists(RegistryValuePath(kFontsKey, ValueOf(line))));
     }
     for (const std::string& line : SectionOf(log, "AddReg")) {
         AddItem(items, "AddReg", KeyOf(line), RegistryValueExists(KeyOf(line)));

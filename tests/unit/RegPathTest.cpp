@@ -128,3 +128,10 @@ TEST(RegistryPath, KeyNameIsTheLastComponentAsOpened) {
 }
 
 }  // namespace
+
+TEST(RegistryValuePath, QuotedNamesReadBackWhole) {
+    const std::string path = RegistryValuePath("HKLM\\Shared\\", "C:\\dir\\o'neil.dll");
+    EXPECT_EQ(path, "HKLM\\Shared\\'C:\\dir\\o''neil.dll'");
+    const TRegistryPath parts = ParseRegistryPath(path);
+    EXPECT_EQ(parts.ValueName, "C:\\dir\\o'neil.dll");
+}
