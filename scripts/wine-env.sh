@@ -5,16 +5,17 @@
 xvfb_pid=""
 wineserver_pid=""
 
+# Runs from an EXIT trap, possibly under "set -e": no step may stop the rest.
 stop_wine_env() {
   if [[ -n "$wineserver_pid" ]]; then
-    wineserver -k >/dev/null 2>&1
-    kill "$wineserver_pid" 2>/dev/null
-    wait "$wineserver_pid" 2>/dev/null
+    wineserver -k >/dev/null 2>&1 || true
+    kill "$wineserver_pid" 2>/dev/null || true
+    wait "$wineserver_pid" 2>/dev/null || true
     wineserver_pid=""
   fi
   if [[ -n "$xvfb_pid" ]]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
     xvfb_pid=""
   fi
 }

@@ -2,35 +2,23 @@
 // before they are trusted with the real one.
 #include <gtest/gtest.h>
 
-#include "StateHelpers.h"
-#include "UiDriver.h"
+#include "CaseFixture.h"
 
 using namespace e2e;
 
 namespace {
 
 const std::string kFixture = E2E_FIXTURE_EXE;
-const std::string kArtifacts = E2E_ARTIFACT_DIR;
 
-std::string TestName() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string(info->test_suite_name()) + "." + info->name();
-}
-
-class Driver : public ::testing::Test {
+class Driver : public CaseFixture {
 protected:
     void SetUp() override {
-        dir = MakeCaseDir(TestName());
-        ASSERT_FALSE(dir.empty());
-        log = dir + "\\uninst.log";
+        CaseFixture::SetUp();
+        if (HasFatalFailure()) return;
         ASSERT_TRUE(WriteFileBytes(log, "[CopyFiles]\r\n"));
     }
-    void TearDown() override { RemoveCaseTree(dir); }
 
     void LetFixtureFinish() { ASSERT_TRUE(WriteFileBytes(log + ".go", "")); }
-
-    std::string dir;
-    std::string log;
 };
 
 const std::vector<std::string> kFinalLines = {

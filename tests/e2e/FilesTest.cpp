@@ -6,33 +6,11 @@
 
 #include <algorithm>
 
-#include "StateHelpers.h"
-#include "UiDriver.h"
+#include "CaseFixture.h"
 
 using namespace e2e;
 
 namespace {
-
-const std::string kUninstaller = TAMSK_UNVREL_EXE;
-const std::string kArtifacts = E2E_ARTIFACT_DIR;
-const std::string kCounters = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-const std::string kDone = "Disinstallazione terminata.";
-const std::string kFilesLine = "Rimozione dei file... ok";
-const std::string kShortcutsLine = "Rimozione delle icone... ok";
-const std::string kDirsLine = "Rimozione delle cartelle... ok";
-const std::string kSharedLine = "Verifica file condivisi... ok";
-
-using Lines = std::vector<std::string>;
-
-std::string TestName() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string(info->test_suite_name()) + "." + info->name();
-}
-
-std::string Upper(std::string text) {
-    CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
-    return text;
-}
 
 // True when the pending operations delete path at the next restart.
 bool IsScheduledForDeletion(const std::string& path) {
@@ -43,18 +21,16 @@ bool IsScheduledForDeletion(const std::string& path) {
     return false;
 }
 
-class Files : public ::testing::Test {
+class Files : public UninstallerCase {
 protected:
     void SetUp() override {
-        dir = MakeCaseDir(TestName());
-        ASSERT_FALSE(dir.empty());
-        log = dir + "\\uninst.log";
+        UninstallerCase::SetUp();
         ClearPendingRenames();
     }
     void TearDown() override {
         for (const std::string& file : counters) DeleteValue(HKEY_LOCAL_MACHINE, kCounters, file);
         ClearPendingRenames();
-        RemoveCaseTree(dir);
+        UninstallerCase::TearDown();
     }
 
     // Creates the case's file name (directories included) and returns its path.
@@ -75,18 +51,12 @@ protected:
         return text;
     }
 
+    // Writes the log, then runs the uninstaller on it to the end.
     ScenarioResult Run(const std::string& logText, const std::string& shot = "") {
         EXPECT_TRUE(WriteFileBytes(log, logText));
-        ScenarioOptions options;
-        options.failureShotPrefix = kArtifacts + "\\" + TestName();
-        return RunScenario(kUninstaller, Quote(log),
-                           {PressStep(WindowKind::MessageBox, IDYES),
-                            PressStep(WindowKind::MainDialog, IDOK, shot)},
-                           options);
+        return RunToTheEnd({}, shot);
     }
 
-    std::string dir;
-    std::string log;
     Lines counters;  // SharedDLLs values the case made
 };
 

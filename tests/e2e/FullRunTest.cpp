@@ -2,8 +2,7 @@
 // log, shared files answered both ways, and exactly what must stay stays.
 #include <gtest/gtest.h>
 
-#include "StateHelpers.h"
-#include "UiDriver.h"
+#include "CaseFixture.h"
 #include "demo/SampleRun.h"
 
 using namespace e2e;
@@ -11,11 +10,11 @@ using namespace e2e;
 #ifdef TAMSK_OLE_FIXTURE_DIR
 TEST(FullRun, RemovesTheSampleInstallationLeavingOnlyTheSharedFilesThatStay) {
     SampleRunInput input;
-    input.uninstaller = TAMSK_UNVREL_EXE;
-    input.testProgram = TAMSK_TEST_PROGRAM_EXE;
+    input.uninstaller = kUninstaller;
+    input.testProgram = kTestProgram;
     input.sampleLog = E2E_SAMPLE_LOG;
     input.oleServer = std::string(TAMSK_OLE_FIXTURE_DIR) + "\\OleServerOk.dll";
-    input.shotDir = E2E_ARTIFACT_DIR;
+    input.shotDir = kArtifacts;
     const SampleRunResult run = RunSample(input);
     ASSERT_TRUE(run.installed);
     ASSERT_TRUE(run.scenario.ok) << Describe(run.scenario);
@@ -46,10 +45,9 @@ TEST(FullRun, RemovesTheSampleInstallationLeavingOnlyTheSharedFilesThatStay) {
     for (const LogItem& item : run.items) {
         EXPECT_EQ(item.present, SampleItemShouldStay(item)) << item.section << ": " << item.item;
     }
-    const char* const shared_dlls = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, shared_dlls, "C:\\windows\\system32\\tamskdemo-common.dll"),
+    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, "C:\\windows\\system32\\tamskdemo-common.dll"),
               std::optional<DWORD>(2));
-    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, shared_dlls, "C:\\windows\\system32\\tamskdemo-kept.dll"),
+    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, "C:\\windows\\system32\\tamskdemo-kept.dll"),
               std::optional<DWORD>(1));
     EXPECT_TRUE(run.logDeleted);
     ASSERT_EQ(run.records.size(), 3u);
@@ -62,7 +60,7 @@ TEST(FullRun, RemovesTheSampleInstallationLeavingOnlyTheSharedFilesThatStay) {
     for (const char* name : {"tamskdemo-common.dll", "tamskdemo-kept.dll"}) {
         const std::string path = std::string("C:\\windows\\system32\\") + name;
         DeleteFileA(path.c_str());
-        DeleteValue(HKEY_LOCAL_MACHINE, shared_dlls, path);
+        DeleteValue(HKEY_LOCAL_MACHINE, kCounters, path);
     }
 }
 #endif

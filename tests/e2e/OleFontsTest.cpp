@@ -11,39 +11,21 @@
 #include <string>
 #include <vector>
 
-#include "StateHelpers.h"
-#include "UiDriver.h"
+#include "CaseFixture.h"
 
 using namespace e2e;
 
 namespace {
 
-const std::string kUninstaller = TAMSK_UNVREL_EXE;
 const std::string kFixtureDir = TAMSK_OLE_FIXTURE_DIR;
-const std::string kArtifacts = E2E_ARTIFACT_DIR;
 const char* const kFontsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
-const char* const kSharedKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 const char* const kOrderVariable = "TAMSK_OLE_FIXTURE_LOG";
-const std::string kFontsLine = "Rimozione dei font... ok";
-const std::string kServersLine = "Rimozione dei server OLE... ok";
-const std::string kSharedLine = "Verifica file condivisi... ok";
-const std::string kDone = "Disinstallazione terminata.";
 
 #ifdef _WIN64
 constexpr SYSKIND kSysKind = SYS_WIN64;
 #else
 constexpr SYSKIND kSysKind = SYS_WIN32;
 #endif
-
-std::string TestName() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string(info->test_suite_name()) + "." + info->name();
-}
-
-std::string Upper(std::string text) {
-    CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
-    return text;
-}
 
 std::wstring Wide(const std::string& text) {
     std::wstring wide(text.size(), L'\0');
@@ -140,24 +122,18 @@ private:
     UniqueHandle thread_;
 };
 
-class OleFonts : public ::testing::Test {
+class OleFonts : public UninstallerCase {
 protected:
-    void SetUp() override {
-        dir = MakeCaseDir(TestName());
-        ASSERT_FALSE(dir.empty());
-        log = dir + "\\uninst.log";
-    }
-
     void TearDown() override {
         SetEnvironmentVariableA(kOrderVariable, nullptr);
         for (const std::string& name : fontValues) DeleteValue(HKEY_LOCAL_MACHINE, kFontsKey, name);
         for (const std::string& name : sharedValues)
-            DeleteValue(HKEY_LOCAL_MACHINE, kSharedKey, name);
+            DeleteValue(HKEY_LOCAL_MACHINE, kCounters, name);
         for (const std::string& guid : libraries) {
             RegDeleteTreeA(HKEY_CLASSES_ROOT, ("TypeLib\\" + guid).c_str());
             RegDeleteKeyA(HKEY_CLASSES_ROOT, ("TypeLib\\" + guid).c_str());
         }
-        RemoveCaseTree(dir);
+        UninstallerCase::TearDown();
     }
 
     // A fonts-key value of this case (name made unique), holding data.
@@ -176,7 +152,7 @@ protected:
     // without asking.
     void SetSharedCount(const std::string& path, DWORD count) {
         sharedValues.push_back(path);
-        ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kSharedKey, path, count));
+        ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, path, count));
     }
 
     std::string CopyFixture(const std::string& fixture, const std::string& name) {
@@ -220,25 +196,10 @@ protected:
         return KeyExists(HKEY_CLASSES_ROOT, "TypeLib\\" + guid + "\\1.0");
     }
 
-    // Runs the uninstaller on the log, answers the confirmation with Yes and
-    // the main dialog, once Close is enabled, with Close.
-    ScenarioResult RunToTheEnd() {
-        ScenarioOptions options;
-        options.failureShotPrefix = kArtifacts + "\\" + TestName();
-        return RunScenario(kUninstaller, Quote(log),
-                           {PressStep(WindowKind::MessageBox, IDYES),
-                            PressStep(WindowKind::MainDialog, IDOK)},
-                           options);
-    }
-
-    std::string dir;
-    std::string log;
     std::vector<std::string> fontValues;
     std::vector<std::string> sharedValues;
     std::vector<std::string> libraries;
 };
-
-using Lines = std::vector<std::string>;
 
 TEST_F(OleFonts, FontValuesNamingTheFileByPathOrNameInAnyCaseGoAndOneBroadcastIsSent) {
     const std::string font = dir + "\\Fonts\\X.TTF";

@@ -3,43 +3,22 @@
 // HKCU\Software\TamskE2E\<case> and in its own case directory.
 #include <gtest/gtest.h>
 
-#include "StateHelpers.h"
-#include "UiDriver.h"
+#include "CaseFixture.h"
 
 using namespace e2e;
 
 namespace {
 
-const std::string kUninstaller = TAMSK_UNVREL_EXE;
-const std::string kArtifacts = E2E_ARTIFACT_DIR;
-const std::string kDone = "Disinstallazione terminata.";
-const std::string kValuesLine = "Rimozione dei valori di registro... ok";
-const std::string kKeysLine = "Rimozione delle chiavi di registro... ok";
-const std::string kIniLine = "Rimozioni dei dati di inizializzazione... ok";
-
-std::string TestName() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string(info->test_suite_name()) + "." + info->name();
-}
-
-std::string WindowsDir() {
-    char buffer[MAX_PATH] = {};
-    GetWindowsDirectoryA(buffer, MAX_PATH);
-    return buffer;
-}
-
-class RemovalCase : public ::testing::Test {
+class RemovalCase : public UninstallerCase {
 protected:
     void SetUp() override {
-        dir = MakeCaseDir(TestName());
-        ASSERT_FALSE(dir.empty());
-        log = dir + "\\uninst.log";
+        UninstallerCase::SetUp();
         key = "Software\\TamskE2E\\" + TestName();
         DeleteKeyTree(HKEY_CURRENT_USER, key);
     }
     void TearDown() override {
         DeleteKeyTree(HKEY_CURRENT_USER, key);
-        RemoveCaseTree(dir);
+        UninstallerCase::TearDown();
     }
 
     // Subkey below the case key, and its registry path as the log writes it.
@@ -50,18 +29,11 @@ protected:
     // status lines seen when Close became enabled.
     std::vector<std::string> RunLog(const std::string& text) {
         EXPECT_TRUE(WriteFileBytes(log, text));
-        ScenarioOptions options;
-        options.failureShotPrefix = kArtifacts + "\\" + TestName();
-        const ScenarioResult r = RunScenario(kUninstaller, Quote(log),
-                                             {PressStep(WindowKind::MessageBox, IDYES),
-                                              PressStep(WindowKind::MainDialog, IDOK)},
-                                             options);
+        const ScenarioResult r = RunToTheEnd();
         EXPECT_TRUE(r.ok) << Describe(r);
         return r.ok ? r.seen[1].lines : std::vector<std::string>{};
     }
 
-    std::string dir;
-    std::string log;
     std::string key;
 };
 

@@ -3,19 +3,12 @@
 // no other installation uses, and "CopyFiles" deleting only what may go.
 #include <gtest/gtest.h>
 
-#include "StateHelpers.h"
-#include "UiDriver.h"
+#include "CaseFixture.h"
 
 using namespace e2e;
 
 namespace {
 
-const std::string kUninstaller = TAMSK_UNVREL_EXE;
-const std::string kArtifacts = E2E_ARTIFACT_DIR;
-const std::string kCounters = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-const std::string kDone = "Disinstallazione terminata.";
-const std::string kSharedLine = "Verifica file condivisi... ok";
-const std::string kFilesLine = "Rimozione dei file... ok";
 const std::string kExplanation =
     "Il sistema indica che il seguente file condiviso non \xE8 pi\xF9 utilizzato da alcun "
     "programma.  Se qualche programma sta ancora utilizzando questo file ed esso viene rimosso, "
@@ -25,21 +18,11 @@ const std::string kExplanation =
 
 constexpr int kYes = 107, kYesToAll = 108, kNo = 109, kNoToAll = 110;
 
-std::string TestName() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string(info->test_suite_name()) + "." + info->name();
-}
-
-class SharedFiles : public ::testing::Test {
+class SharedFiles : public UninstallerCase {
 protected:
-    void SetUp() override {
-        dir = MakeCaseDir(TestName());
-        ASSERT_FALSE(dir.empty());
-        log = dir + "\\uninst.log";
-    }
     void TearDown() override {
         for (const std::string& file : files) DeleteValue(HKEY_LOCAL_MACHINE, kCounters, file);
-        RemoveCaseTree(dir);
+        UninstallerCase::TearDown();
     }
 
     // A shared file of the case, with a use count when count is given.
@@ -66,18 +49,6 @@ protected:
         ASSERT_TRUE(WriteFileBytes(log, text + extra));
     }
 
-    // Confirms, plays the steps for DLG_DELSHARED, then closes the main dialog.
-    ScenarioResult Run(std::vector<Step> shared) {
-        std::vector<Step> steps{PressStep(WindowKind::MessageBox, IDYES)};
-        steps.insert(steps.end(), shared.begin(), shared.end());
-        steps.push_back(PressStep(WindowKind::MainDialog, IDOK));
-        ScenarioOptions options;
-        options.failureShotPrefix = kArtifacts + "\\" + TestName();
-        return RunScenario(kUninstaller, Quote(log), steps, options);
-    }
-
-    std::string dir;
-    std::string log;
     std::vector<std::string> files;
 };
 
@@ -88,7 +59,7 @@ Step Answer(int button) { return PressStep(WindowKind::SharedFileDialog, button)
 TEST_F(SharedFiles, CountAboveOneIsLoweredAndTheFileStays) {
     const std::string file = Shared("used.dll", 3);
     WriteLog();
-    const ScenarioResult r = Run({});
+    const ScenarioResult r = RunToTheEnd({});
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.seen.back().lines, (std::vector<std::string>{kSharedLine, kFilesLine, kDone}));
     EXPECT_EQ(Count(file), std::optional<DWORD>(2));
@@ -99,7 +70,7 @@ TEST_F(SharedFiles, CountOfOneAnsweredYesRemovesCountAndFile) {
     const std::string file = Shared("lonely.dll", 1);
     WriteLog();
     const std::string shot = kArtifacts + "\\delshared-default.bmp";
-    const ScenarioResult r = Run({PressStep(WindowKind::SharedFileDialog, kYes, shot)});
+    const ScenarioResult r = RunToTheEnd({PressStep(WindowKind::SharedFileDialog, kYes, shot)});
     ASSERT_TRUE(r.ok) << Describe(r);
     const Seen& asked = r.seen[1];
     EXPECT_EQ(asked.caption, "Rimuovere il file condiviso?");
@@ -121,7 +92,8 @@ TEST_F(SharedFiles, NoAndEscapeKeepCountAndFile) {
     const std::string first = Shared("first.dll", 1);
     const std::string second = Shared("second.dll", 1);
     WriteLog();
-    const ScenarioResult r = Run({Answer(kNo), KeyStep(WindowKind::SharedFileDialog, VK_ESCAPE)});
+    const ScenarioResult r =
+        RunToTheEnd({Answer(kNo), KeyStep(WindowKind::SharedFileDialog, VK_ESCAPE)});
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.seen[1].ControlText(104), "first.dll");
     EXPECT_EQ(r.seen[2].ControlText(104), "second.dll");
@@ -134,7 +106,7 @@ TEST_F(SharedFiles, NoAndEscapeKeepCountAndFile) {
 TEST_F(SharedFiles, EnterAnswersYes) {
     const std::string file = Shared("enter.dll", 1);
     WriteLog();
-    const ScenarioResult r = Run({KeyStep(WindowKind::SharedFileDialog, VK_RETURN)});
+    const ScenarioResult r = RunToTheEnd({KeyStep(WindowKind::SharedFileDialog, VK_RETURN)});
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_FALSE(Count(file).has_value());
     EXPECT_FALSE(FileExists(file));
@@ -144,7 +116,7 @@ TEST_F(SharedFiles, FileWithoutCountIsAskedAbout) {
     const std::string kept = Shared("nocount-kept.dll", std::nullopt);
     const std::string gone = Shared("nocount-gone.dll", std::nullopt);
     WriteLog();
-    const ScenarioResult r = Run({Answer(kNo), Answer(kYes)});
+    const ScenarioResult r = RunToTheEnd({Answer(kNo), Answer(kYes)});
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_FALSE(Count(kept).has_value());  // nothing written for the kept one
     EXPECT_TRUE(FileExists(kept));
@@ -156,7 +128,7 @@ TEST_F(SharedFiles, NoToAllIsRemembered) {
     const std::string b = Shared("b.dll", 1);
     const std::string c = Shared("c.dll", 0);
     WriteLog();
-    const ScenarioResult r = Run({Answer(kNoToAll)});  // no second dialog
+    const ScenarioResult r = RunToTheEnd({Answer(kNoToAll)});  // no second dialog
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(Count(a), std::optional<DWORD>(1));
     EXPECT_EQ(Count(b), std::optional<DWORD>(1));
@@ -170,7 +142,7 @@ TEST_F(SharedFiles, YesToAllIsRememberedButCountsAboveOneAreOnlyLowered) {
     const std::string busy = Shared("busy.dll", 5);
     const std::string c = Shared("c.dll", std::nullopt);
     WriteLog();
-    const ScenarioResult r = Run({Answer(kYesToAll)});  // no second dialog
+    const ScenarioResult r = RunToTheEnd({Answer(kYesToAll)});  // no second dialog
     ASSERT_TRUE(r.ok) << Describe(r);
     for (const std::string& file : {a, b, c}) {
         EXPECT_FALSE(Count(file).has_value()) << file;
@@ -184,7 +156,7 @@ TEST_F(SharedFiles, PathWithAQuoteIsCountedLikeAnyOther) {
     const std::string busy = Shared("it's.dll", 3);
     const std::string lonely = Shared("o'neil's.dll", 1);
     WriteLog();
-    const ScenarioResult r = Run({Answer(kYes)});  // asked about the second only
+    const ScenarioResult r = RunToTheEnd({Answer(kYes)});  // asked about the second only
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.seen[1].ControlText(104), "o'neil's.dll");
     EXPECT_EQ(Count(busy), std::optional<DWORD>(2));
@@ -198,7 +170,7 @@ TEST_F(SharedFiles, DialogTextsAreReplacedFromStrings) {
     WriteLog("[Strings]\r\n15=Remove shared file?\r\n16=First paragraph.||||Second one.\r\n"
              "17=File name:\r\n18=Located in:\r\n19=Yes\r\n20=Yes to all\r\n21=No way\r\n"
              "22=None\r\n");
-    const ScenarioResult r = Run({Answer(kNo)});
+    const ScenarioResult r = RunToTheEnd({Answer(kNo)});
     ASSERT_TRUE(r.ok) << Describe(r);
     const Seen& asked = r.seen[1];
     EXPECT_EQ(asked.caption, "Remove shared file?");
@@ -216,7 +188,7 @@ TEST_F(SharedFiles, EmptySectionAsksNothingAndKeepsNothing) {
     const std::string file = dir + "\\plain.dll";
     ASSERT_TRUE(WriteFileBytes(file, "x"));
     ASSERT_TRUE(WriteFileBytes(log, "[SharedFiles]\r\n[CopyFiles]\r\n" + file + "=1\r\n"));
-    const ScenarioResult r = Run({});
+    const ScenarioResult r = RunToTheEnd({});
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.seen.back().lines, (std::vector<std::string>{kFilesLine, kDone}));
     EXPECT_FALSE(FileExists(file));

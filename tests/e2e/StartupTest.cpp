@@ -2,51 +2,18 @@
 // is removed, the replaced message texts, and the main dialog's life cycle.
 #include <gtest/gtest.h>
 
-#include "StateHelpers.h"
-#include "UiDriver.h"
+#include "CaseFixture.h"
 
 using namespace e2e;
 
 namespace {
 
-const std::string kUninstaller = TAMSK_UNVREL_EXE;
-const std::string kTestProgram = TAMSK_TEST_PROGRAM_EXE;
-const std::string kArtifacts = E2E_ARTIFACT_DIR;
 const std::string kTitle = "Tamsk Uninstaller";
 const std::string kConfirm =
     "Si \xE8 certi di voler rimuovere completamente l'applicazione selezionata e tutti i suoi "
     "componenti?";
-const std::string kDone = "Disinstallazione terminata.";
 
-std::string TestName() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string(info->test_suite_name()) + "." + info->name();
-}
-
-std::string WindowsDir() {
-    char buffer[MAX_PATH] = {};
-    GetWindowsDirectoryA(buffer, MAX_PATH);
-    return buffer;
-}
-
-class Startup : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = MakeCaseDir(TestName());
-        ASSERT_FALSE(dir.empty());
-        log = dir + "\\uninst.log";
-    }
-    void TearDown() override { RemoveCaseTree(dir); }
-
-    ScenarioResult Run(const std::string& args, const std::vector<Step>& steps) {
-        ScenarioOptions options;
-        options.failureShotPrefix = kArtifacts + "\\" + TestName();
-        return RunScenario(kUninstaller, args, steps, options);
-    }
-
-    std::string dir;
-    std::string log;
-};
+using Startup = UninstallerCase;
 
 }  // namespace
 

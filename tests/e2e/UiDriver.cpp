@@ -260,13 +260,15 @@ std::vector<std::string> ReadStatusLines(HWND mainDialog) {
         if (!Ask(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0, length) || length < 0) break;
         // The ANSI LB_GETTEXT comes back as UTF-16 bytes across processes under Wine;
         // the Unicode message converted back gives the program's own bytes.
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        // Room to spare: while the program runs, the line can grow (" ok")
+        // between the two messages, and the copy does not know our size.
+        std::wstring text(static_cast<size_t>(length) + 1024, L'\0');
         LRESULT copied = 0;
         if (!Ask(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()),
                  copied) ||
             copied < 0)
             break;
-        text.resize(static_cast<size_t>(std::min(copied, length)));
+        text.resize(std::min(static_cast<size_t>(copied), text.size() - 1));
         lines.push_back(ToAnsi(text));
     }
     return lines;

@@ -3,50 +3,17 @@
 // the log, and the programs to run last.
 #include <gtest/gtest.h>
 
-#include "StateHelpers.h"
-#include "UiDriver.h"
+#include "CaseFixture.h"
 
 using namespace e2e;
 
 namespace {
 
-const std::string kUninstaller = TAMSK_UNVREL_EXE;
-const std::string kTestProgram = TAMSK_TEST_PROGRAM_EXE;
-const std::string kArtifacts = E2E_ARTIFACT_DIR;
-const std::string kDone = "Disinstallazione terminata.";
-const std::string kFilesLine = "Rimozione dei file... ok";
-
-using Lines = std::vector<std::string>;
-
-std::string TestName() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string(info->test_suite_name()) + "." + info->name();
-}
-
-std::string WindowsDir() {
-    char buffer[MAX_PATH] = {};
-    GetWindowsDirectoryA(buffer, MAX_PATH);
-    return buffer;
-}
-
-class Worker : public ::testing::Test {
+class Worker : public UninstallerCase {
 protected:
     void SetUp() override {
-        dir = MakeCaseDir(TestName());
-        ASSERT_FALSE(dir.empty());
-        log = dir + "\\uninst.log";
+        UninstallerCase::SetUp();
         record = dir + "\\record.txt";
-    }
-    void TearDown() override { RemoveCaseTree(dir); }
-
-    // Confirms, waits for the end of the run and closes the main dialog.
-    ScenarioResult Run(const std::string& shot = "") {
-        ScenarioOptions options;
-        options.failureShotPrefix = kArtifacts + "\\" + TestName();
-        return RunScenario(kUninstaller, Quote(log),
-                           {PressStep(WindowKind::MessageBox, IDYES),
-                            PressStep(WindowKind::MainDialog, IDOK, shot)},
-                           options);
     }
 
     // The lines the test program wrote to the record file, in order.
@@ -63,8 +30,6 @@ protected:
         return lines;
     }
 
-    std::string dir;
-    std::string log;
     std::string record;
 };
 
@@ -72,7 +37,7 @@ protected:
 
 TEST_F(Worker, LogWithoutSectionsShowsOnlyTheFinalLineAndIsDeleted) {
     ASSERT_TRUE(WriteFileBytes(log, "; nothing was installed\r\n"));
-    const ScenarioResult r = Run();
+    const ScenarioResult r = RunToTheEnd();
     ASSERT_TRUE(r.ok) << Describe(r);
     const Seen& end = r.seen.back();
     EXPECT_EQ(end.lines, Lines{kDone});
@@ -90,7 +55,7 @@ TEST_F(Worker, FailingFirstProgramStopsTheRunBeforeAnythingIsRemoved) {
                  " --exit 1,,0,Verifica in corso\r\n"
                  "[CopyFiles]\r\n" + file + "=1\r\n[CreateDirs]\r\n" + dir + "=1\r\n"
                  "[RunApp]\r\n1=" + kTestProgram + ",--record " + record + ",,0,Mai\r\n"));
-    const ScenarioResult r = Run();
+    const ScenarioResult r = RunToTheEnd();
     ASSERT_TRUE(r.ok) << Describe(r);
     const Seen& end = r.seen.back();
     EXPECT_EQ(end.lines, Lines{"Verifica in corso"});
@@ -107,7 +72,7 @@ TEST_F(Worker, SecondProgramIsNeverStartedAfterTheFirstFails) {
     ASSERT_TRUE(WriteFileBytes(
         log, "[PreRunApp]\r\n1=" + kTestProgram + ",--record " + record + " --exit 2\r\n"
              "2=" + kTestProgram + ",--record " + second + ",,,Secondo\r\n"));
-    const ScenarioResult r = Run();
+    const ScenarioResult r = RunToTheEnd();
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.seen.back().lines, Lines{});
     EXPECT_EQ(r.seen.back().progress.pos, 0);
@@ -120,7 +85,7 @@ TEST_F(Worker, SecondProgramIsNeverStartedAfterTheFirstFails) {
 TEST_F(Worker, ExitCode259EndsTheWaitAndCountsAsAFailure) {
     ASSERT_TRUE(WriteFileBytes(
         log, "[PreRunApp]\r\n1=" + kTestProgram + ",--exit 259,,0,Codice 259\r\n"));
-    const ScenarioResult r = Run();
+    const ScenarioResult r = RunToTheEnd();
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.seen.back().lines, Lines{"Codice 259"});
     EXPECT_EQ(r.seen.back().progress.pos, 0);
@@ -135,7 +100,7 @@ TEST_F(Worker, MissingProgramIsPassedOverAndTheRunGoesOn) {
              "2=" + dir + ",,,,Una cartella\r\n"
              "3=" + kTestProgram + ",--record " + record + ",,0,\"Attendere, prego, grazie\"\r\n"
              "[CopyFiles]\r\n" + file + "=1\r\n"));
-    const ScenarioResult r = Run();
+    const ScenarioResult r = RunToTheEnd();
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.seen.back().lines, (Lines{"Attendere, prego, grazie", kFilesLine, kDone}));
     EXPECT_EQ(r.seen.back().progress.pos, 10);
@@ -157,7 +122,7 @@ TEST_F(Worker, FieldsReachTheProgramAndTheShowModeMapsToTheShellsValue) {
     }
     text += "m=" + kTestProgram + "," + args + "\r\n";  // no show field at all
     ASSERT_TRUE(WriteFileBytes(log, text));
-    const ScenarioResult r = Run();
+    const ScenarioResult r = RunToTheEnd();
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.seen.back().lines, Lines{kDone});
     const Lines records = Records();
@@ -175,7 +140,7 @@ TEST_F(Worker, FieldsReachTheProgramAndTheShowModeMapsToTheShellsValue) {
 TEST_F(Worker, ValueQuotedAtBothEndsNamesNoProgram) {
     ASSERT_TRUE(WriteFileBytes(log, "[PreRunApp]\r\n1=\"" + kTestProgram + "\",--record " +
                                         record + ",,,\"Testo\"\r\n"));
-    const ScenarioResult r = Run();
+    const ScenarioResult r = RunToTheEnd();
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.seen.back().lines, Lines{kDone});
     EXPECT_FALSE(FileExists(record));
@@ -191,7 +156,7 @@ TEST_F(Worker, LastProgramsRunAfterTheLogIsGoneAndTheirFailuresAreIgnored) {
              "2=" + dir + "\\nowhere.exe,,,,Mai visto\r\n"
              "3=" + kTestProgram + ",--record " + record + probe + ",,0\r\n"
              "[CopyFiles]\r\n" + file + "=1\r\n"));
-    const ScenarioResult r = Run();
+    const ScenarioResult r = RunToTheEnd();
     ASSERT_TRUE(r.ok) << Describe(r);
     // Message 5 comes from the log too, read after its deletion.
     EXPECT_EQ(r.seen.back().lines, (Lines{kFilesLine, "Dopo", "Tutto finito"}));

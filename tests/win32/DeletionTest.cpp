@@ -4,12 +4,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
 #include "core/epFileUtils.h"
 #include "win/epFileUtils.h"
 #include "win/epRegIni.h"
@@ -19,20 +18,6 @@ namespace {
 
 const char* const kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 const char* const kPending = "PendingFileRenameOperations";
-
-std::optional<std::string> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // The raw REG_MULTI_SZ bytes of the pending operations, or nothing when absent.
 std::optional<std::string> ReadPendingBytes() {
@@ -90,45 +75,24 @@ bool HasPendingDeletion(const std::string& path) {
     return false;
 }
 
-class Deletion : public ::testing::Test {
+class Deletion : public TempDirTest {
 protected:
     void SetUp() override {
         FlushProfileCache();
         savedPending_ = ReadPendingBytes();
         savedPlatform_ = PlatformId;
-        char temp[MAX_PATH + 1] = {};
-        ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
-        dir_ = std::string(temp) + "tamsk-del-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        CreateDirectoryA(dir_.c_str(), nullptr);
-        wininit_ = dir_ + "\\wininit.ini";
+        TempDirTest::SetUp();
+        wininit_ = PathOf("wininit.ini");
     }
     void TearDown() override {
         FlushProfileCache();
         PlatformId = savedPlatform_;
         RestorePendingBytes(savedPending_);
-        WIN32_FIND_DATAA data;
-        UniqueFind find(FindFirstFileA((dir_ + "\\*").c_str(), &data));
-        if (find) {
-            do {
-                const std::string path = dir_ + "\\" + data.cFileName;
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            } while (FindNextFileA(find.get(), &data));
-        }
-        find.reset();
-        RemoveDirectoryA(dir_.c_str());
-    }
-
-    std::string Write(const std::string& name) const {
-        const std::string path = dir_ + "\\" + name;
-        WriteBytes(path, "data");
-        return path;
+        TempDirTest::TearDown();
     }
 
     std::optional<std::string> savedPending_;
     DWORD savedPlatform_ = 0;
-    std::string dir_;
     std::string wininit_;
 };
 

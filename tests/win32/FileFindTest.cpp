@@ -5,52 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "TestFiles.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
 
-void RemoveTree(const std::string& dir) {
-    WIN32_FIND_DATAA data;
-    UniqueFind find(FindFirstFileA((dir + "\\*").c_str(), &data));
-    if (find) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = dir + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(find.get(), &data));
-    }
-    find.reset();
-    RemoveDirectoryA(dir.c_str());
-}
-
-class FileFind : public ::testing::Test {
+class FileFind : public TempDirTest {
 protected:
-    void SetUp() override {
-        char temp[MAX_PATH + 1] = {};
-        ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
-        dir_ = std::string(temp) + "tamsk-find-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        RemoveTree(dir_);
-        ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
-    }
-    void TearDown() override { RemoveTree(dir_); }
-
-    std::string PathOf(const std::string& name) const { return dir_ + "\\" + name; }
-    std::string Write(const std::string& name, const std::string& bytes = "x") const {
-        const std::string path = PathOf(name);
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
     void MakeDir(const std::string& name) const {
         ASSERT_TRUE(CreateDirectoryA(PathOf(name).c_str(), nullptr));
     }
@@ -66,8 +31,6 @@ protected:
         std::sort(found.begin(), found.end());
         return found;
     }
-
-    std::string dir_;
 };
 
 TEST_F(FileFind, FilesOnlyFilterPassesOverMatchingDirectoriesAndDots) {

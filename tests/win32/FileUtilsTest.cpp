@@ -6,61 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
 #include "win/handles.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-void RemoveTree(const std::string& dir) {
-    WIN32_FIND_DATAA data;
-    UniqueFind find(FindFirstFileA((dir + "\\*").c_str(), &data));
-    if (find) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = dir + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(find.get(), &data));
-    }
-    find.reset();
-    RemoveDirectoryA(dir.c_str());
-}
-
-class FileUtilsTest : public ::testing::Test {
+class FileUtilsTest : public TempDirTest {
 protected:
-    void SetUp() override {
-        char temp[MAX_PATH + 1] = {};
-        ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::string(temp) + "tamsk-files-" + info->name();
-        RemoveTree(dir_);
-        ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
-    }
-    void TearDown() override { RemoveTree(dir_); }
-
-    std::string PathOf(const std::string& name) const { return dir_ + "\\" + name; }
-
-    std::string WriteBytes(const std::string& name, const std::string& bytes) const {
-        const std::string path = PathOf(name);
-        UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        EXPECT_TRUE(file);
-        DWORD written = 0;
-        if (!bytes.empty()) {
-            WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                      nullptr);
-        }
-        EXPECT_EQ(written, bytes.size());
-        return path;
-    }
-
-    static std::string ReadBytes(const std::string& path) {
+    // The whole file as ReadRestOfFile reads it from the start.
+    static std::string ReadRest(const std::string& path) {
         UniqueFile file(OpenFileHandle(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL));
         return ReadRestOfFile(file.get());
@@ -77,12 +33,10 @@ protected:
         EXPECT_EQ(file, nullptr);
         return lines;
     }
-
-    std::string dir_;
 };
 
 TEST_F(FileUtilsTest, ReadTextLineSplitsAtCrAndDropsLf) {
-    const std::string path = WriteBytes("crlf.txt", "ab\r\ncd");
+    const std::string path = Write("crlf.txt", "ab\r\ncd");
     HANDLE file = OpenFileHandle(path, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     ASSERT_TRUE(IsOpenHandle(file));
     EXPECT_EQ(ReadTextLine(file), "ab");
@@ -93,9 +47,9 @@ TEST_F(FileUtilsTest, ReadTextLineSplitsAtCrAndDropsLf) {
     EXPECT_TRUE(AtEndOfFile(file));
     CloseFileHandle(file);
 
-    EXPECT_EQ(ReadLinesByLoop(WriteBytes("lf.txt", "one\ntwo\nthree\n")), Lines{"onetwothree"});
+    EXPECT_EQ(ReadLinesByLoop(Write("lf.txt", "one\ntwo\nthree\n")), Lines{"onetwothree"});
     const std::string longLine(250, 'x');
-    EXPECT_EQ(ReadLinesByLoop(WriteBytes("long.txt", longLine + "\r\nz")), (Lines{longLine, "z"}));
+    EXPECT_EQ(ReadLinesByLoop(Write("long.txt", longLine + "\r\nz")), (Lines{longLine, "z"}));
 }
 
 TEST_F(FileUtilsTest, SplitTextLinesAgreesWithTheReadingLoop) {
@@ -122,14 +76,14 @@ TEST_F(FileUtilsTest, SplitTextLinesAgreesWithTheReadingLoop) {
     }
     for (size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE("case " + std::to_string(i));
-        const std::string path = WriteBytes("case" + std::to_string(i) + ".txt", cases[i]);
+        const std::string path = Write("case" + std::to_string(i) + ".txt", cases[i]);
         EXPECT_EQ(SplitTextLines(cases[i]), ReadLinesByLoop(path));
-        EXPECT_EQ(ReadBytes(path), cases[i]);
+        EXPECT_EQ(ReadRest(path), cases[i]);
     }
 }
 
 TEST_F(FileUtilsTest, ReadErrorEndsTheReadingLoop) {
-    const std::string path = WriteBytes("writeonly.txt", "ab\r\ncd\r\n");
+    const std::string path = Write("writeonly.txt", "ab\r\ncd\r\n");
     HANDLE file = OpenFileHandle(path, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     ASSERT_TRUE(IsOpenHandle(file));
     EXPECT_FALSE(AtEndOfFile(file));
@@ -157,12 +111,12 @@ TEST_F(FileUtilsTest, WriteTextLineEndsEachLineWithCrLf) {
     WriteTextLine(file, "");
     WriteTextLine(file, std::string(300, 'k'));
     CloseFileHandle(file);
-    EXPECT_EQ(ReadBytes(path), "[Rename]\r\n\r\n" + std::string(300, 'k') + "\r\n");
+    EXPECT_EQ(ReadRest(path), "[Rename]\r\n\r\n" + std::string(300, 'k') + "\r\n");
 }
 
 TEST_F(FileUtilsTest, IsExistingDirectoryOnlyForDirectories) {
     EXPECT_TRUE(IsExistingDirectory(dir_));
-    EXPECT_FALSE(IsExistingDirectory(WriteBytes("file.txt", "x")));
+    EXPECT_FALSE(IsExistingDirectory(Write("file.txt", "x")));
     EXPECT_FALSE(IsExistingDirectory(PathOf("missing")));
     EXPECT_FALSE(IsExistingDirectory(""));
 }
@@ -173,9 +127,9 @@ TEST_F(FileUtilsTest, CreateDirectoryPathCreatesMissingParents) {
     EXPECT_TRUE(IsExistingDirectory(nested));
 
     // An existing directory is left as it is, with its contents.
-    const std::string kept = WriteBytes("a\\b\\c\\keep.txt", "x");
+    const std::string kept = Write("a\\b\\c\\keep.txt", "x");
     CreateDirectoryPath(nested);
-    EXPECT_EQ(ReadBytes(kept), "x");
+    EXPECT_EQ(ReadRest(kept), "x");
 
     // Roots and odd input do nothing and must come back.
     for (const char* odd : {"", "C:\\", "C:", "\\", "\\\\", "\\\\\\\\", "::::",
@@ -188,7 +142,7 @@ TEST_F(FileUtilsTest, GetShortPathFallsBackToThePath) {
     const std::string missing = PathOf("no such file.txt");
     EXPECT_EQ(GetShortPath(missing), missing);
 
-    const std::string existing = WriteBytes("a rather long file name.text", "x");
+    const std::string existing = Write("a rather long file name.text", "x");
     const std::string shortPath = GetShortPath(existing);
     ASSERT_FALSE(shortPath.empty());
     EXPECT_EQ(shortPath.find('\0'), std::string::npos);

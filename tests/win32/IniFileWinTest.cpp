@@ -3,79 +3,19 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "TestFiles.h"
 #include "core/epFileUtils.h"
 #include "win/epFileUtils.h"
 #include "win/handles.h"
 
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    ASSERT_TRUE(out.good()) << path;
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// The golden files live in the source tree; under Wine its Unix path is
-// reached through drive Z:.
-std::string DataFile(const std::string& name) {
-    std::string root = TAMSK_TEST_DATA;
-    if (!root.empty() && root[0] == '/') root = "Z:" + root;
-    return root + "/ini/" + name;
-}
-
-void RemoveTree(const std::string& dir) {
-    WIN32_FIND_DATAA data;
-    UniqueFind find(FindFirstFileA((dir + "\\*").c_str(), &data));
-    if (find) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = dir + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(find.get(), &data));
-    }
-    find.reset();
-    RemoveDirectoryA(dir.c_str());
-}
-
-class IniFileWin : public ::testing::Test {
-protected:
-    void SetUp() override {
-        static int counter = 0;
-        char temp[MAX_PATH + 1] = {};
-        ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
-        dir_ = AddBackslash(temp) + "tamsk-ini-" + std::to_string(GetCurrentProcessId()) + "-" +
-               std::to_string(++counter);
-        RemoveTree(dir_);
-        ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
-    }
-    void TearDown() override { RemoveTree(dir_); }
-
-    std::string Path(const std::string& name) const { return dir_ + "\\" + name; }
-
-    std::string dir_;
-};
+using IniFileWin = TempDirTest;
 
 TEST_F(IniFileWin, ReadOnlyObjectOutlivesItsFile) {
-    const std::string path = Path("app.log");
+    const std::string path = PathOf("app.log");
     WriteBytes(path, "[RunApp]\r\ncmd=notepad.exe\r\n[Strings]\r\n5=Fine\r\n");
     {
         TepIniFile log(path, true, true, true, true, true);
@@ -91,7 +31,7 @@ TEST_F(IniFileWin, ReadOnlyObjectOutlivesItsFile) {
 }
 
 TEST_F(IniFileWin, WritableObjectSharesItsFileForReadingOnly) {
-    const std::string path = Path("app.ini");
+    const std::string path = PathOf("app.ini");
     WriteBytes(path, "[S]\r\nk=1\r\n");
     {
         TepIniFile ini(path, false, true, true, true, true);
@@ -112,14 +52,14 @@ TEST_F(IniFileWin, WritableObjectSharesItsFileForReadingOnly) {
 }
 
 TEST_F(IniFileWin, MissingFileIsCreatedOnlyWhenSomethingWasWritten) {
-    const std::string path = Path("a\\b\\new.ini");
+    const std::string path = PathOf("a\\b\\new.ini");
     {
         TepIniFile ini(path, false, true, true, true, true);
         EXPECT_EQ(ini.ReadString("S", "k", "def"), "def");
         ini.DeleteKey("S", "k");
         EXPECT_EQ(ini.Handle, nullptr);
     }
-    EXPECT_FALSE(Exists(Path("a")));
+    EXPECT_FALSE(Exists(PathOf("a")));
     {
         TepIniFile ini(path, false, true, true, true, true);
         ini.WriteString("S", "k", "v");
@@ -131,16 +71,16 @@ TEST_F(IniFileWin, MissingFileIsCreatedOnlyWhenSomethingWasWritten) {
         ini.WriteString("S", "j", "w");
 
         // Binding to another file writes the pending change first and lets the old file go.
-        ini.SetFileName(Path("other.ini"));
+        ini.SetFileName(PathOf("other.ini"));
         EXPECT_EQ(ReadBytes(path), "[S]\r\nk=v\r\nj=w\r\n\r\n");
         EXPECT_TRUE(DeleteFileA(path.c_str()));
         ini.WriteString("T", "x", "1");
     }
-    EXPECT_EQ(ReadBytes(Path("other.ini")), "[T]\r\nx=1\r\n\r\n");
+    EXPECT_EQ(ReadBytes(PathOf("other.ini")), "[T]\r\nx=1\r\n\r\n");
 }
 
 TEST_F(IniFileWin, FileHeldExclusivelyRaisesCannotOpen) {
-    const std::string path = Path("locked.ini");
+    const std::string path = PathOf("locked.ini");
     WriteBytes(path, "[S]\r\nk=1\r\n");
     UniqueFile holder(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -156,9 +96,9 @@ TEST_F(IniFileWin, FileHeldExclusivelyRaisesCannotOpen) {
 }
 
 TEST_F(IniFileWin, RewriteIsByteExactAndCutsTheOldTail) {
-    const std::string input = ReadBytes(DataFile("input.ini"));
+    const std::string input = ReadBytes(DataFile("ini/input.ini")).value_or("");
     ASSERT_FALSE(input.empty());
-    const std::string path = Path("setup.ini");
+    const std::string path = PathOf("setup.ini");
     WriteBytes(path, input);
     {
         TepIniFile ini(path, false, true, true, true, true);
@@ -172,7 +112,7 @@ TEST_F(IniFileWin, RewriteIsByteExactAndCutsTheOldTail) {
         ini.EraseSection(" a ");
         ini.WriteString("New", "k", "v");
     }
-    EXPECT_EQ(ReadBytes(path), ReadBytes(DataFile("expected-modified.ini")));
+    EXPECT_EQ(ReadBytes(path), ReadBytes(DataFile("ini/expected-modified.ini")));
 }
 
 TEST_F(IniFileWin, BareNameMeansTheWindowsDirectory) {
@@ -195,7 +135,7 @@ TEST_F(IniFileWin, LongLinesAndLargeFilesLoadWhole) {
     while (text.size() < (1u << 20)) {
         text += "C:\\Program Files\\App\\file" + std::to_string(count++) + ".dll=1\r\n";
     }
-    const std::string path = Path("big.log");
+    const std::string path = PathOf("big.log");
     WriteBytes(path, text);
     TepIniFile log(path, true, true, true, true, true);
     EXPECT_EQ(log.ReadString("Long", "k", ""), longValue);
@@ -206,7 +146,7 @@ TEST_F(IniFileWin, LongLinesAndLargeFilesLoadWhole) {
 }
 
 TEST_F(IniFileWin, FailedCreationIsNotRetried) {
-    const std::string blocker = Path("blocker");
+    const std::string blocker = PathOf("blocker");
     WriteBytes(blocker, "a file where a directory should be");
     const std::string path = blocker + "\\x.ini";
     TepIniFile ini(path, false, true, true, true, true);

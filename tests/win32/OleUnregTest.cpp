@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
 #include "win/handles.h"
 
 namespace {
@@ -40,71 +41,29 @@ std::string GuidText(const GUID& guid) {
     return text;
 }
 
-std::optional<std::string> ReadText(const std::string& path) {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
-    std::string bytes;
-    char buffer[4096];
-    DWORD count = 0;
-    while (ReadFile(file.get(), buffer, sizeof buffer, &count, nullptr) && count > 0)
-        bytes.append(buffer, count);
-    return bytes;
-}
-
 // Polls for a file that another process writes; its content once it holds a
 // whole line, or nothing at the deadline.
 std::optional<std::string> WaitForLine(const std::string& path, DWORD deadlineMs = 15000) {
     const DWORD start = GetTickCount();
     for (;;) {
-        const std::optional<std::string> text = ReadText(path);
+        const std::optional<std::string> text = ReadBytes(path);
         if (text && text->size() >= 2 && text->substr(text->size() - 2) == "\r\n") return text;
         if (GetTickCount() - start > deadlineMs) return std::nullopt;
         Sleep(20);
     }
 }
 
-void RemoveTree(const std::string& dir) {
-    WIN32_FIND_DATAA data;
-    UniqueFind find(FindFirstFileA((dir + "\\*").c_str(), &data));
-    if (find) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = dir + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(find.get(), &data));
-    }
-    find.reset();
-    RemoveDirectoryA(dir.c_str());
-}
-
 bool IsModuleLoaded(const std::string& path) { return GetModuleHandleA(path.c_str()) != nullptr; }
 
-class OleUnregTest : public ::testing::Test {
+class OleUnregTest : public TempDirTest {
 protected:
-    void SetUp() override {
-        char temp[MAX_PATH + 1] = {};
-        ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::string(temp) + "tamsk-ole-" + info->name();
-        RemoveTree(dir_);
-        ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
-    }
-
     void TearDown() override {
         for (const std::string& guid : libraries_) {
             RegDeleteTreeA(HKEY_CLASSES_ROOT, ("TypeLib\\" + guid).c_str());
             RegDeleteKeyA(HKEY_CLASSES_ROOT, ("TypeLib\\" + guid).c_str());
         }
-        RemoveTree(dir_);
+        TempDirTest::TearDown();
     }
-
-    std::string PathOf(const std::string& name) const { return dir_ + "\\" + name; }
 
     // A copy of a fixture at name (directories created), so that what it
     // records belongs to this test alone.
@@ -157,7 +116,7 @@ protected:
         const std::string module = CopyFixture(fixture, name);
         const std::string tlb = PathOf(name + ".tlb");
         guid = MakeTypeLibrary(tlb);
-        const std::optional<std::string> bytes = ReadText(tlb);
+        const std::optional<std::string> bytes = ReadBytes(tlb);
         EXPECT_TRUE(bytes && !bytes->empty());
         HANDLE update = BeginUpdateResourceA(module.c_str(), FALSE);
         EXPECT_NE(update, nullptr);
@@ -182,7 +141,6 @@ protected:
         return true;
     }
 
-    std::string dir_;
     std::vector<std::string> libraries_;
 };
 
@@ -193,7 +151,8 @@ TEST_F(OleUnregTest, ExportThatSucceedsUnregistersTheModuleAndSkipsItsTypeLibrar
         const std::string server =
             MakeServerWithTypeLibrary(fixture, std::string("Ok ") + fixture, guid);
         EXPECT_TRUE(UnregisterServer(server));
-        EXPECT_EQ(ReadText(server + ".log"), std::optional<std::string>("DllUnregisterServer\r\n"));
+        EXPECT_EQ(ReadBytes(server + ".log"),
+                  std::optional<std::string>("DllUnregisterServer\r\n"));
         EXPECT_TRUE(IsRegistered(guid));
         EXPECT_FALSE(IsModuleLoaded(server));
     }
@@ -208,7 +167,7 @@ TEST_F(OleUnregTest, FailingOrMissingExportFallsBackToTheTypeLibraryOfTheSameFil
         MakeServerWithTypeLibrary("OleNoExport.dll", "noexport.dll", noExportGuid);
 
     EXPECT_FALSE(UnregisterServerModule(failing));
-    EXPECT_EQ(ReadText(failing + ".log"), std::optional<std::string>("DllUnregisterServer\r\n"));
+    EXPECT_EQ(ReadBytes(failing + ".log"), std::optional<std::string>("DllUnregisterServer\r\n"));
     EXPECT_TRUE(IsRegistered(failGuid));
     EXPECT_TRUE(UnregisterServer(failing));
     EXPECT_FALSE(IsRegistered(failGuid));
@@ -216,7 +175,7 @@ TEST_F(OleUnregTest, FailingOrMissingExportFallsBackToTheTypeLibraryOfTheSameFil
     EXPECT_TRUE(UnregisterServer(noExport));
     EXPECT_FALSE(IsRegistered(noExportGuid));
     // Its registration export is never mistaken for the unregistration one.
-    EXPECT_EQ(ReadText(noExport + ".log"), std::nullopt);
+    EXPECT_EQ(ReadBytes(noExport + ".log"), std::nullopt);
 
     EXPECT_FALSE(IsModuleLoaded(failing));
     EXPECT_FALSE(IsModuleLoaded(noExport));
@@ -230,7 +189,7 @@ TEST_F(OleUnregTest, ModuleWithoutExportOrTypeLibraryFails) {
     const std::string noExport = CopyFixture("OleNoExport.dll", "noexport.dll");
     EXPECT_FALSE(UnregisterServer(failing));
     EXPECT_FALSE(UnregisterServer(noExport));
-    EXPECT_EQ(ReadText(failing + ".log"), std::optional<std::string>("DllUnregisterServer\r\n"));
+    EXPECT_EQ(ReadBytes(failing + ".log"), std::optional<std::string>("DllUnregisterServer\r\n"));
     EXPECT_FALSE(IsModuleLoaded(failing));
     EXPECT_FALSE(IsModuleLoaded(noExport));
 }
@@ -266,7 +225,7 @@ TEST_F(OleUnregTest, NonProgramExtensionsAreNeverStarted) {
     const std::string server = CopyFixture("OleServerExe.exe", "server.dll");
     EXPECT_FALSE(UnregisterServerModule(server));
     Sleep(300);
-    EXPECT_EQ(ReadText(server + ".log"), std::nullopt);
+    EXPECT_EQ(ReadBytes(server + ".log"), std::nullopt);
 }
 
 TEST_F(OleUnregTest, TypeLibraryFileIsUnregisteredAsATypeLibrary) {
@@ -281,12 +240,7 @@ TEST_F(OleUnregTest, TypeLibraryFileIsUnregisteredAsATypeLibrary) {
 }
 
 TEST_F(OleUnregTest, MissingOrForeignFilesFailInEveryStep) {
-    const std::string text = PathOf("notes.exe");
-    UniqueFile file(CreateFileA(text.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    WriteFile(file.get(), "not a program\r\n", 15, &written, nullptr);
-    file.reset();
+    const std::string text = Write("notes.exe", "not a program\r\n");
 
     for (const std::string& path :
          {PathOf("missing.dll"), PathOf("missing.exe"), PathOf("missing.tlb"), text,

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
 #include <string>
 
+#include "TestFiles.h"
 #include "core/epIniFile.h"
 #include "core/epTextCase.h"
 #include "win/epFileUtils.h"
@@ -13,37 +13,18 @@
 
 namespace {
 
-std::string TempDir() {
-    char buffer[MAX_PATH + 1] = {};
-    GetTempPathA(MAX_PATH, buffer);
-    return buffer;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-class ProfileCache : public ::testing::Test {
+class ProfileCache : public TempDirTest {
 protected:
     void SetUp() override {
         FlushProfileCache();
-        dir_ = TempDir() + "tamsk-cache-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        CreateDirectoryA(dir_.c_str(), nullptr);
-        path_ = dir_ + "\\app.log";
-        WriteBytes(path_, "[Strings]\r\n5=Fatto\r\n[RunApp]\r\n1=a.exe\r\n2=b.exe\r\n");
+        TempDirTest::SetUp();
+        if (HasFatalFailure()) return;
+        path_ = Write("app.log", "[Strings]\r\n5=Fatto\r\n[RunApp]\r\n1=a.exe\r\n2=b.exe\r\n");
     }
     void TearDown() override {
         FlushProfileCache();
-        DeleteFileA(path_.c_str());
-        RemoveDirectoryA(dir_.c_str());
+        TempDirTest::TearDown();
     }
-    std::string dir_;
     std::string path_;
 };
 
@@ -74,7 +55,7 @@ TEST_F(ProfileCache, ReadOnlyObjectIsReloadedWritableOnAWriteAndKept) {
     ReadProfileSection(path_, "RunApp", lines);
     EXPECT_EQ(lines, (TStringList{"2=b.exe"}));
     // Not on disk before the flush, then written in the model's layout.
-    EXPECT_NE(ReadBytes(path_).find("1=a.exe"), std::string::npos);
+    EXPECT_NE(ReadBytes(path_).value_or("").find("1=a.exe"), std::string::npos);
     FlushProfileCache();
     EXPECT_EQ(ReadBytes(path_), "[Strings]\r\n5=Fatto\r\n\r\n[RunApp]\r\n2=b.exe\r\n\r\n");
 }

@@ -1,0 +1,61 @@
+// The scaffolding of the end-to-end cases: see CaseFixture.h.
+#include "CaseFixture.h"
+
+namespace e2e {
+
+const std::string kUninstaller = TAMSK_UNVREL_EXE;
+const std::string kTestProgram = TAMSK_TEST_PROGRAM_EXE;
+const std::string kArtifacts = E2E_ARTIFACT_DIR;
+
+const std::string kCounters = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+const std::string kDone = "Disinstallazione terminata.";
+const std::string kSharedLine = "Verifica file condivisi... ok";
+const std::string kShortcutsLine = "Rimozione delle icone... ok";
+const std::string kIniLine = "Rimozioni dei dati di inizializzazione... ok";
+const std::string kFontsLine = "Rimozione dei font... ok";
+const std::string kValuesLine = "Rimozione dei valori di registro... ok";
+const std::string kKeysLine = "Rimozione delle chiavi di registro... ok";
+const std::string kServersLine = "Rimozione dei server OLE... ok";
+const std::string kFilesLine = "Rimozione dei file... ok";
+const std::string kDirsLine = "Rimozione delle cartelle... ok";
+
+std::string TestName() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return std::string(info->test_suite_name()) + "." + info->name();
+}
+
+std::string WindowsDir() {
+    char buffer[MAX_PATH] = {};
+    GetWindowsDirectoryA(buffer, MAX_PATH);
+    return buffer;
+}
+
+std::string Upper(std::string text) {
+    CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+void CaseFixture::SetUp() {
+    dir = MakeCaseDir(TestName());
+    ASSERT_FALSE(dir.empty());
+    log = dir + "\\uninst.log";
+}
+
+void CaseFixture::TearDown() { RemoveCaseTree(dir); }
+
+ScenarioResult UninstallerCase::Run(const std::string& args, const std::vector<Step>& steps) {
+    ScenarioOptions options;
+    options.failureShotPrefix = kArtifacts + "\\" + TestName();
+    return RunScenario(kUninstaller, args, steps, options);
+}
+
+ScenarioResult UninstallerCase::RunToTheEnd(const std::vector<Step>& between,
+                                            const std::string& shot) {
+    std::vector<Step> steps{PressStep(WindowKind::MessageBox, IDYES)};
+    steps.insert(steps.end(), between.begin(), between.end());
+    steps.push_back(PressStep(WindowKind::MainDialog, IDOK, shot));
+    return Run(Quote(log), steps);
+}
+
+}  // namespace e2e

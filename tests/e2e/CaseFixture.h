@@ -1,0 +1,72 @@
+// What every end-to-end case stands on: the programs it runs, where its
+// failure screenshots go, its own case directory, and the run of the
+// uninstaller on a log as the user confirms and closes it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "StateHelpers.h"
+#include "UiDriver.h"
+
+namespace e2e {
+
+extern const std::string kUninstaller;  // the program under test
+extern const std::string kTestProgram;  // records how it was started, waits, exits with a code
+extern const std::string kArtifacts;    // screenshots, kept after the run
+
+// HKLM subkey of the shared-file use counts.
+extern const std::string kCounters;
+
+// The status lines of a run with the default texts.
+extern const std::string kDone;
+extern const std::string kSharedLine;
+extern const std::string kShortcutsLine;
+extern const std::string kIniLine;
+extern const std::string kFontsLine;
+extern const std::string kValuesLine;
+extern const std::string kKeysLine;
+extern const std::string kServersLine;
+extern const std::string kFilesLine;
+extern const std::string kDirsLine;
+
+using Lines = std::vector<std::string>;
+
+// "Suite.Name" of the running test: it names the case directory, private
+// registry keys and failure screenshots, so no two cases share them.
+std::string TestName();
+
+// The Windows directory, without a trailing backslash.
+std::string WindowsDir();
+
+// text upper-cased in the system code page, as the profile cache names files.
+std::string Upper(std::string text);
+
+// A case with its own empty directory C:\tamsk-e2e\<Suite.Name>, removed
+// after the test, and the path of a log in it (not created). A derived
+// fixture that adds state calls these first in SetUp and last in TearDown.
+class CaseFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::string dir;
+    std::string log;  // dir\uninst.log
+};
+
+// A case that runs the uninstaller. Failure screenshots go to
+// <artifacts>\<Suite.Name>-<n>.bmp.
+class UninstallerCase : public CaseFixture {
+protected:
+    // Starts the uninstaller with args (quoted by the caller) and plays the steps.
+    ScenarioResult Run(const std::string& args, const std::vector<Step>& steps);
+
+    // Runs the uninstaller on the log: Yes to the confirmation, then the steps
+    // in between (shared-file questions), then Close once the run has ended
+    // (shot: the main dialog's .bmp first, when given).
+    ScenarioResult RunToTheEnd(const std::vector<Step>& between = {}, const std::string& shot = "");
+};
+
+}  // namespace e2e
