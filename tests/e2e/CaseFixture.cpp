@@ -58,4 +58,12 @@ ScenarioResult UninstallerCase::RunToTheEnd(const std::vector<Step>& between,
     return Run(Quote(log), steps);
 }
 
+Process UninstallerCase::StartAndConfirm() {
+    Process p = StartProgram(kUninstaller, Quote(log));
+    if (!p) return p;
+    const HWND box = WaitForTopWindow(p.id(), IsMessageBox);
+    if (box == nullptr || !PressButton(box, IDYES)) return Process();
+    return p;
+}
+
 }  // namespace e2e

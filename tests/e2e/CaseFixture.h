@@ -67,6 +67,10 @@ protected:
     // in between (shared-file questions), then Close once the run has ended
     // (shot: the main dialog's .bmp first, when given).
     ScenarioResult RunToTheEnd(const std::vector<Step>& between = {}, const std::string& shot = "");
+
+    // Starts the uninstaller on the log and answers Yes to the confirmation;
+    // an empty Process (the program killed) when the box did not come.
+    Process StartAndConfirm();
 };
 
 }  // namespace e2e

@@ -199,11 +199,8 @@ TEST_F(SharedFiles, EmptySectionAsksNothingAndKeepsNothing) {
 TEST_F(SharedFiles, DialogIsModalToTheMainDialog) {
     const std::string file = Shared("owned.dll", 1);
     WriteLog();
-    Process p = StartProgram(kUninstaller, Quote(log));
+    Process p = StartAndConfirm();
     ASSERT_TRUE(p);
-    const HWND box = WaitForTopWindow(p.id(), IsMessageBox);
-    ASSERT_NE(box, nullptr);
-    ASSERT_TRUE(PressButton(box, IDYES));
     const HWND asked = WaitForTopWindow(p.id(), IsSharedFileDialog);
     ASSERT_NE(asked, nullptr);
     const HWND main = WaitForTopWindow(p.id(), IsMainDialog);

@@ -129,11 +129,8 @@ TEST_F(Startup, DialogCannotBeClosedWhileTheWorkerRuns) {
     ASSERT_TRUE(WriteFileBytes(
         log, "[PreRunApp]\r\n1=" + kTestProgram + ",--wait-for " + go + ",,0,\"Attesa, prego\"\r\n"
              "[Display]\r\nDialogTitleFont=Times New Roman,20,255,BIU\r\n"));
-    Process p = StartProgram(kUninstaller, Quote(log));
+    Process p = StartAndConfirm();
     ASSERT_TRUE(p);
-    const HWND box = WaitForTopWindow(p.id(), IsMessageBox);
-    ASSERT_NE(box, nullptr);
-    ASSERT_TRUE(PressButton(box, IDYES));
     const HWND dialog = WaitForTopWindow(p.id(), IsMainDialog);
     ASSERT_NE(dialog, nullptr);
     // The status text of the waiting program shows that the worker is inside it.

@@ -178,11 +178,8 @@ TEST_F(Worker, NothingIsRemovedWhileAFirstProgramRuns) {
     ASSERT_TRUE(WriteFileBytes(
         log, "[PreRunApp]\r\n1=" + kTestProgram + ",--wait-for " + go + ",,0,In attesa\r\n"
              "[CopyFiles]\r\n" + file + "=1\r\n"));
-    Process p = StartProgram(kUninstaller, Quote(log));
+    Process p = StartAndConfirm();
     ASSERT_TRUE(p);
-    const HWND box = WaitForTopWindow(p.id(), IsMessageBox);
-    ASSERT_NE(box, nullptr);
-    ASSERT_TRUE(PressButton(box, IDYES));
     const HWND dialog = WaitForTopWindow(p.id(), IsMainDialog);
     ASSERT_NE(dialog, nullptr);
     for (int i = 0; i < 500 && ReadStatusLines(dialog).empty(); ++i) Sleep(kPollMs);
@@ -212,11 +209,8 @@ TEST_F(Worker, ErrorInAPhaseIsShownAndCloseStillComes) {
     ASSERT_TRUE(WriteFileBytes(ini, "[Settings]\r\nKey=v\r\n"));
     ASSERT_TRUE(WriteFileBytes(log, "[SharedFiles]\r\n" + shared + "=1\r\n[AddIni]\r\n" + ini +
                                         ",Settings,Key=1\r\n[CopyFiles]\r\n" + file + "=1\r\n"));
-    Process p = StartProgram(kUninstaller, Quote(log));
+    Process p = StartAndConfirm();
     ASSERT_TRUE(p);
-    const HWND box = WaitForTopWindow(p.id(), IsMessageBox);
-    ASSERT_NE(box, nullptr);
-    ASSERT_TRUE(PressButton(box, IDYES));
     // The shared file has no use count, so the worker asks about it: the log
     // is in the profile cache by then, and can be locked.
     const HWND ask = WaitForTopWindow(p.id(), IsSharedFileDialog);
