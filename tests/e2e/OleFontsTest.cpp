@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/OleTestSupport.h"
 #include "CaseFixture.h"
 
 using namespace e2e;
@@ -20,20 +21,6 @@ namespace {
 const std::string kFixtureDir = TAMSK_OLE_FIXTURE_DIR;
 const char* const kFontsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 const char* const kOrderVariable = "TAMSK_OLE_FIXTURE_LOG";
-
-#ifdef _WIN64
-constexpr SYSKIND kSysKind = SYS_WIN64;
-#else
-constexpr SYSKIND kSysKind = SYS_WIN32;
-#endif
-
-std::wstring Wide(const std::string& text) {
-    std::wstring wide(text.size(), L'\0');
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                      &wide[0], static_cast<int>(wide.size()));
-    wide.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return wide;
-}
 
 // The first line that another process writes to the file, once it is
 // complete; nothing at the deadline.

@@ -12,26 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "../support/OleTestSupport.h"
 #include "TestFiles.h"
 #include "win/handles.h"
 
 namespace {
 
 const std::string kFixtureDir = TAMSK_OLE_FIXTURE_DIR;
-
-#ifdef _WIN64
-constexpr SYSKIND kSysKind = SYS_WIN64;
-#else
-constexpr SYSKIND kSysKind = SYS_WIN32;
-#endif
-
-std::wstring Wide(const std::string& text) {
-    std::wstring wide(text.size(), L'\0');
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                      &wide[0], static_cast<int>(wide.size()));
-    wide.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return wide;
-}
 
 std::string GuidText(const GUID& guid) {
     wchar_t wide[64] = {};
