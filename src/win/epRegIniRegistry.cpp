@@ -246,22 +246,26 @@ bool DeleteRegistryEntry(const std::string& path) {
     return false;
 }
 
-void ListRegistrySubkeys(const std::string& path, TStringList& list) {
+namespace {
+
+// The names of the key's subkeys, or of its values, into the emptied list.
+void ListKeyNames(const std::string& path, bool values, TStringList& list) {
     list.clear();
     Guarded(false, [&] {
         const UniqueHkey key = OpenKey(ParseRegistryPath(RegistryKeyPath(path)), KEY_READ);
-        if (key) ListNames(key.get(), false, list);
+        if (key) ListNames(key.get(), values, list);
         return true;
     });
 }
 
+}  // namespace
+
+void ListRegistrySubkeys(const std::string& path, TStringList& list) {
+    ListKeyNames(path, false, list);
+}
+
 void ListRegistryValueNames(const std::string& path, TStringList& list) {
-    list.clear();
-    Guarded(false, [&] {
-        const UniqueHkey key = OpenKey(ParseRegistryPath(RegistryKeyPath(path)), KEY_READ);
-        if (key) ListNames(key.get(), true, list);
-        return true;
-    });
+    ListKeyNames(path, true, list);
 }
 
 void ListRegistryValues(const std::string& path, TStringList& list) {
