@@ -1,6 +1,8 @@
 // Case state for the end-to-end tests: see StateHelpers.h.
 #include "StateHelpers.h"
 
+#include "../support/FileBytes.h"
+
 #include <algorithm>
 
 namespace e2e {
@@ -137,18 +139,7 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
            written == bytes.size();
 }
 
-std::optional<std::string> ReadFileBytes(const std::string& path) {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
-    std::string bytes;
-    char chunk[4096];
-    DWORD read = 0;
-    while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0)
-        bytes.append(chunk, read);
-    return bytes;
-}
+std::optional<std::string> ReadFileBytes(const std::string& path) { return ReadAllBytes(path); }
 
 bool FileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -244,12 +235,7 @@ std::vector<std::string> ReadPendingRenames() {
     // Every string ends with a NUL; the strings come in pairs (source, then
     // target, empty for a deletion), so an odd empty string left at the end
     // is the terminator of the list and not a target.
-    for (size_t start = 0; start < data->size();) {
-        size_t end = data->find('\0', start);
-        if (end == std::string::npos) end = data->size();
-        names.push_back(data->substr(start, end - start));
-        start = end + 1;
-    }
+    names = SplitAt(*data, std::string(1, '\0'));
     if (names.size() % 2 == 1 && names.back().empty()) names.pop_back();
     return names;
 }

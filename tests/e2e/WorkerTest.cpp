@@ -3,6 +3,7 @@
 // the log, and the programs to run last.
 #include <gtest/gtest.h>
 
+#include "../support/FileBytes.h"
 #include "CaseFixture.h"
 
 using namespace e2e;
@@ -18,16 +19,8 @@ protected:
 
     // The lines the test program wrote to the record file, in order.
     Lines Records() const {
-        Lines lines;
         const std::optional<std::string> bytes = ReadFileBytes(record);
-        if (!bytes) return lines;
-        for (size_t start = 0; start < bytes->size();) {
-            size_t end = bytes->find("\r\n", start);
-            if (end == std::string::npos) end = bytes->size();
-            lines.push_back(bytes->substr(start, end - start));
-            start = end + 2;
-        }
-        return lines;
+        return bytes ? SplitAt(*bytes, "\r\n") : Lines();
     }
 
     std::string record;

@@ -1,19 +1,11 @@
 // Files for the tests of the Win32 services: see TestFiles.h.
 #include "TestFiles.h"
 
+#include "../support/FileBytes.h"
+
 #include "win/handles.h"
 
-std::optional<std::string> ReadBytes(const std::string& path) {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
-    std::string bytes;
-    char buffer[4096];
-    DWORD count = 0;
-    while (ReadFile(file.get(), buffer, sizeof buffer, &count, nullptr) && count > 0)
-        bytes.append(buffer, count);
-    return bytes;
-}
+std::optional<std::string> ReadBytes(const std::string& path) { return ReadAllBytes(path); }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
     UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -9,30 +9,13 @@
 
 #include <string>
 
+#include "FixtureRecord.h"
+
 namespace {
 
 HMODULE thisModule = nullptr;
 
-std::string OwnPath() {
-    std::string buffer(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameA(thisModule, &buffer[0], static_cast<DWORD>(buffer.size()));
-        if (length == 0) return std::string();
-        if (length < buffer.size()) return buffer.substr(0, length);
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-void AppendLine(const std::string& file, const std::string& line) {
-    HANDLE handle = CreateFileA(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return;
-    const std::string bytes = line + "\r\n";
-    DWORD written = 0;
-    WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(handle);
-}
+std::string OwnPath() { return ModulePath(thisModule); }
 
 std::string SharedLogName() {
     const DWORD needed = GetEnvironmentVariableA("TAMSK_OLE_FIXTURE_LOG", nullptr, 0);
