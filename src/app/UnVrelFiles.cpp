@@ -8,6 +8,7 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
+#include "app/UnVrelLogHold.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
@@ -71,12 +72,14 @@ void RemoveShortcutEntries() {
 }
 
 void RemoveDirectoryEntries() {
-    DeleteFileForced(LogPath);
+    DeleteLog();
     for (std::string& line : WorkList) line = EntryKey(line);
     // A directory sorts before every path that extends it, so going from the
     // last to the first removes each subdirectory before its parent.
     SortTextI(WorkList);
-    for (auto it = WorkList.rbegin(); it != WorkList.rend(); ++it) RemoveDirectoryA(it->c_str());
+    for (auto it = WorkList.rbegin(); it != WorkList.rend(); ++it) {
+        if (!HoldsNul(*it)) RemoveDirectoryA(it->c_str());
+    }
 }
 
 }  // namespace

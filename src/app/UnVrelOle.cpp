@@ -67,7 +67,7 @@ void RemoveFontEntries() {
         const std::string fontFile = EntryKey(line);
         if (kept.Contains(fontFile)) continue;
         DeleteFontValues(fontsKey, listing, fontFile);
-        RemoveFontResourceA(fontFile.c_str());
+        if (!HoldsNul(fontFile)) RemoveFontResourceA(fontFile.c_str());
     }
     BroadcastFontChange();
 }
