@@ -8,6 +8,7 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
+#include "app/UnVrelSafety.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
@@ -51,6 +52,7 @@ void RemoveFileEntries() {
         // The kept name is compared with the key as written: a mask is not
         // expanded for it.
         if (kept.Contains(key)) continue;
+        if (RefuseFileMask(key)) continue;
         DeleteFilesByMask(key);
         if (HasExtension(key, ".hlp")) {
             DeleteFilesByMask(ChangeFileExt(key, ".gid"));
@@ -76,7 +78,10 @@ void RemoveDirectoryEntries() {
     // A directory sorts before every path that extends it, so going from the
     // last to the first removes each subdirectory before its parent.
     SortTextI(WorkList);
-    for (auto it = WorkList.rbegin(); it != WorkList.rend(); ++it) RemoveDirectoryA(it->c_str());
+    for (auto it = WorkList.rbegin(); it != WorkList.rend(); ++it) {
+        if (RefuseDirectory(*it)) continue;
+        RemoveDirectoryA(it->c_str());
+    }
 }
 
 }  // namespace
