@@ -35,12 +35,12 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
 }
 
 // Every file (not directory) of the mask's directory that matches it; what
-// cannot be deleted now goes at the next restart.
+// is in use goes at the next restart.
 void DeleteFilesByMask(const std::string& mask) {
     TSearchRecEx rec;
     for (DWORD result = SearchFirst(mask, 0, kNonFileAttributes, rec); result == 0;
          result = SearchNext(rec)) {
-        if (!DeleteFileForced(rec.FullName)) DeleteFileOnReboot(rec.FullName);
+        DeleteFileOrSchedule(rec.FullName);
     }
     SearchClose(rec);
 }
