@@ -180,7 +180,9 @@ bool IsDirectoryRefused(const std::string& dir, const TProtectedDirs& dirs) {
 
 bool IsRegistryEntryRefused(const std::string& path) {
     if (IsSharedRegistryValue(path)) return true;
-    return !RegistryValueExists(path) && IsProtectedRegistryKey(path);
+    // The pure rule first: most lines name no protected key, and need no
+    // look at the registry.
+    return IsProtectedRegistryKey(path) && !RegistryValueExists(path);
 }
 
 bool MatchesFontsByBareName(const std::string& fontFile) {
