@@ -9,6 +9,7 @@
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelLogHold.h"
+#include "app/UnVrelSafety.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
@@ -35,12 +36,12 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
 }
 
 // Every file (not directory) of the mask's directory that matches it; what
-// cannot be deleted now goes at the next restart.
+// is in use goes at the next restart.
 void DeleteFilesByMask(const std::string& mask) {
     TSearchRecEx rec;
     for (DWORD result = SearchFirst(mask, 0, kNonFileAttributes, rec); result == 0;
          result = SearchNext(rec)) {
-        if (!DeleteFileForced(rec.FullName)) DeleteFileOnReboot(rec.FullName);
+        DeleteFileOrSchedule(rec.FullName);
     }
     SearchClose(rec);
 }
@@ -52,6 +53,7 @@ void RemoveFileEntries() {
         // The kept name is compared with the key as written: a mask is not
         // expanded for it.
         if (kept.Contains(key)) continue;
+        if (RefuseFileMask(key)) continue;
         DeleteFilesByMask(key);
         if (HasExtension(key, ".hlp")) {
             DeleteFilesByMask(ChangeFileExt(key, ".gid"));
@@ -78,7 +80,8 @@ void RemoveDirectoryEntries() {
     // last to the first removes each subdirectory before its parent.
     SortTextI(WorkList);
     for (auto it = WorkList.rbegin(); it != WorkList.rend(); ++it) {
-        if (!HoldsNul(*it)) RemoveDirectoryA(it->c_str());
+        if (HoldsNul(*it) || RefuseDirectory(*it)) continue;
+        RemoveDirectoryA(it->c_str());
     }
 }
 

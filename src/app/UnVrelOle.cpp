@@ -13,6 +13,7 @@
 #include "core/epTextCase.h"
 #include "res/resource.h"
 #include "win/epFileUtils.h"
+#include "win/epProtection.h"
 #include "win/epRegIni.h"
 #include "win/oleunreg.h"
 
@@ -39,14 +40,16 @@ bool CanNameFontFile(const std::string& fontFile) {
 }
 
 // Deletes every fonts-key value whose data is the font file, by its full path
-// or its bare name, case aside. listing holds the key's "name=data" lines.
+// or, for a font of the fonts directory, by its bare name, case aside.
+// listing holds the key's "name=data" lines.
 void DeleteFontValues(const std::string& fontsKey, const TStringList& listing,
                       const std::string& fontFile) {
     if (!CanNameFontFile(fontFile)) return;
     const std::string byPath = "*=" + fontFile;
     const std::string byName = "*=" + ExtractFileName(fontFile);
+    const bool bareNameToo = MatchesFontsByBareName(fontFile);
     for (const std::string& line : listing) {
-        if (MatchesMask(line, byPath, true) || MatchesMask(line, byName, true))
+        if (MatchesMask(line, byPath, true) || (bareNameToo && MatchesMask(line, byName, true)))
             DeleteRegistryValue(RegistryValuePath(fontsKey, KeyOf(line)));
     }
 }

@@ -7,6 +7,7 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
+#include "app/UnVrelSafety.h"
 #include "app/UnVrelWorker.h"
 #include "core/epIniFile.h"
 #include "core/epStrUtils.h"
@@ -19,7 +20,11 @@ namespace {
 // "AddReg": each line's name part is the path of a value, or of a key when
 // no such value exists.
 void RemoveRegistryValues() {
-    for (const std::string& line : WorkList) DeleteRegistryEntry(KeyOf(line));
+    for (const std::string& line : WorkList) {
+        const std::string path = KeyOf(line);
+        if (RefuseRegistryEntry(path)) continue;
+        DeleteRegistryEntry(path);
+    }
 }
 
 // "CreateKeys": sorted so that every key comes after the keys whose paths
@@ -28,7 +33,10 @@ void RemoveRegistryValues() {
 void RemoveRegistryKeys() {
     for (std::string& line : WorkList) line = EntryKey(line);
     SortTextI(WorkList);
-    for (auto key = WorkList.rbegin(); key != WorkList.rend(); ++key) DeleteRegistryEntry(*key);
+    for (auto key = WorkList.rbegin(); key != WorkList.rend(); ++key) {
+        if (RefuseRegistryEntry(*key)) continue;
+        DeleteRegistryEntry(*key);
+    }
 }
 
 // "AddIni": field 1 of each line's name part is the INI file, field 2 the

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/UnVrel.h"
@@ -12,6 +13,7 @@
 #include "core/epFileUtils.h"
 #include "core/epRegPath.h"
 #include "core/epStrUtils.h"
+#include "core/UnVrelUseCount.h"
 #include "res/resource.h"
 #include "win/epRegIni.h"
 
@@ -30,6 +32,29 @@ constexpr INT_PTR kYesToAll = 10;
 // between single quotes so its backslashes do not separate; a quote inside
 // it is doubled, as the path grammar reads it back.
 std::string CounterPath(const std::string& file) { return RegistryValuePath(kCountersKey, file); }
+
+// A file's use count and the type the registry holds it in.
+struct TUseCount {
+    std::int32_t Count = 1;
+    DWORD Type = REG_DWORD;
+};
+
+// The count that the counter states, whatever its type; a counter that
+// cannot be read counts as 1. Nothing when it states no number.
+std::optional<TUseCount> ReadUseCountOf(const std::string& counter) {
+    DWORD type = REG_NONE;
+    std::string data;
+    if (!ReadRegistryData(counter, type, data)) return TUseCount{};
+    const std::optional<std::int32_t> count = ReadUseCount(type, data);
+    if (!count) return std::nullopt;
+    return TUseCount{*count, type};
+}
+
+// Writes the count back in the type the counter had.
+void WriteUseCount(const std::string& counter, const TUseCount& count) {
+    const std::string data = UseCountData(count.Type, count.Count);
+    WriteRegistryValue(counter, count.Type, data.data(), static_cast<DWORD>(data.size()));
+}
 
 void InitSharedDialog(HWND dialog) {
     SetWindowTextA(dialog, LoadMessageText(IDS_SHARED_CAPTION).c_str());
@@ -97,9 +122,15 @@ void CheckSharedFiles() {
             continue;
         }
         const std::string counter = CounterPath(path);
-        const std::int32_t count = ReadRegistryInteger(counter, 1);
-        if (count > 1) {
-            WriteRegistryInteger(counter, count - 1);
+        const std::optional<TUseCount> count = ReadUseCountOf(counter);
+        // A counter that states no number belongs to whoever wrote it: the
+        // file stays and nobody is asked about it.
+        if (!count) {
+            ++i;
+            continue;
+        }
+        if (count->Count > 1) {
+            WriteUseCount(counter, {count->Count - 1, count->Type});
             ++i;
             continue;
         }
