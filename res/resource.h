@@ -55,8 +55,10 @@
 #define IDS_NO 21
 #define IDS_NO_ALL 22
 #define IDS_CLOSE 23
+#define IDS_NOT_REMOVED 24
+#define IDS_RESTART_NEEDED 25
 
 #define IDS_FIRST IDS_BANNER_TITLE
-#define IDS_LAST IDS_CLOSE
+#define IDS_LAST IDS_RESTART_NEEDED
 
 #endif

@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "app/UnVrelBanner.h"
+#include "app/UnVrelOutcomes.h"
 #include "core/UnVrelCommandLine.h"
 #include "core/epStrUtils.h"
 #include "res/resource.h"
@@ -25,6 +26,7 @@ HANDLE WorkerThread = nullptr;
 DWORD WorkerThreadId = 0;
 std::unique_ptr<TBannerSurface> BannerSurface;
 std::string CurrentSharedFile;
+TRunOptions RunOptions;
 
 const char* const kProgramTitle = "Tamsk Uninstaller";
 
@@ -98,6 +100,7 @@ void RunProgramBody() {
     KeptSharedFiles.clear();
 
     LogPath = ParamStr(GetCommandLineA(), 1);
+    RunOptions = ParseRunOptions(GetCommandLineA());
     if (LogPath.empty()) {
         ShowError(LoadMessageText(IDS_NO_LOG_GIVEN));
     } else if (!IsExistingFile(LogPath)) {
@@ -134,5 +137,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     } catch (...) {
         // A failure during the final clean-up shows nothing.
     }
-    return 0;
+    return RunExitCode();
 }

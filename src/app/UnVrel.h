@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/UnVrelOptions.h"
 #include "core/epIniFile.h"
 
 class TBannerSurface;
@@ -23,6 +24,8 @@ extern HANDLE WorkerThread;
 extern DWORD WorkerThreadId;
 extern std::unique_ptr<TBannerSurface> BannerSurface;
 extern std::string CurrentSharedFile;
+// The options after the log path; read once at start-up, then only read.
+extern TRunOptions RunOptions;
 
 // The fixed caption of every window and box; never replaced by the log.
 extern const char* const kProgramTitle;

@@ -8,6 +8,7 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
+#include "app/UnVrelOutcomes.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epRegPath.h"
@@ -85,6 +86,7 @@ void CheckSharedFiles() {
     KeptSharedFiles.clear();
     ReadProfileSection(LogPath, "SharedFiles", KeptSharedFiles);
     if (KeptSharedFiles.empty()) return;
+    BeginSectionOutcomes("SharedFiles");
     AddStatusLine(LoadMessageText(IDS_CHECK_SHARED));
 
     INT_PTR answer = 0;
@@ -111,5 +113,5 @@ void CheckSharedFiles() {
             ++i;
         }
     }
-    AppendStatus("ok");
+    AppendStatus(EndSectionOutcomes());
 }

@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "app/UnVrel.h"
+#include "app/UnVrelOutcomes.h"
 #include "app/UnVrelWorker.h"
 #include "core/epStrUtils.h"
 #include "core/epTextCase.h"
@@ -69,12 +70,17 @@ void FinishRun() {
 void RunRemoval() {
     SendToProgress(PBM_SETRANGE, 0, MAKELPARAM(0, kProgressSteps));
     SendToProgress(PBM_SETSTEP, 1, 0);
-    if (!ProcessPreRunApp()) return;
+    if (!ProcessPreRunApp()) {
+        SetRunEnd(TRunEnd::StoppedByPreRun);
+        return;
+    }
     StepProgress();
     RunRemovalPhases();
     // The CreateDirs phase may have deleted the log already.
     DeleteFileForced(LogPath);
     RunPhase(ProcessRunApp);
+    // Right before the last line, so nobody closes the dialog unaware.
+    if (AnyItemScheduled()) AddStatusLine(LoadMessageText(IDS_RESTART_NEEDED));
     AddStatusLine(LoadMessageText(IDS_DONE));
 }
 
@@ -100,9 +106,10 @@ void RunPhase(void (*handler)()) {
 void RunSection(const char* section, int message, void (*steps)()) {
     LoadLogSection(section);
     if (WorkList.empty()) return;
+    BeginSectionOutcomes(section);
     AddStatusLine(LoadMessageText(message));
     steps();
-    AppendStatus("ok");
+    AppendStatus(EndSectionOutcomes());
 }
 
 TKeptNames::TKeptNames(const std::vector<std::string>& kept) {
@@ -165,8 +172,10 @@ DWORD WINAPI UninstallWorker(LPVOID) {
     } catch (const std::exception& error) {
         // An error must not end the process with the run half done and no
         // word: say what happened, then let the user close.
+        SetRunEnd(TRunEnd::Aborted);
         ShowRunError(error.what());
     } catch (...) {
+        SetRunEnd(TRunEnd::Aborted);
         ShowRunError("Unexpected error");
     }
     FinishRun();
