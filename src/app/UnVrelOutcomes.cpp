@@ -31,7 +31,11 @@ void RecordOutcome(const std::string& item, TOutcome outcome, DWORD systemError)
 
 TOutcome DeletionOutcome(bool deleted, DWORD error) {
     if (deleted) return TOutcome::Removed;
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return TOutcome::Absent;
+    // A name the file system refuses (a wildcard in a plain path) cannot be
+    // there either.
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        error == ERROR_INVALID_NAME)
+        return TOutcome::Absent;
     return TOutcome::Failed;
 }
 

@@ -28,7 +28,8 @@ void BeginSectionOutcomes(const std::string& section);
 void RecordOutcome(const std::string& item, TOutcome outcome, DWORD systemError = 0);
 
 // The outcome of a deletion attempt: Removed when it succeeded; Absent when
-// it failed because the item (or its directory) does not exist; otherwise
+// it failed because the item (or its directory) does not exist or its name
+// cannot name one; otherwise
 // Failed. error is GetLastError() read right after the attempt.
 TOutcome DeletionOutcome(bool deleted, DWORD error);
 
