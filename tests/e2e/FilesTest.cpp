@@ -106,8 +106,8 @@ TEST_F(Files, FileInUseIsScheduledForRestartAndItsDirectoryStays) {
     held.Release();
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.seen.back().lines,
-              (Lines{kFilesLine, "Rimozione delle cartelle... elementi non rimossi: 1", kRestartLine,
-                     kDone}));
+              (Lines{kFilesLine, "Rimozione delle cartelle... elementi non rimossi: 1",
+                     kRestartLine, kDone}));
     EXPECT_TRUE(FileExists(busy));
     EXPECT_FALSE(FileExists(other));
     EXPECT_TRUE(IsScheduledForDeletion(busy)) << ::testing::PrintToString(ReadPendingRenames());
@@ -169,7 +169,8 @@ TEST_F(Files, ShortcutsGetTheirExtensionReplacedOrAppendedAndAreNeverScheduled) 
     held.Release();
     ASSERT_TRUE(r.ok) << Describe(r);
     // The held shortcut is the one item that stayed.
-    EXPECT_EQ(r.seen.back().lines, (Lines{"Rimozione delle icone... elementi non rimossi: 1", kDone}));
+    EXPECT_EQ(r.seen.back().lines,
+              (Lines{"Rimozione delle icone... elementi non rimossi: 1", kDone}));
     for (const std::string& path : gone) EXPECT_FALSE(FileExists(path)) << path;
     for (const std::string& path : kept) EXPECT_TRUE(FileExists(path)) << path;
     EXPECT_TRUE(ReadPendingRenames().empty());

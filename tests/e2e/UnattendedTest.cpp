@@ -89,18 +89,18 @@ TEST_F(Outcomes, StatusLinesCountWhatStayedAndTheRestartIsAnnounced) {
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.seen.back().lines,
               (Lines{"Rimozioni dei dati di inizializzazione... elementi non rimossi: 1",
-                     "Rimozione dei file... ok", "Rimozione delle cartelle... elementi non rimossi: 1",
-                     kRestartLine, kDone}));
+                     "Rimozione dei file... ok",
+                     "Rimozione delle cartelle... elementi non rimossi: 1", kRestartLine, kDone}));
     EXPECT_EQ(r.seen.back().selected, 4);
     EXPECT_EQ(r.exitCode, std::optional<DWORD>(0));
 }
 
 TEST_F(Outcomes, ReplacedTextsCountAndAnnounceInTheLogsLanguage) {
-    Make("App\\busy.dll");
-    Hold(dir + "\\App\\busy.dll");
-    ASSERT_TRUE(WriteFileBytes(log, "[Strings]\r\n24=%d items left (100%%, %s)\r\n25=Restart!\r\n"
-                                    "[CopyFiles]\r\n" + dir + "\\App\\busy.dll=1\r\n"
-                                    "[CreateDirs]\r\n" + dir + "\\App=1\r\n"));
+    const std::string file = Make("App\\busy.dll");
+    Hold(file);
+    const std::string strings = "[Strings]\r\n24=%d items left (100%%, %s)\r\n25=Restart!\r\n";
+    ASSERT_TRUE(WriteFileBytes(log, strings + "[CopyFiles]\r\n" + file + "=1\r\n[CreateDirs]\r\n" +
+                                        dir + "\\App=1\r\n"));
     const ScenarioResult r = RunToTheEnd();
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.seen.back().lines,
@@ -124,16 +124,16 @@ TEST_F(Outcomes, UnattendedRunWithItemsLeftEndsWith1603AndReportsEachItem) {
     });
     EXPECT_NE(dirLine, lines.end()) << ::testing::PrintToString(lines);
     const Lines tail(lines.end() - std::min<size_t>(lines.size(), 8), lines.end());
-    EXPECT_EQ(tail, (Lines{"Result: completed", "removed: 1", "absent: 0", "scheduled: 1", "kept: 0",
-                           "refused: 0", "failed: 2", "Exit code: 1603"}));
+    EXPECT_EQ(tail, (Lines{"Result: completed", "removed: 1", "absent: 0", "scheduled: 1",
+                           "kept: 0", "refused: 0", "failed: 2", "Exit code: 1603"}));
     EXPECT_TRUE(FileExists(busy));
     EXPECT_FALSE(FileExists(plain));
 }
 
 TEST_F(Outcomes, UnattendedCleanRunEndsWith0AndRemovesEverything) {
     const std::string file = Make("App\\app.exe");
-    ASSERT_TRUE(WriteFileBytes(log, "[CopyFiles]\r\n" + file + "=1\r\n[CreateDirs]\r\n" + dir +
-                                        "\\App=1\r\n"));
+    ASSERT_TRUE(WriteFileBytes(
+        log, "[CopyFiles]\r\n" + file + "=1\r\n[CreateDirs]\r\n" + dir + "\\App=1\r\n"));
     EXPECT_EQ(RunUnattended("-log=\"" + report + "\" -s"), std::optional<DWORD>(0));
     EXPECT_FALSE(DirectoryExists(dir + "\\App"));
     EXPECT_FALSE(FileExists(log));
@@ -150,8 +150,8 @@ TEST_F(Outcomes, UnattendedRunWithAFileInUseEndsWith3010) {
 
 TEST_F(Outcomes, UnattendedRunStoppedByAFirstProgramEndsWith1602) {
     const std::string file = Make("app.dll");
-    ASSERT_TRUE(WriteFileBytes(log, "[PreRunApp]\r\n1=" + kTestProgram + ",--exit 1,,0,Prima\r\n"
-                                    "[CopyFiles]\r\n" + file + "=1\r\n"));
+    const std::string first = "[PreRunApp]\r\n1=" + kTestProgram + ",--exit 1,,0,Prima\r\n";
+    ASSERT_TRUE(WriteFileBytes(log, first + "[CopyFiles]\r\n" + file + "=1\r\n"));
     EXPECT_EQ(RunUnattended("/S"), std::optional<DWORD>(1602));
     EXPECT_TRUE(FileExists(file));
     EXPECT_TRUE(FileExists(log));
@@ -176,12 +176,14 @@ TEST_F(Outcomes, UnattendedRunKeepsASharedFileAtZeroUnlessDelSharedIsGiven) {
     counters = {kept, gone};
     ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, kept, 1));
     ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, gone, 1));
-    ASSERT_TRUE(WriteFileBytes(log, "[SharedFiles]\r\n" + kept + "=1\r\n[CopyFiles]\r\n" + kept + "=1\r\n"));
+    ASSERT_TRUE(WriteFileBytes(
+        log, "[SharedFiles]\r\n" + kept + "=1\r\n[CopyFiles]\r\n" + kept + "=1\r\n"));
     EXPECT_EQ(RunUnattended("/S"), std::optional<DWORD>(0));
     EXPECT_TRUE(FileExists(kept));
     EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, kept), std::optional<DWORD>(1));
 
-    ASSERT_TRUE(WriteFileBytes(log, "[SharedFiles]\r\n" + gone + "=1\r\n[CopyFiles]\r\n" + gone + "=1\r\n"));
+    ASSERT_TRUE(WriteFileBytes(
+        log, "[SharedFiles]\r\n" + gone + "=1\r\n[CopyFiles]\r\n" + gone + "=1\r\n"));
     EXPECT_EQ(RunUnattended("/DELSHARED /S"), std::optional<DWORD>(0));
     EXPECT_FALSE(FileExists(gone));
     EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kCounters, gone));

@@ -1,13 +1,12 @@
 // Outcome counting, the unattended exit code, the status word and the
 // report's lines.
-#include "core/UnVrelOutcomes.h"
-
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "core/UnVrelOutcomes.h"
 #include "core/UnVrelReportText.h"
 
 namespace {
@@ -91,13 +90,15 @@ TEST(ReportText, LinesHoldTheirFieldsAndNothingMore) {
     EXPECT_EQ(FormatReportItem("CreateDirs", "C:\\App", O::Failed, 145,
                                "The directory is not empty.\r\n"),
               "CreateDirs\tC:\\App\tfailed\t145\tThe directory is not empty.");
-    EXPECT_EQ(FormatReportItem("AddIni", "a\tb\nc", O::Absent, 2, "ignored"), "AddIni\ta b c\tabsent");
+    EXPECT_EQ(FormatReportItem("AddIni", "a\tb\nc", O::Absent, 2, "ignored"),
+              "AddIni\ta b c\tabsent");
 
     const std::vector<std::string> end = FormatReportEnd(
         {2024, 3, 9, 8, 6, 0}, TRunEnd::InvalidOption, "/Q", CountsOf({O::Removed, O::Failed}), 87);
-    EXPECT_EQ(end, (std::vector<std::string>{"End: 2024-03-09 08:06:00", "Result: unknown option: /Q",
-                                             "removed: 1", "absent: 0", "scheduled: 0", "kept: 0",
-                                             "refused: 0", "failed: 1", "Exit code: 87"}));
+    EXPECT_EQ(end,
+              (std::vector<std::string>{"End: 2024-03-09 08:06:00", "Result: unknown option: /Q",
+                                        "removed: 1", "absent: 0", "scheduled: 0", "kept: 0",
+                                        "refused: 0", "failed: 1", "Exit code: 87"}));
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ const OptionCase kCases[] = {
     {"UnVrel.exe app.log -s /delshared", true, true, "", {}},
     {"UnVrel.exe app.log /DelShared /S", true, true, "", {}},
     {"UnVrel.exe app.log /LOG=C:\\r.txt", false, false, "C:\\r.txt", {}},
-    {"UnVrel.exe app.log /log=\"C:\\My Reports\\r.txt\" /S", true, false, "C:\\My Reports\\r.txt", {}},
+    {"UnVrel.exe app.log /log=\"C:\\My Docs\\r.txt\" /S", true, false, "C:\\My Docs\\r.txt", {}},
     {"UnVrel.exe app.log \"-Log=C:\\a b\\r.txt\"", false, false, "C:\\a b\\r.txt", {}},
     // The last of a repeated valued option wins.
     {"UnVrel.exe app.log /LOG=a.txt /LOG=b.txt", false, false, "b.txt", {}},
