@@ -50,9 +50,14 @@ std::string EndSectionOutcomes() {
 
 bool AnyItemScheduled() { return RunCounts.Count(TOutcome::Scheduled) > 0; }
 
-void SetRunEnd(TRunEnd end, const std::string& detail) {
+void SetRunEnd(TRunEnd end, const std::string& detail) noexcept {
     RunEnd = end;
-    RunEndDetail = detail;
+    try {
+        RunEndDetail = detail;
+    } catch (...) {
+        // Called from error handlers: the end counts even without its detail.
+        RunEndDetail.clear();
+    }
 }
 
 const TOutcomeCounts& RunOutcomeCounts() { return RunCounts; }

@@ -43,8 +43,8 @@ bool AnyItemScheduled();
 
 // Records how the run as a whole ended, with a detail for the report (the
 // unknown option, the error's message); without a call it counts as
-// completed. The last call wins.
-void SetRunEnd(TRunEnd end, const std::string& detail = std::string());
+// completed. The last call wins. Never throws, so error handlers may call it.
+void SetRunEnd(TRunEnd end, const std::string& detail = std::string()) noexcept;
 
 // The outcomes of the whole run so far.
 const TOutcomeCounts& RunOutcomeCounts();
