@@ -4,6 +4,9 @@
 #ifndef TAMSK_RES_RESOURCE_H
 #define TAMSK_RES_RESOURCE_H
 
+/* The program's version, as the version block and the removal report give it. */
+#define TAMSK_VERSION_TEXT "1.0.0.0"
+
 /* Named resources: loaded by these names, never by number. */
 #define RES_DLG_UNINSTALL "DLG_UNINSTALL"
 #define RES_DLG_DELSHARED "DLG_DELSHARED"
@@ -55,8 +58,10 @@
 #define IDS_NO 21
 #define IDS_NO_ALL 22
 #define IDS_CLOSE 23
+#define IDS_NOT_REMOVED 24
+#define IDS_RESTART_NEEDED 25
 
 #define IDS_FIRST IDS_BANNER_TITLE
-#define IDS_LAST IDS_CLOSE
+#define IDS_LAST IDS_RESTART_NEEDED
 
 #endif

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/UnVrelOptions.h"
 #include "core/epIniFile.h"
 
 class TBannerSurface;
@@ -23,6 +24,8 @@ extern HANDLE WorkerThread;
 extern DWORD WorkerThreadId;
 extern std::unique_ptr<TBannerSurface> BannerSurface;
 extern std::string CurrentSharedFile;
+// The options after the log path; read once at start-up, then only read.
+extern TRunOptions RunOptions;
 
 // The fixed caption of every window and box; never replaced by the log.
 extern const char* const kProgramTitle;
@@ -44,5 +47,6 @@ void AddStatusLine(const std::string& text);
 // Replaces the status list's last line by that line, a blank and word.
 void AppendStatus(const std::string& word);
 
-// The worker thread's routine: the whole removal run; always returns 1.
+// The worker thread's routine: the whole removal run; always returns 1. The
+// unattended run, which has no dialog, calls it on the main thread.
 DWORD WINAPI UninstallWorker(LPVOID parameter);

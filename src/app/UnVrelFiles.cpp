@@ -10,6 +10,7 @@
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelLogHold.h"
 #include "app/UnVrelSafety.h"
+#include "app/UnVrelOutcomes.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
@@ -35,14 +36,33 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
     return path.substr(0, path.size() - ExtractFileExt(path).size()) + ext;
 }
 
+// Deletes one file now or, only when it is in use, at the next restart, and
+// records which.
+void DeleteNowOrAtRestart(const std::string& path) {
+    RecordDeletion(path, DeleteFileOrSchedule(path));
+}
+
+// True when a search that found nothing says the mask names nothing there,
+// rather than that the directory could not be read.
+bool IsNothingThere(DWORD searchResult) {
+    return searchResult == ERROR_FILE_NOT_FOUND || searchResult == ERROR_PATH_NOT_FOUND ||
+           searchResult == ERROR_NO_MORE_FILES || searchResult == ERROR_INVALID_NAME;
+}
+
 // Every file (not directory) of the mask's directory that matches it; what
-// is in use goes at the next restart.
-void DeleteFilesByMask(const std::string& mask) {
+// cannot be deleted now goes at the next restart. Each match is recorded;
+// a mask the log names (named) that matches nothing is recorded as well.
+void DeleteFilesByMask(const std::string& mask, bool named) {
     TSearchRecEx rec;
-    for (DWORD result = SearchFirst(mask, 0, kNonFileAttributes, rec); result == 0;
-         result = SearchNext(rec)) {
-        DeleteFileOrSchedule(rec.FullName);
+    DWORD result = SearchFirst(mask, 0, kNonFileAttributes, rec);
+    if (result != 0 && named) {
+        if (IsNothingThere(result)) {
+            RecordOutcome(mask, TOutcome::Absent);
+        } else {
+            RecordOutcome(mask, TOutcome::Failed, result);
+        }
     }
+    for (; result == 0; result = SearchNext(rec)) DeleteNowOrAtRestart(rec.FullName);
     SearchClose(rec);
 }
 
@@ -52,14 +72,36 @@ void RemoveFileEntries() {
         const std::string key = EntryKey(line);
         // The kept name is compared with the key as written: a mask is not
         // expanded for it.
-        if (kept.Contains(key)) continue;
+        if (kept.Contains(key)) {
+            RecordOutcome(key, TOutcome::Kept);
+            continue;
+        }
         if (RefuseFileMask(key)) continue;
-        DeleteFilesByMask(key);
+        DeleteFilesByMask(key, true);
         if (HasExtension(key, ".hlp")) {
-            DeleteFilesByMask(ChangeFileExt(key, ".gid"));
-            DeleteFilesByMask(ChangeFileExt(key, ".fts"));
+            DeleteFilesByMask(ChangeFileExt(key, ".gid"), false);
+            DeleteFilesByMask(ChangeFileExt(key, ".fts"), false);
         }
     }
+}
+
+// The shortcut's .lnk and .pif forms: Failed when either stayed for a
+// reason other than its absence, Removed when one went, else Absent.
+void RemoveShortcut(const std::string& key) {
+    TOutcome outcome = TOutcome::Absent;
+    DWORD failure = 0;
+    for (const char* ext : {".lnk", ".pif"}) {
+        const bool deleted = DeleteFileForced(ChangeFileExt(key, ext));
+        const DWORD error = deleted ? ERROR_SUCCESS : GetLastError();
+        const TOutcome one = DeletionOutcome(deleted, error);
+        if (one == TOutcome::Failed) {
+            outcome = TOutcome::Failed;
+            failure = error;
+        } else if (one == TOutcome::Removed && outcome == TOutcome::Absent) {
+            outcome = TOutcome::Removed;
+        }
+    }
+    RecordOutcome(key, outcome, failure);
 }
 
 void RemoveShortcutEntries() {
@@ -67,9 +109,11 @@ void RemoveShortcutEntries() {
         const std::string key = EntryKey(line);
         // A line that names nothing would otherwise reach ".lnk" in the
         // current (Windows) directory.
-        if (key.empty()) continue;
-        DeleteFileForced(ChangeFileExt(key, ".lnk"));
-        DeleteFileForced(ChangeFileExt(key, ".pif"));
+        if (key.empty()) {
+            RecordOutcome(key, TOutcome::Absent);
+            continue;
+        }
+        RemoveShortcut(key);
     }
 }
 
@@ -81,7 +125,10 @@ void RemoveDirectoryEntries() {
     SortTextI(WorkList);
     for (auto it = WorkList.rbegin(); it != WorkList.rend(); ++it) {
         if (HoldsNul(*it) || RefuseDirectory(*it)) continue;
-        RemoveDirectoryA(it->c_str());
+        // A directory that still holds something stays, and says so.
+        const bool removed = RemoveDirectoryA(it->c_str()) != FALSE;
+        const DWORD error = removed ? ERROR_SUCCESS : GetLastError();
+        RecordOutcome(*it, DeletionOutcome(removed, error), error);
     }
 }
 

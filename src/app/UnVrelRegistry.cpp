@@ -8,6 +8,7 @@
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelSafety.h"
+#include "app/UnVrelOutcomes.h"
 #include "app/UnVrelWorker.h"
 #include "core/epIniFile.h"
 #include "core/epStrUtils.h"
@@ -17,13 +18,44 @@
 
 namespace {
 
+// Deletes the value or key the path names and records what became of it.
+// Whether it was there is asked only when the deletion failed, so a run
+// that removes everything pays for no extra lookups.
+void DeleteRegistryItem(const std::string& path) {
+    if (DeleteRegistryEntry(path)) {
+        RecordOutcome(path, TOutcome::Removed);
+        return;
+    }
+    const DWORD error = GetLastError();
+    if (RegistryValueExists(path) || RegistryKeyExists(path)) {
+        RecordOutcome(path, TOutcome::Failed, error);
+    } else {
+        RecordOutcome(path, TOutcome::Absent);
+    }
+}
+
+// Deletes one INI entry and records whether it was there. A file that
+// exists but cannot be opened for writing (another program holds it) fails
+// the entry; the rest of the section and of the run go on.
+void DeleteIniEntry(const std::string& fields) {
+    const std::string file = GetField(1, fields, CommaSet());
+    const std::string section = GetField(2, fields, CommaSet());
+    const std::string key = GetField(3, fields, CommaSet());
+    try {
+        const bool present = GetIniFile(file, false).FindKey(section, key, false).Index >= 0;
+        DeleteProfileKey(file, section, key);
+        RecordOutcome(fields, present ? TOutcome::Removed : TOutcome::Absent);
+    } catch (const EInOutError& error) {
+        RecordOutcome(fields, TOutcome::Failed, error.SystemError);
+    }
+}
+
 // "AddReg": each line's name part is the path of a value, or of a key when
 // no such value exists.
 void RemoveRegistryValues() {
     for (const std::string& line : WorkList) {
         const std::string path = KeyOf(line);
-        if (RefuseRegistryEntry(path)) continue;
-        DeleteRegistryEntry(path);
+        if (!RefuseRegistryEntry(path)) DeleteRegistryItem(path);
     }
 }
 
@@ -34,24 +66,14 @@ void RemoveRegistryKeys() {
     for (std::string& line : WorkList) line = EntryKey(line);
     SortTextI(WorkList);
     for (auto key = WorkList.rbegin(); key != WorkList.rend(); ++key) {
-        if (RefuseRegistryEntry(*key)) continue;
-        DeleteRegistryEntry(*key);
+        if (!RefuseRegistryEntry(*key)) DeleteRegistryItem(*key);
     }
 }
 
 // "AddIni": field 1 of each line's name part is the INI file, field 2 the
 // section, field 3 the key; the files are written back once, at the end.
 void RemoveIniEntryLines() {
-    for (const std::string& line : WorkList) {
-        const std::string fields = KeyOf(line);
-        try {
-            DeleteProfileKey(GetField(1, fields, CommaSet()), GetField(2, fields, CommaSet()),
-                             GetField(3, fields, CommaSet()));
-        } catch (const EInOutError&) {
-            // A file that exists but cannot be opened for writing is one item
-            // that failed: the rest of the section and of the run go on.
-        }
-    }
+    for (const std::string& line : WorkList) DeleteIniEntry(KeyOf(line));
     FlushProfileCache();
 }
 

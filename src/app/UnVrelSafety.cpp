@@ -2,6 +2,7 @@
 // directories are gathered once, on first use, by the worker.
 #include "app/UnVrelSafety.h"
 
+#include "app/UnVrelOutcomes.h"
 #include "win/epProtection.h"
 
 namespace {
@@ -11,10 +12,22 @@ const TProtectedDirs& ProtectedDirs() {
     return dirs;
 }
 
+// Every refusal counts in the run's outcomes, under the item the log names.
+bool RecordIfRefused(const std::string& item, bool refused) {
+    if (refused) RecordOutcome(item, TOutcome::Refused);
+    return refused;
+}
+
 }  // namespace
 
-bool RefuseRegistryEntry(const std::string& path) { return IsRegistryEntryRefused(path); }
+bool RefuseRegistryEntry(const std::string& path) {
+    return RecordIfRefused(path, IsRegistryEntryRefused(path));
+}
 
-bool RefuseFileMask(const std::string& mask) { return IsMaskRefused(mask, ProtectedDirs()); }
+bool RefuseFileMask(const std::string& mask) {
+    return RecordIfRefused(mask, IsMaskRefused(mask, ProtectedDirs()));
+}
 
-bool RefuseDirectory(const std::string& dir) { return IsDirectoryRefused(dir, ProtectedDirs()); }
+bool RefuseDirectory(const std::string& dir) {
+    return RecordIfRefused(dir, IsDirectoryRefused(dir, ProtectedDirs()));
+}

@@ -2,7 +2,8 @@
 // touching anything, because removing them could take the system's own places
 // with it (a damaged log names those as easily as the application's items).
 // Every refusal of the program is decided by one of these functions; a true
-// answer means the handler leaves the item and goes on with the next.
+// answer means the handler leaves the item and goes on with the next; the
+// item is then recorded as refused.
 #pragma once
 
 #include <string>

@@ -9,6 +9,7 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
+#include "app/UnVrelOutcomes.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epRegPath.h"
@@ -50,10 +51,11 @@ std::optional<TUseCount> ReadUseCountOf(const std::string& counter) {
     return TUseCount{*count, type};
 }
 
-// Writes the count back in the type the counter had.
-void WriteUseCount(const std::string& counter, const TUseCount& count) {
+// Writes the count back in the type the counter had; false when the
+// registry refused (GetLastError tells why).
+bool WriteUseCount(const std::string& counter, const TUseCount& count) {
     const std::string data = UseCountData(count.Type, count.Count);
-    WriteRegistryValue(counter, count.Type, data.data(), static_cast<DWORD>(data.size()));
+    return WriteRegistryValue(counter, count.Type, data.data(), static_cast<DWORD>(data.size()));
 }
 
 void InitSharedDialog(HWND dialog) {
@@ -98,10 +100,32 @@ INT_PTR CALLBACK DeleteSharedDialogProc(HWND dialog, UINT message, WPARAM wParam
 
 // Shows DLG_DELSHARED about one file, owned by the main dialog. Its answer:
 // IDYES, IDNO, kYesToAll or kNoToAll; -1 or 0 when it could not be shown.
+// An unattended run asks nobody: /DELSHARED answers "Yes to all", its
+// absence "No to all".
 INT_PTR AskDeleteShared(const std::string& path) {
+    if (RunOptions.Silent) return RunOptions.DeleteUnusedShared ? kYesToAll : kNoToAll;
     CurrentSharedFile = path;
     return DialogBoxParamA(InstanceHandle, RES_DLG_DELSHARED, MainDialog, DeleteSharedDialogProc,
                            0);
+}
+
+// Another installation still uses the file: one use less, and it stays.
+void LowerUseCount(const std::string& path, const std::string& counter, const TUseCount& count) {
+    if (WriteUseCount(counter, {count.Count - 1, count.Type})) {
+        RecordOutcome(path, TOutcome::Kept);
+    } else {
+        RecordOutcome(path, TOutcome::Failed, GetLastError());
+    }
+}
+
+// The file may go: its use count goes now, the file itself with "CopyFiles".
+void ReleaseUseCount(const std::string& path, const std::string& counter) {
+    if (DeleteRegistryValue(counter)) {
+        RecordOutcome(path, TOutcome::Removed);
+        return;
+    }
+    const DWORD error = GetLastError();
+    RecordOutcome(path, RegistryValueExists(counter) ? TOutcome::Failed : TOutcome::Absent, error);
 }
 
 }  // namespace
@@ -110,6 +134,7 @@ void CheckSharedFiles() {
     KeptSharedFiles.clear();
     ReadProfileSection(LogPath, "SharedFiles", KeptSharedFiles);
     if (KeptSharedFiles.empty()) return;
+    BeginSectionOutcomes("SharedFiles");
     AddStatusLine(LoadMessageText(IDS_CHECK_SHARED));
 
     INT_PTR answer = 0;
@@ -118,6 +143,7 @@ void CheckSharedFiles() {
         const std::string path = EntryKey(KeptSharedFiles[i]);
         if (path.empty()) {
             // Names no file: its "counter" would be the key's default value.
+            RecordOutcome(path, TOutcome::Absent);
             ++i;
             continue;
         }
@@ -126,21 +152,23 @@ void CheckSharedFiles() {
         // A counter that states no number belongs to whoever wrote it: the
         // file stays and nobody is asked about it.
         if (!count) {
+            RecordOutcome(path, TOutcome::Kept);
             ++i;
             continue;
         }
         if (count->Count > 1) {
-            WriteUseCount(counter, {count->Count - 1, count->Type});
+            LowerUseCount(path, counter, *count);
             ++i;
             continue;
         }
         if (answer != kNoToAll && answer != kYesToAll) answer = AskDeleteShared(path);
         if (answer == IDYES || answer == kYesToAll) {
-            DeleteRegistryValue(counter);
+            ReleaseUseCount(path, counter);
             KeptSharedFiles.erase(KeptSharedFiles.begin() + static_cast<std::ptrdiff_t>(i));
         } else {
+            RecordOutcome(path, TOutcome::Kept);
             ++i;
         }
     }
-    AppendStatus("ok");
+    AppendStatus(EndSectionOutcomes());
 }

@@ -10,6 +10,7 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelLogHold.h"
+#include "app/UnVrelOutcomes.h"
 #include "app/UnVrelWorker.h"
 #include "core/UnVrelRunEntry.h"
 #include "core/epStrUtils.h"
@@ -24,7 +25,9 @@ namespace {
 
 constexpr int kProgressSteps = 10;
 
+// An unattended run has no dialog: its progress goes nowhere.
 LRESULT SendToProgress(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (MainDialog == nullptr) return 0;
     return SendDlgItemMessageA(MainDialog, IDC_PROGRESS, message, wParam, lParam);
 }
 
@@ -58,18 +61,24 @@ void ShowRunError(const char* text) noexcept {
 }
 
 void FinishRun() {
+    if (MainDialog == nullptr) return;
     EnableWindow(GetDlgItem(MainDialog, IDC_CLOSE), TRUE);
 }
 
 void RunRemoval() {
     SendToProgress(PBM_SETRANGE, 0, MAKELPARAM(0, kProgressSteps));
     SendToProgress(PBM_SETSTEP, 1, 0);
-    if (!ProcessPreRunApp()) return;
+    if (!ProcessPreRunApp()) {
+        SetRunEnd(TRunEnd::StoppedByPreRun);
+        return;
+    }
     StepProgress();
     RunRemovalPhases();
     // The CreateDirs phase may have deleted the log already.
     DeleteLog();
     RunPhase(ProcessRunApp);
+    // Right before the last line, so nobody closes the dialog unaware.
+    if (AnyItemScheduled()) AddStatusLine(LoadMessageText(IDS_RESTART_NEEDED));
     AddStatusLine(LoadMessageText(IDS_DONE));
 }
 
@@ -95,9 +104,10 @@ void RunPhase(void (*handler)()) {
 void RunSection(const char* section, int message, void (*steps)()) {
     LoadLogSection(section);
     if (WorkList.empty()) return;
+    BeginSectionOutcomes(section);
     AddStatusLine(LoadMessageText(message));
     steps();
-    AppendStatus("ok");
+    AppendStatus(EndSectionOutcomes());
 }
 
 TKeptNames::TKeptNames(const std::vector<std::string>& kept) {
@@ -116,6 +126,9 @@ int RunAndWait(HWND owner, const std::string& file, const std::string& parameter
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // Nobody is there to close the shell's own error box in an unattended
+    // run; the failure still counts, as -1.
+    if (RunOptions.Silent) info.fMask |= SEE_MASK_FLAG_NO_UI;
     info.hwnd = owner;
     info.lpFile = file.c_str();
     info.lpParameters = parameters.c_str();
@@ -157,8 +170,10 @@ DWORD WINAPI UninstallWorker(LPVOID) {
     } catch (const std::exception& error) {
         // An error must not end the process with the run half done and no
         // word: say what happened, then let the user close.
+        SetRunEnd(TRunEnd::Aborted, error.what());
         ShowRunError(error.what());
     } catch (...) {
+        SetRunEnd(TRunEnd::Aborted, "Unexpected error");
         ShowRunError("Unexpected error");
     }
     FinishRun();

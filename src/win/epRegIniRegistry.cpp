@@ -49,8 +49,12 @@ UniqueHkey OpenKey(const TRegistryPath& parts, REGSAM access, DWORD options = 0)
     const HKEY root = RootKey(parts.Root);
     if (root == nullptr) return key;
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, parts.SubKey.c_str(), options, access, &opened) == ERROR_SUCCESS)
+    const LONG rc = RegOpenKeyExA(root, parts.SubKey.c_str(), options, access, &opened);
+    if (rc == ERROR_SUCCESS) {
         key.reset(opened);
+    } else {
+        SetLastError(static_cast<DWORD>(rc));
+    }
     return key;
 }
 
@@ -60,6 +64,14 @@ TRegistryPath ParseKeyPath(const std::string& path) {
     TRegistryPath parts = ParseRegistryPath(RegistryKeyPath(path));
     if (NamesRootKey(parts)) parts.Root = TRegistryRoot::None;
     return parts;
+}
+
+// True for ERROR_SUCCESS; any other registry result is left as the thread's
+// last error, where the caller of a failed operation finds the reason.
+bool Succeeded(LONG rc) {
+    if (rc == ERROR_SUCCESS) return true;
+    SetLastError(static_cast<DWORD>(rc));
+    return false;
 }
 
 // Calls body, turning any exception into the failure answer.
@@ -151,6 +163,7 @@ void DeleteAllValues(HKEY key) {
 }
 
 using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE);
+using NtStatusToErrorFunction = ULONG(NTAPI*)(LONG);
 
 // NtDeleteKey deletes the very key that a handle was opened on. RegDeleteKeyA
 // opens the name once more, following a symbolic link, and would delete the
@@ -174,12 +187,19 @@ struct TreeKey {
 
 // Deletes an opened key of the tree. Without NtDeleteKey, by its name in
 // its parent, where no link can stand in the way.
+// False with the system's error as the last error when the key stays.
 bool DeleteTreeKey(const TreeKey& item, const TRegistryPath& topParent) {
-    if (const NtDeleteKeyFunction ntDeleteKey = FindNtDeleteKey())
-        return ntDeleteKey(item.Key.get()) >= 0;
-    if (item.Parent != nullptr) return RegDeleteKeyA(item.Parent, item.Name.c_str()) == ERROR_SUCCESS;
+    if (const NtDeleteKeyFunction ntDeleteKey = FindNtDeleteKey()) {
+        const LONG status = ntDeleteKey(item.Key.get());
+        if (status >= 0) return true;
+        static const NtStatusToErrorFunction toError = FindFunction<NtStatusToErrorFunction>(
+            GetModuleHandleA("ntdll.dll"), "RtlNtStatusToDosError");
+        SetLastError(toError != nullptr ? toError(status) : ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (item.Parent != nullptr) return Succeeded(RegDeleteKeyA(item.Parent, item.Name.c_str()));
     const UniqueHkey parent = OpenKey(topParent, KEY_WRITE);
-    return parent && RegDeleteKeyA(parent.get(), item.Name.c_str()) == ERROR_SUCCESS;
+    return parent && Succeeded(RegDeleteKeyA(parent.get(), item.Name.c_str()));
 }
 
 TreeKey OpenTreeKey(UniqueHkey key, HKEY parent, std::string name) {
@@ -264,9 +284,9 @@ bool WriteRegistryValue(const std::string& path, DWORD type, const void* data, D
         const HKEY root = RootKey(parts.Root);
         if (root == nullptr) return false;
         UniqueHkey key;
-        if (RegCreateKeyA(root, parts.SubKey.c_str(), key.put()) != ERROR_SUCCESS) return false;
-        return RegSetValueExA(key.get(), parts.ValueName.c_str(), 0, type,
-                              static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+        if (!Succeeded(RegCreateKeyA(root, parts.SubKey.c_str(), key.put()))) return false;
+        return Succeeded(RegSetValueExA(key.get(), parts.ValueName.c_str(), 0, type,
+                                        static_cast<const BYTE*>(data), size));
     });
 }
 
@@ -294,7 +314,7 @@ bool DeleteRegistryValue(const std::string& path) {
         const TRegistryPath parts = ParseRegistryPath(path);
         const UniqueHkey key = OpenKey(parts, KEY_WRITE);
         if (!key) return false;
-        return RegDeleteValueA(key.get(), parts.ValueName.c_str()) == ERROR_SUCCESS;
+        return Succeeded(RegDeleteValueA(key.get(), parts.ValueName.c_str()));
     });
 }
 

@@ -1,0 +1,78 @@
+// Reading the options after the log path through one table of known options.
+#include "core/UnVrelOptions.h"
+
+#include <cstddef>
+#include <utility>
+
+#include "core/UnVrelCommandLine.h"
+
+namespace {
+
+// One known option: a flag ("/S") sets a bool member, a valued option
+// ("/LOG=path") sets a string member. Exactly one of the two is given.
+struct TOptionRule {
+    std::string_view Name;
+    bool TRunOptions::*Flag;
+    std::string TRunOptions::*Value;
+};
+
+const TOptionRule kOptionTable[] = {
+    {"S", &TRunOptions::Silent, nullptr},
+    {"DELSHARED", &TRunOptions::DeleteUnusedShared, nullptr},
+    {"LOG", nullptr, &TRunOptions::ReportPath},
+};
+
+char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+    }
+    return true;
+}
+
+bool IsOption(std::string_view argument) {
+    return !argument.empty() && (argument[0] == '/' || argument[0] == '-');
+}
+
+// Applies the option (its leading "/" or "-" already gone); false when no
+// rule takes it as written.
+bool ApplyOption(std::string_view text, TRunOptions& options) {
+    const std::size_t equals = text.find('=');
+    const std::string_view name = text.substr(0, equals);
+    for (const TOptionRule& rule : kOptionTable) {
+        if (!EqualsIgnoringAsciiCase(name, rule.Name)) continue;
+        if (rule.Flag != nullptr) {
+            if (equals != std::string_view::npos) return false;
+            options.*rule.Flag = true;
+            return true;
+        }
+        if (equals == std::string_view::npos || equals + 1 == text.size()) return false;
+        options.*rule.Value = std::string(text.substr(equals + 1));
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TRunOptions ParseRunOptionArguments(const std::vector<std::string>& arguments) {
+    TRunOptions options;
+    for (const std::string& argument : arguments) {
+        if (!IsOption(argument)) continue;
+        if (!ApplyOption(std::string_view(argument).substr(1), options))
+            options.Unknown.push_back(argument);
+    }
+    return options;
+}
+
+TRunOptions ParseRunOptions(std::string_view commandLine) {
+    std::vector<std::string> arguments;
+    for (int index = 2;; ++index) {
+        std::string argument = ParamStr(commandLine, index);
+        if (argument.empty()) break;
+        arguments.push_back(std::move(argument));
+    }
+    return ParseRunOptionArguments(arguments);
+}

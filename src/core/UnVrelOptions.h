@@ -1,0 +1,34 @@
+// The options that may follow the log path on the command line.
+//
+// An option starts with "/" or "-"; its name is compared without regard to
+// ASCII letter case; options come in any order. Arguments that start with
+// neither are ignored, as a bare second argument always was. With no option
+// at all the run is the interactive one it has always been.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TRunOptions {
+    // /S: no confirmation, no dialog, no box; the exit code tells the outcome.
+    bool Silent = false;
+    // /DELSHARED: an unattended run removes shared files whose use count has
+    // dropped to zero (the answer "Yes to all"); without it they are kept.
+    bool DeleteUnusedShared = false;
+    // /LOG=path: where the removal report goes; empty for no report. The
+    // path may be quoted; the quotes are gone here.
+    std::string ReportPath;
+    // Every argument that looked like an option but is not one of ours (or
+    // lacks its value, or has one it must not have), as written.
+    std::vector<std::string> Unknown;
+};
+
+// The options among the command line's arguments after the log path
+// (argument 1), split as ParamStr splits them. Never fails: what it does not
+// understand lands in Unknown. To add an option, give TRunOptions a member
+// and kOptionTable in UnVrelOptions.cpp a row.
+TRunOptions ParseRunOptions(std::string_view commandLine);
+
+// The same over arguments already split (the log path not among them).
+TRunOptions ParseRunOptionArguments(const std::vector<std::string>& arguments);

@@ -1,0 +1,94 @@
+// Outcome counting, the unattended exit code and the status word.
+#include "core/UnVrelOutcomes.h"
+
+namespace {
+
+std::size_t IndexOf(TOutcome outcome) { return static_cast<std::size_t>(outcome); }
+
+}  // namespace
+
+const char* OutcomeName(TOutcome outcome) {
+    switch (outcome) {
+        case TOutcome::Removed: return "removed";
+        case TOutcome::Absent: return "absent";
+        case TOutcome::Scheduled: return "scheduled";
+        case TOutcome::Kept: return "kept";
+        case TOutcome::Refused: return "refused";
+        case TOutcome::Failed: return "failed";
+    }
+    return "unknown";
+}
+
+const char* RunEndName(TRunEnd end) {
+    switch (end) {
+        case TRunEnd::Completed: return "completed";
+        case TRunEnd::Cancelled: return "cancelled";
+        case TRunEnd::InvalidOption: return "unknown option";
+        case TRunEnd::LogUnreadable: return "log missing or unreadable";
+        case TRunEnd::StoppedByPreRun: return "stopped by a program run first";
+        case TRunEnd::Aborted: return "aborted";
+    }
+    return "unknown";
+}
+
+void TOutcomeCounts::Add(TOutcome outcome) {
+    if (IndexOf(outcome) < kOutcomeKinds) ++counts_[IndexOf(outcome)];
+}
+
+int TOutcomeCounts::Count(TOutcome outcome) const {
+    return IndexOf(outcome) < kOutcomeKinds ? counts_[IndexOf(outcome)] : 0;
+}
+
+int TOutcomeCounts::NotRemoved() const {
+    return Count(TOutcome::Refused) + Count(TOutcome::Failed);
+}
+
+int TOutcomeCounts::Total() const {
+    int total = 0;
+    for (const int count : counts_) total += count;
+    return total;
+}
+
+void TOutcomeCounts::Clear() { counts_.fill(0); }
+
+int UnattendedExitCode(TRunEnd end, const TOutcomeCounts& counts) {
+    switch (end) {
+        case TRunEnd::InvalidOption: return kExitInvalidParameter;
+        case TRunEnd::LogUnreadable: return kExitLogUnreadable;
+        case TRunEnd::StoppedByPreRun:
+        case TRunEnd::Cancelled: return kExitUserStopped;
+        case TRunEnd::Aborted: return kExitFailure;
+        case TRunEnd::Completed: break;
+    }
+    if (counts.NotRemoved() > 0) return kExitFailure;
+    if (counts.Count(TOutcome::Scheduled) > 0) return kExitRestartNeeded;
+    return kExitSuccess;
+}
+
+std::string SectionStatusWord(const TOutcomeCounts& section, std::string_view notRemovedFormat) {
+    if (section.NotRemoved() == 0) return "ok";
+    return FormatWithOneNumber(notRemovedFormat, section.NotRemoved());
+}
+
+std::string FormatWithOneNumber(std::string_view format, int number) {
+    std::string result;
+    bool numberUsed = false;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            const char next = format[i + 1];
+            if (next == '%') {
+                result += '%';
+                ++i;
+                continue;
+            }
+            if (next == 'd' && !numberUsed) {
+                result += std::to_string(number);
+                numberUsed = true;
+                ++i;
+                continue;
+            }
+        }
+        result += format[i];
+    }
+    return result;
+}
