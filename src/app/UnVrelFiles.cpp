@@ -39,6 +39,13 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
 // Deletes one file now or, only when it is in use, at the next restart, and
 // records which.
 void DeleteNowOrAtRestart(const std::string& path) {
+    // The held log is in use only by this run: it goes now, not at the restart.
+    if (IsHeldLog(path)) {
+        const bool deleted = DeleteLog();
+        RecordOutcome(path, deleted ? TOutcome::Removed : TOutcome::Failed,
+                      deleted ? 0 : GetLastError());
+        return;
+    }
     RecordDeletion(path, DeleteFileOrSchedule(path));
 }
 

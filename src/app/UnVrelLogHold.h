@@ -6,6 +6,8 @@
 // it has finished, and by the worker in between.
 #pragma once
 
+#include <string>
+
 // Opens the log named by LogPath and keeps it open. When another program
 // already holds the log in a way that excludes this, the run goes on without
 // the hold.
@@ -16,3 +18,8 @@ void ReleaseLog();
 
 // Ends the hold and deletes the log (DeleteFileForced); true when deleted.
 bool DeleteLog();
+
+// True when path names the held log itself, whatever its spelling: a log
+// that the log lists among its own files is deleted through DeleteLog, not
+// put off to the next restart because the hold keeps it in use.
+bool IsHeldLog(const std::string& path);
