@@ -89,7 +89,8 @@ LONG EnumName(HKEY key, DWORD index, bool values, std::string& name) {
         // The length the call reports, not the first NUL: a name holding a NUL
         // is kept whole, so that it can be refused rather than taken for
         // another name.
-        if (rc == ERROR_SUCCESS) name.assign(buffer.data(), size < buffer.size() ? size : buffer.size());
+        if (rc == ERROR_SUCCESS)
+            name.assign(buffer.data(), size < buffer.size() ? size : buffer.size());
         return rc;
     }
 }
@@ -176,7 +177,8 @@ struct TreeKey {
 bool DeleteTreeKey(const TreeKey& item, const TRegistryPath& topParent) {
     if (const NtDeleteKeyFunction ntDeleteKey = FindNtDeleteKey())
         return ntDeleteKey(item.Key.get()) >= 0;
-    if (item.Parent != nullptr) return RegDeleteKeyA(item.Parent, item.Name.c_str()) == ERROR_SUCCESS;
+    if (item.Parent != nullptr)
+        return RegDeleteKeyA(item.Parent, item.Name.c_str()) == ERROR_SUCCESS;
     const UniqueHkey parent = OpenKey(topParent, KEY_WRITE);
     return parent && RegDeleteKeyA(parent.get(), item.Name.c_str()) == ERROR_SUCCESS;
 }
