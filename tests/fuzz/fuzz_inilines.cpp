@@ -52,13 +52,22 @@ std::vector<std::string_view> WholeLines(std::string_view bytes) {
     return lines;
 }
 
+// True when line stands in result at `at` as a whole line: a line's LF bytes
+// are all those after its CR, so a kept line is never followed by an LF, and
+// "k=1\r" does not stand where "k=1\r\n" does.
+bool StandsAt(std::string_view result, std::size_t at, std::string_view line) {
+    if (result.substr(at, line.size()) != line) return false;
+    const std::size_t next = at + line.size();
+    return next == result.size() || result[next] != '\n';
+}
+
 // Checks that result is input with some whole lines left out (the earliest
 // match is the right one for a subsequence) and returns those lines.
 std::vector<std::string_view> OmittedLines(std::string_view input, std::string_view result) {
     std::vector<std::string_view> omitted;
     std::size_t at = 0;
     for (std::string_view line : WholeLines(input)) {
-        if (result.substr(at, line.size()) == line) {
+        if (StandsAt(result, at, line)) {
             at += line.size();
         } else {
             omitted.push_back(line);

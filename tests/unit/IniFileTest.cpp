@@ -137,8 +137,8 @@ TEST(IniParser, LinesHoldingANulByteAreIgnored) {
 }
 
 TEST(IniParser, Utf8MarkBeforeTheFirstHeaderIsPassedOver) {
-    const TSectionList sections =
-        ParseIniText("\xEF\xBB\xBF[Settings]\r\nLang=it\r\n[Plugins]\r\nOld=1\r\n", AllIniOptions());
+    const TSectionList sections = ParseIniText(
+        "\xEF\xBB\xBF[Settings]\r\nLang=it\r\n[Plugins]\r\nOld=1\r\n", AllIniOptions());
     ASSERT_EQ(sections.Count(), 2);
     EXPECT_EQ(sections.Name(0), "Settings");
     EXPECT_EQ(sections.SectionLines(0), Lines{"Lang=it"});

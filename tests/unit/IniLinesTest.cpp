@@ -78,6 +78,7 @@ TEST(IniLines, LineEndsGoWithTheirLines) {
         {"[S]\r\nk=1\r\n\n\nj=2", "[S]\r\nj=2"},
         {"[S]\r\nj=2\r\nk=1", "[S]\r\nj=2\r\n"},
         {"[S]\nk=1\r\nj=2", "[S]\nk=1\r\nj=2"},  // "[S]\nk=1" is one line, no header
+        {"[S]\rk=1\rk=1\r\n\nj=2", "[S]\rk=1\r\n\nj=2"},  // the first of two like lines
     };
     for (const auto& c : cases) {
         TIniLineEditor editor(c.input, AllIniOptions());
