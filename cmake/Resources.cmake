@@ -6,5 +6,5 @@ function(tamsk_add_resources target)
   target_sources(${target} PRIVATE ${res}/UnVrel.rc)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${res} ${TAMSK_GENERATED_DIR})
   set_source_files_properties(${res}/UnVrel.rc PROPERTIES OBJECT_DEPENDS
-    "${res}/resource.h;${TAMSK_GENERATED_DIR}/UnVrelVersion.h;${res}/VRELBMP.bmp;${res}/MAINICON.ico;${res}/UnVrel.manifest")
+    "${res}/resource.h;${TAMSK_GENERATED_DIR}/UnVrelVersion.h;${res}/VRELBMP.bmp;${res}/MAINICON.ico;${TAMSK_GENERATED_DIR}/UnVrel.manifest")
 endfunction()
