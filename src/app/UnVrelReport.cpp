@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "UnVrelVersion.h"
 #include "core/UnVrelReportText.h"
 #include "res/resource.h"
 #include "win/handles.h"
@@ -52,7 +53,7 @@ void OpenReport(const std::string& path, const std::string& logPath) {
     // Shared for reading: an administrator may watch it while the run goes.
     Report.reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
-    WriteLines(FormatReportHead(TAMSK_VERSION_TEXT, logPath, Now()));
+    WriteLines(FormatReportHead(TAMSK_VERSION_STRING, logPath, Now()));
     FlushReport();
 }
 

@@ -8,6 +8,7 @@
 
 #include "../support/FileBytes.h"
 #include "CaseFixture.h"
+#include "UnVrelVersion.h"
 
 using namespace e2e;
 
@@ -113,7 +114,7 @@ TEST_F(Outcomes, UnattendedRunWithItemsLeftEndsWith1603AndReportsEachItem) {
     EXPECT_EQ(RunUnattended("/S \"/LOG=" + report + "\""), std::optional<DWORD>(1603));
     const Lines lines = ReportLines();
     ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "Tamsk Uninstaller 1.0.0.0 - removal report");
+    EXPECT_EQ(lines[0], "Tamsk Uninstaller " TAMSK_VERSION_STRING " - removal report");
     EXPECT_EQ(lines[1], "Log: " + log);
     EXPECT_TRUE(StartsWith(lines[2], "Start: ")) << lines[2];
     EXPECT_TRUE(StartsWith(lines[3], "AddIni\t" + ini + ",S,k\tfailed\t32\t")) << lines[3];
