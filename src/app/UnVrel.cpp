@@ -9,6 +9,7 @@
 
 #include "app/UnVrelBanner.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelRunLock.h"
 #include "core/UnVrelCommandLine.h"
 #include "core/epStrUtils.h"
 #include "res/resource.h"
@@ -87,6 +88,13 @@ void RunUninstall() {
     WorkerThread = nullptr;
 }
 
+// A second start on a log whose run is going on does nothing of its own: it
+// shows the running one, or in an unattended run just says so.
+void StandAsideForRunningRun() {
+    SetRunEnd(TRunEnd::AnotherRunActive);
+    if (!RunOptions.Silent) BringRunToFront(LogPath);
+}
+
 void RunProgramBody() {
     RecordPlatformId();
     InitCommonControls();
@@ -105,6 +113,8 @@ void RunProgramBody() {
         ShowError(LoadMessageText(IDS_NO_LOG_GIVEN));
     } else if (!IsExistingFile(LogPath)) {
         ShowError(FormatWithOneString(LoadMessageText(IDS_LOG_NOT_FOUND), LogPath));
+    } else if (!TakeRunLock(LogPath, false)) {
+        StandAsideForRunningRun();
     } else if (AskQuestion(LoadMessageText(IDS_CONFIRM_REMOVE)) == IDYES) {
         RunUninstall();
     }

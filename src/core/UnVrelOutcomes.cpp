@@ -45,6 +45,7 @@ int UnattendedExitCode(TRunEnd end, const TOutcomeCounts& counts) {
         case TRunEnd::LogUnreadable: return kExitLogUnreadable;
         case TRunEnd::StoppedByPreRun: return kExitUserStopped;
         case TRunEnd::Aborted: return kExitFailure;
+        case TRunEnd::AnotherRunActive: return kExitAnotherRunActive;
         case TRunEnd::Completed: break;
     }
     if (counts.NotRemoved() > 0) return kExitFailure;
