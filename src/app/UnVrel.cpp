@@ -10,6 +10,7 @@
 #include "app/UnVrelBanner.h"
 #include "app/UnVrelOutcomes.h"
 #include "app/UnVrelRunLock.h"
+#include "app/UnVrelSelfCopy.h"
 #include "core/UnVrelCommandLine.h"
 #include "core/epStrUtils.h"
 #include "res/resource.h"
@@ -109,12 +110,15 @@ void RunProgramBody() {
 
     LogPath = ParamStr(GetCommandLineA(), 1);
     RunOptions = ParseRunOptions(GetCommandLineA());
+    AcceptFirstProcess(RunOptions);
     if (LogPath.empty()) {
         ShowError(LoadMessageText(IDS_NO_LOG_GIVEN));
     } else if (!IsExistingFile(LogPath)) {
         ShowError(FormatWithOneString(LoadMessageText(IDS_LOG_NOT_FOUND), LogPath));
-    } else if (!TakeRunLock(LogPath, false)) {
+    } else if (!TakeRunLock(LogPath, IsTemporaryCopy())) {
         StandAsideForRunningRun();
+    } else if (RunFromTemporaryCopy()) {
+        // A copy of the program did the whole run; its exit code is ours.
     } else if (AskQuestion(LoadMessageText(IDS_CONFIRM_REMOVE)) == IDYES) {
         RunUninstall();
     }
@@ -147,5 +151,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     } catch (...) {
         // A failure during the final clean-up shows nothing.
     }
-    return RunExitCode();
+    const int exitCode = RunExitCode();
+    try {
+        return FinishSelfCopy(exitCode);
+    } catch (...) {
+        return exitCode;
+    }
 }

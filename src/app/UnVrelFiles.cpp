@@ -8,6 +8,8 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
+#include "app/UnVrelOutcomes.h"
+#include "app/UnVrelSelfCopy.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
@@ -39,6 +41,12 @@ void DeleteFilesByMask(const std::string& mask) {
     TSearchRecEx rec;
     for (DWORD result = SearchFirst(mask, 0, kNonFileAttributes, rec); result == 0;
          result = SearchNext(rec)) {
+        if (ClaimOwnExecutable(rec.FullName)) {
+            // The uninstaller's own file, held by the process that started this
+            // copy: deleted right after the run, once that process has ended.
+            RecordOutcome(rec.FullName, TOutcome::Removed);
+            continue;
+        }
         if (!DeleteFileForced(rec.FullName)) DeleteFileOnReboot(rec.FullName);
     }
     SearchClose(rec);
@@ -76,7 +84,12 @@ void RemoveDirectoryEntries() {
     // A directory sorts before every path that extends it, so going from the
     // last to the first removes each subdirectory before its parent.
     SortTextI(WorkList);
-    for (auto it = WorkList.rbegin(); it != WorkList.rend(); ++it) RemoveDirectoryA(it->c_str());
+    for (auto it = WorkList.rbegin(); it != WorkList.rend(); ++it) {
+        // A folder left holding only the uninstaller's own file goes right
+        // after that file, once the run is over.
+        if (!RemoveDirectoryA(it->c_str()) && DeferDirectoryRemoval(*it))
+            RecordOutcome(*it, TOutcome::Removed);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,137 @@
+// The uninstaller removes itself: placed in the application's folder and
+// listed in the log, it leaves neither its own file, nor the folder, nor a
+// restart behind; placed anywhere else it runs in one process, as it always did.
+#include <gtest/gtest.h>
+
+#include "CaseFixture.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr DWORD kGoneDeadlineMs = 15000;
+
+bool StartsWithText(const std::string& text, const std::string& prefix) {
+    return Upper(text).rfind(Upper(prefix), 0) == 0;
+}
+
+std::string TempDir() {
+    char buffer[MAX_PATH + 1] = {};
+    const DWORD n = GetTempPathA(sizeof buffer, buffer);
+    return std::string(buffer, n > 0 && n <= MAX_PATH ? n - 1 : 0);  // without the backslash
+}
+
+// An installation whose folder holds the uninstaller, its log and the
+// application's files, with the log listing all of them and the folder.
+class SelfRemoval : public UninstallerCase {
+protected:
+    void SetUp() override {
+        UninstallerCase::SetUp();
+        ClearPendingRenames();
+        app = dir + "\\App";
+        exe = app + "\\UnVrel.exe";
+        log = app + "\\uninst.log";
+        files = {app + "\\readme.txt", app + "\\Data\\data.bin"};
+        for (const std::string& file : files) ASSERT_TRUE(WriteFileBytes(file, "app"));
+        ASSERT_TRUE(CopyFileA(kUninstaller.c_str(), exe.c_str(), FALSE));
+        std::string text = "[CopyFiles]\r\n" + exe + "=1\r\n" + log + "=1\r\n";
+        for (const std::string& file : files) text += file + "=1\r\n";
+        text += "[CreateDirs]\r\n" + app + "=1\r\n" + app + "\\Data=1\r\n";
+        ASSERT_TRUE(WriteFileBytes(log, text));
+    }
+    void TearDown() override {
+        // A copy left running by a failed case must not meet the next one.
+        for (DWORD child : ListChildProcesses(first.id())) {
+            const UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child));
+            if (process) TerminateProcess(process.get(), 1);
+        }
+        first = Process();
+        ClearPendingRenames();
+        UninstallerCase::TearDown();
+    }
+
+    // Pending deletions at the next restart whose path starts with prefix.
+    Lines PendingUnder(const std::string& prefix) const {
+        Lines found;
+        for (const std::string& name : ReadPendingRenames())
+            if (!name.empty() && StartsWithText(name, PendingName(prefix))) found.push_back(name);
+        return found;
+    }
+
+    // Polls until the application's folder is gone and the temporary copy
+    // has arranged its own deletion; false at the deadline.
+    bool WaitForTheCopyToFinish() const {
+        const std::string copies = TempDir() + "\\UnVrel-";
+        for (DWORD start = GetTickCount(); GetTickCount() - start < kGoneDeadlineMs;
+             Sleep(kPollMs)) {
+            if (!DirectoryExists(app) && PendingUnder(copies).size() == 2) return true;
+        }
+        return false;
+    }
+
+    void ExpectEverythingGone() const {
+        for (const std::string& file : files) EXPECT_FALSE(FileExists(file)) << file;
+        EXPECT_FALSE(FileExists(log));
+    }
+
+    std::string app;
+    std::string exe;
+    std::vector<std::string> files;
+    Process first;  // the uninstaller as the case started it
+};
+
+}  // namespace
+
+TEST_F(SelfRemoval, InstalledUninstallerLeavesNoFolderAndNoRestart) {
+    ScenarioOptions options;
+    options.followChildren = true;
+    options.failureShotPrefix = kArtifacts + "\\" + TestName();
+    const ScenarioResult r = RunScenario(exe, Quote(log),
+                                         {PressStep(WindowKind::MessageBox, IDYES),
+                                          PressStep(WindowKind::MainDialog, IDOK)},
+                                         options);
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_EQ(r.exitCode, std::optional<DWORD>(0));
+    EXPECT_EQ(r.seen.back().lines, (Lines{kFilesLine, kDirsLine, kDone}));
+    EXPECT_TRUE(WaitForTheCopyToFinish()) << ::testing::PrintToString(ReadPendingRenames());
+    EXPECT_FALSE(DirectoryExists(app));
+    EXPECT_EQ(PendingUnder(app), Lines{});
+}
+
+TEST_F(SelfRemoval, UnattendedCallerWaitsForTheWholeRunAndGetsItsExitCode) {
+    first = StartProgram(exe, Quote(log) + " /S");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(WaitForExit(first, 30000), std::optional<DWORD>(0));
+    ExpectEverythingGone();  // already when the first process has ended
+    EXPECT_TRUE(WaitForTheCopyToFinish()) << ::testing::PrintToString(ReadPendingRenames());
+    EXPECT_EQ(PendingUnder(app), Lines{});
+}
+
+TEST_F(SelfRemoval, UninstallerOutsideTheInstallationRunsInItsOwnProcess) {
+    // The steps find their windows among the started process's own.
+    const ScenarioResult r = RunToTheEnd();
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_EQ(r.seen.back().lines, (Lines{kFilesLine, kDirsLine, kDone}));
+    EXPECT_FALSE(DirectoryExists(app));  // already when the program has ended
+    EXPECT_TRUE(ReadPendingRenames().empty()) << ::testing::PrintToString(ReadPendingRenames());
+}
+
+// The internal option naming a first process is honoured only in a copy
+// started by that process: from its parent but outside a copy folder, or
+// naming a process that is not its parent, it changes nothing.
+TEST_F(SelfRemoval, InternalOptionFromAnythingButItsFirstProcessChangesNothing) {
+    Process stranger = StartProgram(kTestProgram, "--wait-for " + Quote(dir + "\\never"));
+    ASSERT_TRUE(stranger);
+    const DWORD claimed[] = {GetCurrentProcessId(), stranger.id()};
+    for (const DWORD id : claimed) {
+        ASSERT_TRUE(WriteFileBytes(log, "[CopyFiles]\r\n" + files[0] + "=1\r\n"));
+        ASSERT_TRUE(WriteFileBytes(files[0], "app"));
+        const ScenarioResult r = Run(Quote(log) + " /COPYOF=" + std::to_string(id),
+                                     {PressStep(WindowKind::MessageBox, IDYES),
+                                      PressStep(WindowKind::MainDialog, IDOK)});
+        ASSERT_TRUE(r.ok) << id << "\n" << Describe(r);
+        EXPECT_EQ(r.exitCode, std::optional<DWORD>(0));
+        EXPECT_FALSE(FileExists(files[0]));
+    }
+    EXPECT_TRUE(ReadPendingRenames().empty()) << ::testing::PrintToString(ReadPendingRenames());
+}
