@@ -1,7 +1,9 @@
-// Counting the outcomes of a run, section by section.
+// Counting the outcomes of a run, section by section, and handing each to
+// the report.
 #include "app/UnVrelOutcomes.h"
 
 #include "app/UnVrel.h"
+#include "app/UnVrelReport.h"
 #include "res/resource.h"
 
 namespace {
@@ -10,8 +12,11 @@ std::string CurrentSection;
 TOutcomeCounts SectionCounts;
 TOutcomeCounts RunCounts;
 TRunEnd RunEnd = TRunEnd::Completed;
+std::string RunEndDetail;
 
 }  // namespace
+
+void BeginRunOutcomes() { OpenReport(RunOptions.ReportPath, LogPath); }
 
 void BeginSectionOutcomes(const std::string& section) {
     CurrentSection = section;
@@ -19,29 +24,44 @@ void BeginSectionOutcomes(const std::string& section) {
 }
 
 void RecordOutcome(const std::string& item, TOutcome outcome, DWORD systemError) {
-    (void)item;
-    (void)systemError;
     SectionCounts.Add(outcome);
     RunCounts.Add(outcome);
+    ReportItem(CurrentSection, item, outcome, systemError);
 }
 
 TOutcome DeletionOutcome(bool deleted, DWORD error) {
     if (deleted) return TOutcome::Removed;
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return TOutcome::Absent;
+    // A name the file system refuses (a wildcard in a plain path) cannot be
+    // there either.
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        error == ERROR_INVALID_NAME)
+        return TOutcome::Absent;
     return TOutcome::Failed;
 }
 
 std::string EndSectionOutcomes() {
-    const std::string word = SectionStatusWord(SectionCounts, LoadMessageText(IDS_NOT_REMOVED));
+    FlushReport();
+    const TOutcomeCounts counts = SectionCounts;
     SectionCounts.Clear();
     CurrentSection.clear();
-    return word;
+    if (counts.NotRemoved() == 0) return "ok";
+    return SectionStatusWord(counts, LoadMessageText(IDS_NOT_REMOVED));
 }
 
 bool AnyItemScheduled() { return RunCounts.Count(TOutcome::Scheduled) > 0; }
 
-void SetRunEnd(TRunEnd end) { RunEnd = end; }
+void SetRunEnd(TRunEnd end, const std::string& detail) noexcept {
+    RunEnd = end;
+    try {
+        RunEndDetail = detail;
+    } catch (...) {
+        // Called from error handlers: the end counts even without its detail.
+        RunEndDetail.clear();
+    }
+}
 
 const TOutcomeCounts& RunOutcomeCounts() { return RunCounts; }
 
 int RunExitCode() { return RunOptions.Silent ? UnattendedExitCode(RunEnd, RunCounts) : 0; }
+
+void EndRunOutcomes() { CloseReport(RunEnd, RunEndDetail, RunCounts, RunExitCode()); }

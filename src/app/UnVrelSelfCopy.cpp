@@ -51,8 +51,9 @@ bool OriginalClaimed = false;
 std::vector<std::string> DeferredDirs;        // as the log names them, in removal order
 std::vector<std::string> DeferredIdentities;  // the same, as identities
 
-// ---- What the first process learns from its copy ----
+// ---- What the first process knows for its copy, and learns from it ----
 
+std::string StartDirectory;  // the current directory the program was started in
 std::optional<int> CopyExitCode;
 
 std::string GetOwnExecutable() {
@@ -217,7 +218,12 @@ bool LiesInCreatedDirectory(const std::string& identity) {
 
 bool NeedsTemporaryCopy(const std::string& exe) {
     const std::string identity = GetPathIdentity(exe);
-    return LiesInCreatedDirectory(identity) || IsNamedInCopyFiles(exe, identity);
+    try {
+        return LiesInCreatedDirectory(identity) || IsNamedInCopyFiles(exe, identity);
+    } catch (const EInOutError&) {
+        // A log that cannot be read is the run's to report, as it always was.
+        return false;
+    }
 }
 
 // ---- The first process: the private folder ----
@@ -323,7 +329,8 @@ int ReadSignalledExitCode(const TCopySignal& signal) {
 }
 
 // Starts the copy by its full path, with this process's arguments, the
-// internal option, and the show state this process was given.
+// internal option, the show state this process was given, in the directory
+// this process was started in.
 UniqueHandle StartCopy(const std::string& copyPath) {
     STARTUPINFOA own{};
     own.cb = sizeof own;
@@ -336,8 +343,9 @@ UniqueHandle StartCopy(const std::string& copyPath) {
     }
     std::string commandLine = CopyCommandLine(GetCommandLineA(), copyPath, GetCurrentProcessId());
     PROCESS_INFORMATION info{};
+    const char* directory = StartDirectory.empty() ? nullptr : StartDirectory.c_str();
     if (!CreateProcessA(copyPath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info))
+                        directory, &startup, &info))
         return UniqueHandle();
     const UniqueHandle thread(info.hThread);
     return UniqueHandle(info.hProcess);
@@ -393,7 +401,10 @@ bool HoldsOnlyWhatIsPutOff(const std::string& dir) {
 
 }  // namespace
 
-void AcceptFirstProcess(TRunOptions& options) {
+void PrepareSelfCopy(TRunOptions& options) {
+    char directory[MAX_PATH + 1] = {};
+    const DWORD n = GetCurrentDirectoryA(sizeof directory, directory);
+    StartDirectory = (n > 0 && n <= MAX_PATH) ? std::string(directory, n) : std::string();
     if (options.CopyOf.empty()) return;
     std::optional<TFirstProcess> first = OpenFirstProcess(options.CopyOf);
     if (first && RunsFromCopyFolder()) {

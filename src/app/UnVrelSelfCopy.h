@@ -6,7 +6,7 @@
 //   first process: RunFromTemporaryCopy copies the program, starts the copy
 //     with the same arguments plus the internal option naming itself, and
 //     waits; FinishSelfCopy then gives the copy's exit code as its own.
-//   copy: AcceptFirstProcess takes the internal option; the run goes on as a
+//   copy: PrepareSelfCopy takes the internal option; the run goes on as a
 //     direct run would, except that the "CopyFiles" and "CreateDirs" handlers
 //     leave the original executable and the folders it keeps for later
 //     (ClaimOwnExecutable, DeferDirectoryRemoval); FinishSelfCopy tells the
@@ -21,13 +21,15 @@
 
 #include "core/UnVrelOptions.h"
 
-// Honours the internal option when the process it names is really this
-// process's parent and this program runs from a copy folder of the user's
-// temporary folder; otherwise the option counts as unknown (it moves to
-// options.Unknown, as written).
-void AcceptFirstProcess(TRunOptions& options);
+// At start-up, before the current directory changes: notes that directory,
+// where a copy starts too (so that relative paths among the arguments mean
+// the same to it). Honours the internal option when the process it names is
+// really this process's parent and this program runs from a copy folder of
+// the user's temporary folder; otherwise the option counts as unknown (it
+// moves to options.Unknown, as written).
+void PrepareSelfCopy(TRunOptions& options);
 
-// True in a copy whose internal option AcceptFirstProcess honoured.
+// True in a copy whose internal option PrepareSelfCopy honoured.
 bool IsTemporaryCopy();
 
 // In a first process whose executable lies where the log (LogPath) removes

@@ -3,6 +3,9 @@
 // restart behind; placed anywhere else it runs in one process, as it always did.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "../support/FileBytes.h"
 #include "CaseFixture.h"
 
 using namespace e2e;
@@ -98,11 +101,22 @@ TEST_F(SelfRemoval, InstalledUninstallerLeavesNoFolderAndNoRestart) {
     EXPECT_EQ(PendingUnder(app), Lines{});
 }
 
+// The report, asked for by a path relative to the caller's directory, lands
+// there and counts the uninstaller and its folder among the removed items.
 TEST_F(SelfRemoval, UnattendedCallerWaitsForTheWholeRunAndGetsItsExitCode) {
-    first = StartProgram(exe, Quote(log) + " /S");
+    first = StartProgram(exe, Quote(log) + " /S /LOG=report.txt", dir);
     ASSERT_TRUE(first);
     EXPECT_EQ(WaitForExit(first, 30000), std::optional<DWORD>(0));
     ExpectEverythingGone();  // already when the first process has ended
+    const std::optional<std::string> report = ReadAllBytes(dir + "\\report.txt");
+    ASSERT_TRUE(report);
+    const Lines lines = SplitAt(*report, "\r\n");
+    for (const std::string& line :
+         {"CopyFiles\t" + exe + "\tremoved", "CreateDirs\t" + app + "\tremoved"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+    const Lines tail(lines.end() - std::min<size_t>(lines.size(), 8), lines.end());
+    EXPECT_EQ(tail, (Lines{"Result: completed", "removed: 6", "absent: 0", "scheduled: 0",
+                           "kept: 0", "refused: 0", "failed: 0", "Exit code: 0"}));
     EXPECT_TRUE(WaitForTheCopyToFinish()) << ::testing::PrintToString(ReadPendingRenames());
     EXPECT_EQ(PendingUnder(app), Lines{});
 }
