@@ -348,6 +348,9 @@ UniqueHandle StartCopy(const std::string& copyPath) {
                         directory, &startup, &info))
         return UniqueHandle();
     const UniqueHandle thread(info.hThread);
+    // The user started this process; the copy's boxes and dialog must come
+    // to the front as this process's own would have.
+    AllowSetForegroundWindow(info.dwProcessId);
     return UniqueHandle(info.hProcess);
 }
 
