@@ -121,6 +121,43 @@ TEST_F(SelfRemoval, UnattendedCallerWaitsForTheWholeRunAndGetsItsExitCode) {
     EXPECT_EQ(PendingUnder(app), Lines{});
 }
 
+// The copy and the process that started it are one run: a second start on
+// the log meanwhile stands aside and brings the copy's window back.
+TEST_F(SelfRemoval, SecondStartDuringTheCopysRunStandsAside) {
+    const std::string record = dir + "\\record.txt";
+    const std::string go = dir + "\\go";
+    const std::optional<std::string> text = ReadAllBytes(log);
+    ASSERT_TRUE(text);
+    ASSERT_TRUE(WriteFileBytes(log, "[PreRunApp]\r\n1=" + kTestProgram + ",--record " + record +
+                                        " --wait-for " + go + " --spawn " + kUninstaller +
+                                        " --spawn-args \"" + log + "\",,0\r\n" + *text));
+    first = StartProgram(exe, Quote(log));
+    ASSERT_TRUE(first);
+    DWORD copy = 0;
+    for (DWORD start = GetTickCount(); copy == 0 && GetTickCount() - start < kWindowDeadlineMs;
+         Sleep(kPollMs)) {
+        const std::vector<DWORD> children = ListChildProcesses(first.id());
+        if (!children.empty()) copy = children.front();
+    }
+    ASSERT_NE(copy, 0u);
+    const HWND box = WaitForTopWindow(copy, IsMessageBox);
+    ASSERT_TRUE(box != nullptr && PressButton(box, IDYES));
+    const HWND dialog = WaitForTopWindow(copy, IsMainDialog);
+    ASSERT_NE(dialog, nullptr);
+    ShowWindow(dialog, SW_MINIMIZE);
+    ASSERT_TRUE(WriteFileBytes(go, ""));
+    ASSERT_TRUE(WaitForControlEnabled(dialog, IDOK));
+    const std::optional<std::string> records = ReadAllBytes(record);
+    ASSERT_TRUE(records);
+    const Lines lines = SplitAt(*records, "\r\n");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "spawned=0 windows=0"), lines.end())
+        << *records;
+    EXPECT_FALSE(IsIconic(dialog));
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    EXPECT_EQ(WaitForExit(first), std::optional<DWORD>(0));
+    EXPECT_TRUE(WaitForTheCopyToFinish());
+}
+
 TEST_F(SelfRemoval, UninstallerOutsideTheInstallationRunsInItsOwnProcess) {
     // The steps find their windows among the started process's own.
     const ScenarioResult r = RunToTheEnd();
