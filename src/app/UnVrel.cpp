@@ -9,6 +9,8 @@
 #include "app/UnVrelBanner.h"
 #include "app/UnVrelLogHold.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelRunLock.h"
+#include "app/UnVrelSelfCopy.h"
 #include "core/UnVrelCommandLine.h"
 #include "core/epStrUtils.h"
 #include "res/resource.h"
@@ -161,6 +163,24 @@ void RunUnattended() {
     }
 }
 
+// A second start on a log whose run is going on does nothing of its own: it
+// shows the running one, or in an unattended run just says so.
+void StandAsideForRunningRun() {
+    SetRunEnd(TRunEnd::AnotherRunActive);
+    if (!RunOptions.Silent) BringRunToFront(LogPath);
+}
+
+// The run of this start: the report opens, then the interactive or the
+// unattended run.
+void RunHere() {
+    BeginRunOutcomes();
+    if (RunOptions.Silent) {
+        RunUnattended();
+    } else {
+        RunInteractive();
+    }
+}
+
 void RunProgramBody() {
     RecordPlatformId();
     const UniqueModule commonControls = InitCommonControlsFromSystem();
@@ -171,18 +191,24 @@ void RunProgramBody() {
     LogPath = ParamStr(commandLine, 1);
     RunOptions = ParseRunOptions(commandLine);
     RunOptions.ReportPath = FullPathOf(RunOptions.ReportPath);
+    PrepareSelfCopy(RunOptions);
     // Relative paths on the command line and in the log are taken from the
     // Windows directory.
     SetCurrentDirectoryA(GetWindowsDir().c_str());
     WorkList.clear();
     KeptSharedFiles.clear();
-    BeginRunOutcomes();
 
-    if (RunOptions.Silent) {
-        RunUnattended();
-    } else {
-        RunInteractive();
+    if (!IsExistingFile(LogPath)) {
+        RunHere();
+    } else if (!TakeRunLock(LogPath, IsTemporaryCopy())) {
+        // Its own report, if it asks for one elsewhere, tells why nothing happened.
+        BeginRunOutcomes();
+        StandAsideForRunningRun();
+    } else if (!RunFromTemporaryCopy()) {
+        RunHere();
     }
+    // Else a copy of the program did the whole run, its report included;
+    // FinishSelfCopy hands on its exit code.
     KeptSharedFiles.clear();
     WorkList.clear();
 }
@@ -221,5 +247,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     } catch (...) {
         // A failure during the final clean-up shows nothing.
     }
-    return RunExitCode();
+    const int exitCode = RunExitCode();
+    try {
+        return FinishSelfCopy(exitCode);
+    } catch (...) {
+        return exitCode;
+    }
 }

@@ -11,6 +11,7 @@
 #include "app/UnVrelLogHold.h"
 #include "app/UnVrelSafety.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelSelfCopy.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
@@ -39,6 +40,12 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
 // Deletes one file now or, only when it is in use, at the next restart, and
 // records which.
 void DeleteNowOrAtRestart(const std::string& path) {
+    if (ClaimOwnExecutable(path)) {
+        // The uninstaller's own file, held by the process that started this
+        // copy: deleted right after the run, once that process has ended.
+        RecordOutcome(path, TOutcome::Removed);
+        return;
+    }
     // The held log is in use only by this run: it goes now, not at the restart.
     if (IsHeldLog(path)) {
         const bool deleted = DeleteLog();
@@ -132,9 +139,15 @@ void RemoveDirectoryEntries() {
     SortTextI(WorkList);
     for (auto it = WorkList.rbegin(); it != WorkList.rend(); ++it) {
         if (HoldsNul(*it) || RefuseDirectory(*it)) continue;
-        // A directory that still holds something stays, and says so.
+        // A directory that still holds something stays, and says so; but a
+        // folder left holding only the uninstaller's own file goes right
+        // after that file, once the run is over.
         const bool removed = RemoveDirectoryA(it->c_str()) != FALSE;
         const DWORD error = removed ? ERROR_SUCCESS : GetLastError();
+        if (!removed && DeferDirectoryRemoval(*it)) {
+            RecordOutcome(*it, TOutcome::Removed);
+            continue;
+        }
         RecordOutcome(*it, DeletionOutcome(removed, error), error);
     }
 }

@@ -41,6 +41,14 @@ std::string ParamStr(std::string_view commandLine, int index) {
     return arg;
 }
 
+std::string ArgumentsAfterProgram(std::string_view commandLine) {
+    std::string program;
+    size_t pos = NextParam(commandLine, 0, program);
+    while (pos < commandLine.size() && IsSeparator(static_cast<unsigned char>(commandLine[pos])))
+        ++pos;
+    return std::string(commandLine.substr(pos));
+}
+
 std::string FormatWithOneString(std::string_view format, std::string_view arg) {
     std::string result;
     bool argUsed = false;

@@ -10,6 +10,11 @@
 // removed; a lone pair of quotes between arguments counts as nothing.
 std::string ParamStr(std::string_view commandLine, int index);
 
+// Everything after argument 0 (the program), exactly as written: quotes and
+// blanks between the arguments stay; the separators right after the program
+// are gone. Empty when there is no argument.
+std::string ArgumentsAfterProgram(std::string_view commandLine);
+
 // The format with its first "%s" replaced by arg and every "%%" by "%". Any
 // other conversion, and any "%s" after the first, stays as it stands: a
 // replaced message text can never make the formatting read past its argument.

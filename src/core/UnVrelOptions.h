@@ -19,10 +19,17 @@ struct TRunOptions {
     // /LOG=path: where the removal report goes; empty for no report. The
     // path may be quoted; the quotes are gone here.
     std::string ReportPath;
+    // /COPYOF=id (internal): this process is the temporary copy that the
+    // process id started to do the run for it. Only the program itself passes
+    // it; the copy honours it only when that process is really its parent.
+    std::string CopyOf;
     // Every argument that looked like an option but is not one of ours (or
     // lacks its value, or has one it must not have), as written.
     std::vector<std::string> Unknown;
 };
+
+// The name of the internal option that names the first process.
+constexpr std::string_view kCopyOfOptionName = "COPYOF";
 
 // The options among the command line's arguments after the log path
 // (argument 1), split as ParamStr splits them. Never fails: what it does not

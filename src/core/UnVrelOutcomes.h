@@ -47,11 +47,12 @@ enum class TRunEnd {
     LogUnreadable,    // the log is missing or cannot be read; nothing was touched
     StoppedByPreRun,  // a program to run first failed; nothing was removed
     Aborted,          // an error ended the run part way
+    AnotherRunActive, // another run of the same log was going on; this one did nothing
 };
 
 // How the report names a run's end: "completed", "cancelled", "unknown
 // option", "log missing or unreadable", "stopped by a program run first",
-// "aborted".
+// "aborted", "another run of the log in progress".
 const char* RunEndName(TRunEnd end);
 
 // The exit codes of an unattended run, as the system's own installer service
@@ -62,8 +63,9 @@ constexpr int kExitFailure = 1603;
 constexpr int kExitUserStopped = 1602;
 constexpr int kExitLogUnreadable = 1619;
 constexpr int kExitRestartNeeded = 3010;
+constexpr int kExitAnotherRunActive = 1618;
 
-// The exit code of an unattended run: 87, 1619, 1602 by the way it ended
+// The exit code of an unattended run: 87, 1619, 1602, 1618 by the way it ended
 // (a cancelled run, which an unattended one never is, counts as stopped);
 // otherwise 1603 when it was aborted or any item was refused or failed, 3010
 // when any item waits for the next restart, else 0.

@@ -89,6 +89,9 @@ template <typename T>
 struct GdiObject : NullIsNone<T> {
     static void close(T h) noexcept { DeleteObject(h); }
 };
+struct MappedView : NullIsNone<void*> {
+    static void close(pointer h) noexcept { UnmapViewOfFile(h); }
+};
 struct MemoryDc : NullIsNone<HDC> {
     static void close(pointer h) noexcept { DeleteDC(h); }
 };
@@ -117,6 +120,7 @@ using UniqueModule = Unique<handle_traits::Module>;
 template <typename T>
 using GdiObject = Unique<handle_traits::GdiObject<T>>;  // HBITMAP, HFONT, HBRUSH...
 using MemoryDc = Unique<handle_traits::MemoryDc>;      // from CreateCompatibleDC
+using MappedView = Unique<handle_traits::MappedView>;  // from MapViewOfFile
 
 // A window's device context, released to its window on destruction:
 // WindowDc::Whole uses GetWindowDC (the whole window), WindowDc::Client GetDC.

@@ -2,6 +2,7 @@
 #include "UiDriver.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -156,6 +157,23 @@ std::vector<HWND> ListTopWindows(DWORD processId) {
     WindowSearch search{processId, {}};
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+std::vector<DWORD> ListChildProcesses(DWORD processId) {
+    std::vector<DWORD> children;
+    // Id 0 stands for no process; those started from outside Wine say it is their parent.
+    if (processId == 0) return children;
+    const HANDLE raw = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (raw == INVALID_HANDLE_VALUE) return children;
+    const UniqueHandle snapshot(raw);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        if (entry.th32ParentProcessID == processId && entry.th32ProcessID != processId)
+            children.push_back(entry.th32ProcessID);
+    }
+    return children;
 }
 
 HWND WaitForTopWindow(DWORD processId, const WindowTest& test, DWORD deadlineMs) {
@@ -476,7 +494,7 @@ private:
             }
             HWND match = nullptr;
             bool covered = false;
-            for (HWND window : ListTopWindows(process_.id())) {
+            for (HWND window : Windows()) {
                 const auto kind = Classify(window);
                 if (!kind) continue;
                 if (*kind == expect) {
@@ -498,16 +516,36 @@ private:
         }
     }
 
+    // The program's windows, and its children's when they count as its own.
+    std::vector<HWND> Windows() const {
+        std::vector<HWND> windows = ListTopWindows(process_.id());
+        if (!options_.followChildren) return windows;
+        for (DWORD child : ListChildProcesses(process_.id())) {
+            const std::vector<HWND> more = ListTopWindows(child);
+            windows.insert(windows.end(), more.begin(), more.end());
+        }
+        return windows;
+    }
+
     // Records the failure with what is on the screen, captures it, and ends
     // the program. Always false.
     bool Fail(const std::string& what) {
         result_.failure = what + "\nwindows of the program:\n";
         int n = 0;
-        for (HWND window : ListTopWindows(process_.id())) {
+        for (HWND window : Windows()) {
             result_.failure += DescribeWindow(window);
             if (!options_.failureShotPrefix.empty())
                 SaveWindowBitmap(window,
                                  options_.failureShotPrefix + "-" + std::to_string(++n) + ".bmp");
+        }
+        if (options_.followChildren) {
+            for (DWORD child : ListChildProcesses(process_.id())) {
+                const UniqueHandle process(
+                    OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child));
+                if (!process) continue;
+                TerminateProcess(process.get(), 1);
+                WaitForSingleObject(process.get(), kExitDeadlineMs);
+            }
         }
         KillIfRunning(process_);
         result_.milliseconds = Elapsed(start_);

@@ -63,6 +63,10 @@ using WindowTest = std::function<bool(HWND)>;
 // Visible top-level windows of the process, in Z order (topmost first).
 std::vector<HWND> ListTopWindows(DWORD processId);
 
+// Ids of the processes that the process started and that still run; none
+// for id 0.
+std::vector<DWORD> ListChildProcesses(DWORD processId);
+
 // The first visible top-level window of the process that passes test, polled
 // until deadlineMs has passed; nullptr then.
 HWND WaitForTopWindow(DWORD processId, const WindowTest& test,
@@ -187,6 +191,10 @@ struct ScenarioOptions {
     DWORD stepDeadlineMs = kWindowDeadlineMs;
     DWORD exitDeadlineMs = kExitDeadlineMs;
     std::string failureShotPrefix;  // failure screenshots go to <prefix>-<n>.bmp
+    // The windows of the program's child processes count as its own (a
+    // program that hands its run to a copy of itself); on a failure they are
+    // ended with it.
+    bool followChildren = false;
 };
 
 // Starts exePath with args and plays the steps in order. An unexpected box or

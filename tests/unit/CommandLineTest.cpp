@@ -34,6 +34,23 @@ TEST(ParamStr, BytesAboveAsciiAreNotSeparators) {
     EXPECT_EQ(ParamStr("u.exe perch\xE9.log", 1), "perch\xE9.log");
 }
 
+TEST(ArgumentsAfterProgram, KeepsTheArgumentsAsWritten) {
+    const struct {
+        const char* line;
+        const char* arguments;
+    } cases[] = {
+        {"UnVrel.exe app.log", "app.log"},
+        {"\"C:\\Program Files\\App\\UnVrel.exe\"  \"C:\\Program Files\\App\\a.log\" /S",
+         "\"C:\\Program Files\\App\\a.log\" /S"},
+        {"C:\\\"Program Files\"\\UnVrel.exe\tx.log  /LOG=\"C:\\r e.txt\"",
+         "x.log  /LOG=\"C:\\r e.txt\""},
+        {"UnVrel.exe", ""},
+        {"UnVrel.exe   ", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ArgumentsAfterProgram(c.line), c.arguments) << c.line;
+}
+
 TEST(FormatWithOneString, ReplacesTheFirstStringConversion) {
     EXPECT_EQ(FormatWithOneString("Log file di installazione %s non reperibile!", "C:\\x.log"),
               "Log file di installazione C:\\x.log non reperibile!");

@@ -37,6 +37,7 @@ TEST(Outcomes, UnattendedExitCodeTellsTheWorstThatHappened) {
         {TRunEnd::Cancelled, {}, 1602},
         {TRunEnd::LogUnreadable, {}, 1619},
         {TRunEnd::InvalidOption, {}, 87},
+        {TRunEnd::AnotherRunActive, {}, 1618},
     };
     for (const ExitCase& c : cases) {
         EXPECT_EQ(UnattendedExitCode(c.end, CountsOf(c.outcomes)), c.exitCode)

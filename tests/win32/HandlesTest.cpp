@@ -155,6 +155,22 @@ TEST(MemoryDc, DeletesTheContext) {
     EXPECT_EQ(GetObjectType(raw), 0u);
 }
 
+TEST(MappedView, UnmapsTheView) {
+    UniqueHandle mapping(
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, nullptr));
+    ASSERT_TRUE(mapping);
+    void* raw = nullptr;
+    {
+        MappedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
+        ASSERT_TRUE(view);
+        raw = view.get();
+        *static_cast<volatile char*>(raw) = 1;
+    }
+    MEMORY_BASIC_INFORMATION info = {};
+    ASSERT_NE(VirtualQuery(raw, &info, sizeof info), 0u);
+    EXPECT_EQ(info.State, static_cast<DWORD>(MEM_FREE));
+}
+
 TEST(SelectGuard, RestoresThePreviousObjectBeforeItsOwnerDies) {
     MemoryDc dc(CreateCompatibleDC(nullptr));
     ASSERT_TRUE(dc);

@@ -1,23 +1,29 @@
 // A program for the end-to-end tests to start through the shell.
 //
 //   TestProgram.exe [--record FILE] [--show] [--probe PATH]... [--wait-for FILE]
-//                   [--exit CODE] [args...]
+//                   [--spawn PROGRAM [--spawn-args TEXT]] [--exit CODE] [args...]
 //
 // --record appends one line "args|current directory" to FILE (so a test sees
 // that it ran, with what and where); with --show a line "show=N" follows, N
 // the show command it was started with (-1 when none was given); each --probe
 // adds a line "PATH=1" or "PATH=0" telling whether PATH existed when it ran.
 // The record is written first; then --wait-for blocks until FILE exists (at
-// most 60 s), so a test can act while the uninstaller waits; --exit sets the
-// exit code (0 by default).
+// most 60 s), so a test can act while the uninstaller waits; then --spawn
+// starts PROGRAM with the command line "PROGRAM" TEXT, waits for it (at most
+// 60 s, then kills it) and appends "spawned=CODE windows=N" to the record:
+// its exit code (-1 when it could not start, -2 when it was killed) and how
+// many visible top-level windows it was seen to show; --exit sets the exit
+// code (0 by default).
 #include <windows.h>
 
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "core/UnVrelCommandLine.h"
 #include "core/sysutilNumbers.h"
+#include "win/handles.h"
 
 namespace {
 
@@ -29,17 +35,44 @@ std::string CurrentDirectory() {
     return dir;
 }
 
-// Everything after the program name, as the command line gave it.
-std::string ArgumentsText(const char* commandLine) {
-    std::string line(commandLine);
-    size_t pos = 0;
-    bool quoted = false;
-    while (pos < line.size() && (quoted || static_cast<unsigned char>(line[pos]) > ' ')) {
-        if (line[pos] == '"') quoted = !quoted;
-        ++pos;
+struct WindowCount {
+    DWORD processId;
+    std::set<HWND> seen;
+};
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM data) {
+    auto& count = *reinterpret_cast<WindowCount*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == count.processId && IsWindowVisible(window)) count.seen.insert(window);
+    return TRUE;
+}
+
+// Runs the program, watching for its windows, and tells how it ended.
+std::string Spawn(const std::string& program, const std::string& arguments) {
+    std::string commandLine = "\"" + program + "\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info))
+        return "spawned=-1 windows=0";
+    const UniqueHandle thread(info.hThread);
+    const UniqueHandle process(info.hProcess);
+    WindowCount count{info.dwProcessId, {}};
+    long long code = -2;
+    for (int i = 0; i < 3000 && code == -2; ++i) {
+        EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&count));
+        if (WaitForSingleObject(process.get(), 20) != WAIT_OBJECT_0) continue;
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process.get(), &exitCode);
+        code = exitCode;
     }
-    while (pos < line.size() && static_cast<unsigned char>(line[pos]) <= ' ') ++pos;
-    return line.substr(pos);
+    if (code == -2) {
+        TerminateProcess(process.get(), 1);
+        WaitForSingleObject(process.get(), 5000);
+    }
+    return "spawned=" + std::to_string(code) + " windows=" + std::to_string(count.seen.size());
 }
 
 void WaitForFile(const std::string& path) {
@@ -62,6 +95,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const char* commandLine = GetCommandLineA();
     std::string recordFile;
     std::string waitFile;
+    std::string spawnProgram;
+    std::string spawnArguments;
     std::vector<std::string> probes;
     bool recordShow = false;
     int exitCode = 0;
@@ -80,13 +115,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         } else if (arg == "--wait-for") {
             waitFile = value;
             ++i;
+        } else if (arg == "--spawn") {
+            spawnProgram = value;
+            ++i;
+        } else if (arg == "--spawn-args") {
+            spawnArguments = value;
+            ++i;
         } else if (arg == "--exit") {
             exitCode = StrToIntDef(value, 0);
             ++i;
         }
     }
     if (!recordFile.empty()) {
-        std::string text = ArgumentsText(commandLine) + "|" + CurrentDirectory() + "\r\n";
+        std::string text = ArgumentsAfterProgram(commandLine) + "|" + CurrentDirectory() + "\r\n";
         if (recordShow) text += "show=" + std::to_string(ShowCommand()) + "\r\n";
         for (const std::string& path : probes) {
             const bool exists = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -95,5 +136,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         std::ofstream(recordFile, std::ios::app | std::ios::binary) << text;
     }
     if (!waitFile.empty()) WaitForFile(waitFile);
+    if (!spawnProgram.empty()) {
+        const std::string result = Spawn(spawnProgram, spawnArguments) + "\r\n";
+        std::ofstream(recordFile, std::ios::app | std::ios::binary) << result;
+    }
     return exitCode;
 }

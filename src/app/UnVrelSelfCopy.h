@@ -1,0 +1,58 @@
+// The uninstaller removes itself. A running program cannot delete its own
+// file, so when the program's executable lies where the log removes things
+// (named in "CopyFiles", or inside a folder of "CreateDirs"), the run is done
+// by a copy of the program in a new private temporary folder:
+//
+//   first process: RunFromTemporaryCopy copies the program, starts the copy
+//     with the same arguments plus the internal option naming itself, and
+//     waits; FinishSelfCopy then gives the copy's exit code as its own.
+//   copy: PrepareSelfCopy takes the internal option; the run goes on as a
+//     direct run would, except that the "CopyFiles" and "CreateDirs" handlers
+//     leave the original executable and the folders it keeps for later
+//     (ClaimOwnExecutable, DeferDirectoryRemoval); FinishSelfCopy tells the
+//     first process the exit code, waits for it to end, deletes what was left
+//     for later, and has the copy and its folder deleted at the next restart.
+//
+// A program started anywhere else sees none of this: every call below is
+// then a no-op, and FinishSelfCopy returns the code it is given.
+#pragma once
+
+#include <string>
+
+#include "core/UnVrelOptions.h"
+
+// At start-up, before the current directory changes: notes that directory,
+// where a copy starts too (so that relative paths among the arguments mean
+// the same to it). Honours the internal option when the process it names is
+// really this process's parent and this program runs from a copy folder of
+// the user's temporary folder; otherwise the option counts as unknown (it
+// moves to options.Unknown, as written).
+void PrepareSelfCopy(TRunOptions& options);
+
+// True in a copy whose internal option PrepareSelfCopy honoured.
+bool IsTemporaryCopy();
+
+// In a first process whose executable lies where the log (LogPath) removes
+// things: makes the copy, starts it and waits until it signals its exit code
+// or ends. True when the copy took the run over; false when nothing of this
+// is needed, or it cannot be set up (the run then goes on here, as always).
+bool RunFromTemporaryCopy();
+
+// For the "CopyFiles" handler: true when path, a file it is about to delete,
+// is the first process's executable (in a copy only). The file is then
+// deleted after the run, once the first process has ended: count it removed.
+bool ClaimOwnExecutable(const std::string& path);
+
+// For the "CreateDirs" handler, when a directory could not be removed: true
+// when it holds nothing but the claimed executable and directories put off
+// before. It is then removed after the run, right after the executable, in
+// the order of the calls: count it removed.
+bool DeferDirectoryRemoval(const std::string& dir);
+
+// The last step of the process; returns the process exit code. In a first
+// process whose copy took the run over: the copy's code (exitCode is not
+// used). In a copy: tells the first process exitCode, waits for it to end,
+// deletes the claimed executable and the directories put off, arranges the
+// deletion of the copy and its folder at the next restart, and returns
+// exitCode. Elsewhere: exitCode.
+int FinishSelfCopy(int exitCode);

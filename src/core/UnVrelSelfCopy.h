@@ -1,0 +1,37 @@
+// The rules of the run from a temporary copy that need no system: the copy's
+// command line, its private folder's name, the names of its signal to the
+// first process, and how paths nest.
+//
+// Paths compared here are identities: full long paths in one letter case.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The command line that starts the copy: its path in double quotes, the
+// arguments of the first process's command line as written, and the internal
+// option naming the first process.
+std::string CopyCommandLine(std::string_view commandLine, std::string_view copyPath,
+                            unsigned long firstProcessId);
+
+// A process id written as decimal digits only, from 1 to 4294967295;
+// nothing for anything else (signs, blanks, hexadecimal, overflow).
+std::optional<unsigned long> ParseProcessId(std::string_view text);
+
+// True when path is dir itself or lies anywhere below it. A dir ending in a
+// backslash (a drive root) holds every path that starts with it.
+bool IsSameOrWithin(std::string_view path, std::string_view dir);
+
+// The name of the copy's private folder: "UnVrel-" and the random number as
+// 16 hexadecimal digits.
+std::string CopyFolderName(std::uint64_t random);
+
+// True for a folder name that CopyFolderName can give (letter case aside).
+bool IsCopyFolderName(std::string_view name);
+
+// The names of the objects through which the copy tells the first process
+// its exit code: the code itself, and the signal that it is there.
+std::string CopyExitCodeName(unsigned long firstProcessId);
+std::string CopyFinishedName(unsigned long firstProcessId);

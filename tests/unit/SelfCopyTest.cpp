@@ -1,0 +1,70 @@
+// The rules of the run from a temporary copy: its command line, the process
+// id it is given, its folder's name and how paths nest.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "core/UnVrelCommandLine.h"
+#include "core/UnVrelOptions.h"
+#include "core/UnVrelSelfCopy.h"
+
+// The copy must read exactly the log path and options the first process
+// read, plus the option that names the first process.
+TEST(CopyCommandLine, GivesTheCopyTheSameArgumentsAndTheFirstProcess) {
+    const std::string original =
+        "\"C:\\Program Files\\App\\UnVrel.exe\" \"C:\\Program Files\\App\\a.log\" /s /LOG=r.txt";
+    const std::string line = CopyCommandLine(original, "C:\\Temp\\UnVrel-0123\\UnVrel.exe", 4242);
+    EXPECT_EQ(ParamStr(line, 0), "C:\\Temp\\UnVrel-0123\\UnVrel.exe");
+    EXPECT_EQ(ParamStr(line, 1), "C:\\Program Files\\App\\a.log");
+    const TRunOptions options = ParseRunOptions(line);
+    EXPECT_TRUE(options.Silent);
+    EXPECT_EQ(options.ReportPath, "r.txt");
+    EXPECT_EQ(options.CopyOf, "4242");
+    EXPECT_TRUE(options.Unknown.empty());
+    EXPECT_EQ(ParamStr(CopyCommandLine("u.exe", "C:\\c.exe", 7), 1), "/COPYOF=7");
+}
+
+TEST(ParseProcessId, TakesPlainDecimalNumbersOnly) {
+    const struct {
+        const char* text;
+        std::optional<unsigned long> id;
+    } cases[] = {
+        {"1", 1ul},           {"4242", 4242ul}, {"4294967295", 4294967295ul},
+        {"0", std::nullopt},  {"", std::nullopt}, {"4294967296", std::nullopt},
+        {"-5", std::nullopt}, {"+5", std::nullopt}, {" 5", std::nullopt},
+        {"5 ", std::nullopt}, {"$10", std::nullopt}, {"0x10", std::nullopt},
+        {"99999999999999999999", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParseProcessId(c.text), c.id) << c.text;
+}
+
+TEST(IsSameOrWithin, FollowsWholePathComponents) {
+    const struct {
+        const char* path;
+        const char* dir;
+        bool within;
+    } cases[] = {
+        {"C:\\APP\\UNVREL.EXE", "C:\\APP", true},
+        {"C:\\APP\\BIN\\UNVREL.EXE", "C:\\APP", true},
+        {"C:\\APP", "C:\\APP", true},
+        {"C:\\APP\\UNVREL.EXE", "C:\\APP\\", true},
+        {"C:\\APPS\\UNVREL.EXE", "C:\\APP", false},
+        {"C:\\AP", "C:\\APP", false},
+        {"C:\\UNVREL.EXE", "C:\\", true},
+        {"D:\\APP\\UNVREL.EXE", "C:\\", false},
+        {"C:\\APP\\UNVREL.EXE", "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsSameOrWithin(c.path, c.dir), c.within) << c.path << " in " << c.dir;
+}
+
+TEST(CopyFolderName, IsRecognisedAndNothingElseIs) {
+    EXPECT_EQ(CopyFolderName(0x0123456789ABCDEFull), "UnVrel-0123456789abcdef");
+    EXPECT_EQ(CopyFolderName(0), "UnVrel-0000000000000000");
+    EXPECT_TRUE(IsCopyFolderName(CopyFolderName(0xFEDCBA9876543210ull)));
+    EXPECT_TRUE(IsCopyFolderName("UNVREL-0123456789ABCDEF"));
+    const char* others[] = {"UnVrel-0123456789abcde", "UnVrel-0123456789abcdef0",
+                            "UnVrel-0123456789abcdeg", "UnVrel_0123456789abcdef", "App", ""};
+    for (const char* name : others) EXPECT_FALSE(IsCopyFolderName(name)) << name;
+}
