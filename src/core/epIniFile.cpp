@@ -13,6 +13,8 @@
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
+constexpr char kCr = '\r';
+constexpr char kLf = '\n';
 constexpr std::size_t kMaxHexDigitsAfter0x = 255;
 
 bool IsControlOrBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
@@ -166,17 +168,39 @@ TIniLine ParseIniLine(std::string_view line, const TIniOptions& options) {
     return result;
 }
 
+std::vector<TIniTextLine> SplitIniText(std::string_view bytes, const TIniOptions& options) {
+    std::vector<TIniTextLine> lines;
+    std::size_t start = 0;
+    std::string content;
+    while (start < bytes.size()) {
+        const std::size_t cr = bytes.find(kCr, start);
+        const std::size_t contentEnd = cr == std::string_view::npos ? bytes.size() : cr;
+        std::size_t end = contentEnd;
+        if (end < bytes.size()) ++end;
+        while (end < bytes.size() && bytes[end] == kLf) ++end;
+        // LF bytes are no line ends: dropped wherever they stand.
+        content.clear();
+        for (std::size_t i = start; i < contentEnd; ++i) {
+            if (bytes[i] != kLf) content.push_back(bytes[i]);
+        }
+        lines.push_back(TIniTextLine{start, end, ParseIniLine(content, options)});
+        start = end;
+    }
+    return lines;
+}
+
 TSectionList ParseIniText(std::string_view bytes, const TIniOptions& options) {
     TSectionList sections;
     std::int32_t current = -1;
-    for (const std::string& raw : SplitTextLines(bytes)) {
-        TIniLine line = ParseIniLine(raw, options);
-        switch (line.Kind) {
+    for (TIniTextLine& line : SplitIniText(bytes, options)) {
+        switch (line.Parsed.Kind) {
             case TIniLineKind::Header:
-                current = sections.Add(std::move(line.Text));
+                current = sections.Add(std::move(line.Parsed.Text));
                 break;
             case TIniLineKind::Entry:
-                if (current >= 0) sections.SectionLines(current).push_back(std::move(line.Text));
+                if (current >= 0) {
+                    sections.SectionLines(current).push_back(std::move(line.Parsed.Text));
+                }
                 break;
             case TIniLineKind::Skipped:
                 break;

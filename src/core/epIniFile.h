@@ -101,6 +101,18 @@ struct TIniLine {
 // Classifies one line (without its line end) by the grammar and the options.
 TIniLine ParseIniLine(std::string_view line, const TIniOptions& options);
 
+// One line of a file's bytes as the parser reads it, and where it stands.
+struct TIniTextLine {
+    std::size_t Start = 0;  // offset of its first byte
+    std::size_t End = 0;    // offset just past its line end: a CR and the LFs right after it
+    TIniLine Parsed;
+};
+
+// The lines of a file's bytes, in order, each classified as ParseIniText
+// classifies it (ParseIniText is built on this). Together they cover every
+// byte exactly once, so a tool can point at the line behind any entry.
+std::vector<TIniTextLine> SplitIniText(std::string_view bytes, const TIniOptions& options);
+
 // The sections of a whole file's bytes, duplicate sections removed.
 TSectionList ParseIniText(std::string_view bytes, const TIniOptions& options);
 
