@@ -4,6 +4,9 @@
 #ifndef TAMSK_RES_RESOURCE_H
 #define TAMSK_RES_RESOURCE_H
 
+/* The program's version, as the version block and the removal report give it. */
+#define TAMSK_VERSION_TEXT "1.0.0.0"
+
 /* Named resources: loaded by these names, never by number. */
 #define RES_DLG_UNINSTALL "DLG_UNINSTALL"
 #define RES_DLG_DELSHARED "DLG_DELSHARED"

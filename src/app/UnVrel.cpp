@@ -70,6 +70,7 @@ void RunUninstall() {
                                      &WorkerThreadId));
     if (!thread) {
         // Without a worker the dialog's Close would never be enabled.
+        SetRunEnd(TRunEnd::Aborted, kCannotCreateWorker);
         ShowError(kCannotCreateWorker);
         return;
     }
@@ -78,6 +79,7 @@ void RunUninstall() {
                                            UninstallDialogProc, 0);
     if (result == -1) {
         // The worker never ran; it dies, still suspended, with the process.
+        SetRunEnd(TRunEnd::Aborted, kCannotCreateDialog);
         ShowError(kCannotCreateDialog);
     } else {
         // Close is the worker's last action: let it return before the
@@ -87,29 +89,89 @@ void RunUninstall() {
     WorkerThread = nullptr;
 }
 
+// The path made absolute from the directory the program was started in, so
+// that a relative report path means what the caller meant; the path as given
+// when the system cannot make it absolute.
+std::string FullPathOf(const std::string& path) {
+    if (path.empty()) return path;
+    const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::string full(size, '\0');
+    const DWORD length = GetFullPathNameA(path.c_str(), size, &full[0], nullptr);
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    return full;
+}
+
+// True when the log can be opened and read; it stays in the profile cache.
+bool CanReadLog() {
+    try {
+        GetIniFile(LogPath, true);
+        return true;
+    } catch (const EInOutError&) {
+        return false;
+    }
+}
+
+// The interactive run: boxes for what is wrong, the confirmation, then the
+// worker under the main dialog. Unknown options are ignored here.
+void RunInteractive() {
+    if (LogPath.empty()) {
+        SetRunEnd(TRunEnd::LogUnreadable);
+        ShowError(LoadMessageText(IDS_NO_LOG_GIVEN));
+    } else if (!IsExistingFile(LogPath)) {
+        SetRunEnd(TRunEnd::LogUnreadable);
+        ShowError(FormatWithOneString(LoadMessageText(IDS_LOG_NOT_FOUND), LogPath));
+    } else if (AskQuestion(LoadMessageText(IDS_CONFIRM_REMOVE)) == IDYES) {
+        RunUninstall();
+    } else {
+        SetRunEnd(TRunEnd::Cancelled);
+    }
+}
+
+// The unattended run: no box and no dialog; what would stop the interactive
+// run at a box ends this one with its exit code, before anything is touched.
+// The removal itself is the worker's, run here on the main thread.
+void RunUnattended() {
+    if (!RunOptions.Unknown.empty()) {
+        SetRunEnd(TRunEnd::InvalidOption, RunOptions.Unknown.front());
+    } else if (LogPath.empty() || !IsExistingFile(LogPath) || !CanReadLog()) {
+        SetRunEnd(TRunEnd::LogUnreadable);
+    } else {
+        UninstallWorker(nullptr);
+    }
+}
+
 void RunProgramBody() {
     RecordPlatformId();
     InitCommonControls();
     ExtraBoxStyle = MB_SETFOREGROUND;
     ApplicationTitle = kProgramTitle;
     InstanceHandle = GetModuleHandleA(nullptr);
+    const std::string commandLine = GetCommandLineA();
+    LogPath = ParamStr(commandLine, 1);
+    RunOptions = ParseRunOptions(commandLine);
+    RunOptions.ReportPath = FullPathOf(RunOptions.ReportPath);
     // Relative paths on the command line and in the log are taken from the
     // Windows directory.
     SetCurrentDirectoryA(GetWindowsDir().c_str());
     WorkList.clear();
     KeptSharedFiles.clear();
+    BeginRunOutcomes();
 
-    LogPath = ParamStr(GetCommandLineA(), 1);
-    RunOptions = ParseRunOptions(GetCommandLineA());
-    if (LogPath.empty()) {
-        ShowError(LoadMessageText(IDS_NO_LOG_GIVEN));
-    } else if (!IsExistingFile(LogPath)) {
-        ShowError(FormatWithOneString(LoadMessageText(IDS_LOG_NOT_FOUND), LogPath));
-    } else if (AskQuestion(LoadMessageText(IDS_CONFIRM_REMOVE)) == IDYES) {
-        RunUninstall();
+    if (RunOptions.Silent) {
+        RunUnattended();
+    } else {
+        RunInteractive();
     }
     KeptSharedFiles.clear();
     WorkList.clear();
+}
+
+// An error that ends the program: shown in a box, unless no box may come.
+void ShowFatalError(const char* text) {
+    SetRunEnd(TRunEnd::Aborted, text);
+    if (!RunOptions.Silent) ShowError(text);
 }
 
 }  // namespace
@@ -128,12 +190,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         RunProgramBody();
     } catch (const std::exception& error) {
-        ShowError(error.what());
+        ShowFatalError(error.what());
     } catch (...) {
-        ShowError("Unexpected error");
+        ShowFatalError("Unexpected error");
     }
     try {
         FlushProfileCache();
+        EndRunOutcomes();
     } catch (...) {
         // A failure during the final clean-up shows nothing.
     }

@@ -64,7 +64,10 @@ INT_PTR CALLBACK UninstallDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     return FALSE;
 }
 
+// Without a main dialog (the unattended run) the status lines go nowhere;
+// what they would tell is in the outcome record and its report.
 void AddStatusLine(const std::string& text) {
+    if (MainDialog == nullptr) return;
     SendToStatusList(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     UpdateWindow(GetDlgItem(MainDialog, IDC_STATUS));
     const LRESULT count = SendToStatusList(LB_GETCOUNT, 0, 0);
@@ -72,6 +75,7 @@ void AddStatusLine(const std::string& text) {
 }
 
 void AppendStatus(const std::string& word) {
+    if (MainDialog == nullptr) return;
     const LRESULT last = SendToStatusList(LB_GETCOUNT, 0, 0) - 1;
     if (last < 0) return;
     const LRESULT length = SendToStatusList(LB_GETTEXTLEN, static_cast<WPARAM>(last), 0);

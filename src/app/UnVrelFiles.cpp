@@ -8,6 +8,7 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
+#include "app/UnVrelOutcomes.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
@@ -33,14 +34,50 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
     return path.substr(0, path.size() - ExtractFileExt(path).size()) + ext;
 }
 
-// Every file (not directory) of the mask's directory that matches it; what
-// cannot be deleted now goes at the next restart.
-void DeleteFilesByMask(const std::string& mask) {
-    TSearchRecEx rec;
-    for (DWORD result = SearchFirst(mask, 0, kNonFileAttributes, rec); result == 0;
-         result = SearchNext(rec)) {
-        if (!DeleteFileForced(rec.FullName)) DeleteFileOnReboot(rec.FullName);
+// Deletes one file now or, when that fails, at the next restart, and
+// records which. The reason it could not go now is the one a failure gives.
+void DeleteNowOrAtRestart(const std::string& path) {
+    if (DeleteFileForced(path)) {
+        RecordOutcome(path, TOutcome::Removed);
+        return;
     }
+    const DWORD error = GetLastError();
+    // Gone since the search found it: nothing left to schedule.
+    if (DeletionOutcome(false, error) == TOutcome::Absent) {
+        RecordOutcome(path, TOutcome::Absent);
+        return;
+    }
+    // The scheduling reports nothing itself; a failure leaves its error.
+    SetLastError(ERROR_SUCCESS);
+    DeleteFileOnReboot(path);
+    if (GetLastError() == ERROR_SUCCESS) {
+        RecordOutcome(path, TOutcome::Scheduled);
+    } else {
+        RecordOutcome(path, TOutcome::Failed, error);
+    }
+}
+
+// True when a search that found nothing says the mask names nothing there,
+// rather than that the directory could not be read.
+bool IsNothingThere(DWORD searchResult) {
+    return searchResult == ERROR_FILE_NOT_FOUND || searchResult == ERROR_PATH_NOT_FOUND ||
+           searchResult == ERROR_NO_MORE_FILES || searchResult == ERROR_INVALID_NAME;
+}
+
+// Every file (not directory) of the mask's directory that matches it; what
+// cannot be deleted now goes at the next restart. Each match is recorded;
+// a mask the log names (named) that matches nothing is recorded as well.
+void DeleteFilesByMask(const std::string& mask, bool named) {
+    TSearchRecEx rec;
+    DWORD result = SearchFirst(mask, 0, kNonFileAttributes, rec);
+    if (result != 0 && named) {
+        if (IsNothingThere(result)) {
+            RecordOutcome(mask, TOutcome::Absent);
+        } else {
+            RecordOutcome(mask, TOutcome::Failed, result);
+        }
+    }
+    for (; result == 0; result = SearchNext(rec)) DeleteNowOrAtRestart(rec.FullName);
     SearchClose(rec);
 }
 
@@ -50,13 +87,35 @@ void RemoveFileEntries() {
         const std::string key = EntryKey(line);
         // The kept name is compared with the key as written: a mask is not
         // expanded for it.
-        if (kept.Contains(key)) continue;
-        DeleteFilesByMask(key);
+        if (kept.Contains(key)) {
+            RecordOutcome(key, TOutcome::Kept);
+            continue;
+        }
+        DeleteFilesByMask(key, true);
         if (HasExtension(key, ".hlp")) {
-            DeleteFilesByMask(ChangeFileExt(key, ".gid"));
-            DeleteFilesByMask(ChangeFileExt(key, ".fts"));
+            DeleteFilesByMask(ChangeFileExt(key, ".gid"), false);
+            DeleteFilesByMask(ChangeFileExt(key, ".fts"), false);
         }
     }
+}
+
+// The shortcut's .lnk and .pif forms: Failed when either stayed for a
+// reason other than its absence, Removed when one went, else Absent.
+void RemoveShortcut(const std::string& key) {
+    TOutcome outcome = TOutcome::Absent;
+    DWORD failure = 0;
+    for (const char* ext : {".lnk", ".pif"}) {
+        const bool deleted = DeleteFileForced(ChangeFileExt(key, ext));
+        const DWORD error = deleted ? ERROR_SUCCESS : GetLastError();
+        const TOutcome one = DeletionOutcome(deleted, error);
+        if (one == TOutcome::Failed) {
+            outcome = TOutcome::Failed;
+            failure = error;
+        } else if (one == TOutcome::Removed && outcome == TOutcome::Absent) {
+            outcome = TOutcome::Removed;
+        }
+    }
+    RecordOutcome(key, outcome, failure);
 }
 
 void RemoveShortcutEntries() {
@@ -64,9 +123,11 @@ void RemoveShortcutEntries() {
         const std::string key = EntryKey(line);
         // A line that names nothing would otherwise reach ".lnk" in the
         // current (Windows) directory.
-        if (key.empty()) continue;
-        DeleteFileForced(ChangeFileExt(key, ".lnk"));
-        DeleteFileForced(ChangeFileExt(key, ".pif"));
+        if (key.empty()) {
+            RecordOutcome(key, TOutcome::Absent);
+            continue;
+        }
+        RemoveShortcut(key);
     }
 }
 
@@ -76,7 +137,12 @@ void RemoveDirectoryEntries() {
     // A directory sorts before every path that extends it, so going from the
     // last to the first removes each subdirectory before its parent.
     SortTextI(WorkList);
-    for (auto it = WorkList.rbegin(); it != WorkList.rend(); ++it) RemoveDirectoryA(it->c_str());
+    for (auto it = WorkList.rbegin(); it != WorkList.rend(); ++it) {
+        // A directory that still holds something stays, and says so.
+        const bool removed = RemoveDirectoryA(it->c_str()) != FALSE;
+        const DWORD error = removed ? ERROR_SUCCESS : GetLastError();
+        RecordOutcome(*it, DeletionOutcome(removed, error), error);
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
+#include "app/UnVrelOutcomes.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epRegPath.h"
@@ -40,15 +41,24 @@ bool CanNameFontFile(const std::string& fontFile) {
 
 // Deletes every fonts-key value whose data is the font file, by its full path
 // or its bare name, case aside. listing holds the key's "name=data" lines.
-void DeleteFontValues(const std::string& fontsKey, const TStringList& listing,
-                      const std::string& fontFile) {
-    if (!CanNameFontFile(fontFile)) return;
+// Absent when no value matched, Removed when every match went, Failed (with
+// the registry's error) when one stayed.
+TOutcome DeleteFontValues(const std::string& fontsKey, const TStringList& listing,
+                          const std::string& fontFile, DWORD& error) {
+    TOutcome outcome = TOutcome::Absent;
+    if (!CanNameFontFile(fontFile)) return outcome;
     const std::string byPath = "*=" + fontFile;
     const std::string byName = "*=" + ExtractFileName(fontFile);
     for (const std::string& line : listing) {
-        if (MatchesMask(line, byPath, true) || MatchesMask(line, byName, true))
-            DeleteRegistryValue(RegistryValuePath(fontsKey, KeyOf(line)));
+        if (!MatchesMask(line, byPath, true) && !MatchesMask(line, byName, true)) continue;
+        if (DeleteRegistryValue(RegistryValuePath(fontsKey, KeyOf(line)))) {
+            if (outcome == TOutcome::Absent) outcome = TOutcome::Removed;
+        } else {
+            outcome = TOutcome::Failed;
+            error = GetLastError();
+        }
     }
+    return outcome;
 }
 
 // Tells every top-level window that the set of fonts has changed, and waits
@@ -65,9 +75,16 @@ void RemoveFontEntries() {
     ListRegistryValues(fontsKey, listing);
     for (const std::string& line : WorkList) {
         const std::string fontFile = EntryKey(line);
-        if (kept.Contains(fontFile)) continue;
-        DeleteFontValues(fontsKey, listing, fontFile);
-        RemoveFontResourceA(fontFile.c_str());
+        if (kept.Contains(fontFile)) {
+            RecordOutcome(fontFile, TOutcome::Kept);
+            continue;
+        }
+        DWORD error = ERROR_SUCCESS;
+        TOutcome outcome = DeleteFontValues(fontsKey, listing, fontFile, error);
+        // A font that was loaded and no longer is counts as removed too.
+        if (RemoveFontResourceA(fontFile.c_str()) && outcome == TOutcome::Absent)
+            outcome = TOutcome::Removed;
+        RecordOutcome(fontFile, outcome, error);
     }
     BroadcastFontChange();
 }
@@ -76,7 +93,15 @@ void RemoveServerEntries() {
     const TKeptNames kept(KeptSharedFiles);
     for (const std::string& line : WorkList) {
         const std::string serverFile = EntryKey(line);
-        if (!kept.Contains(serverFile)) UnregisterServer(serverFile);
+        if (kept.Contains(serverFile)) {
+            RecordOutcome(serverFile, TOutcome::Kept);
+        } else if (UnregisterServer(serverFile)) {
+            RecordOutcome(serverFile, TOutcome::Removed);
+        } else {
+            // A server whose file is gone has nothing left to unregister.
+            RecordOutcome(serverFile,
+                          IsExistingFile(serverFile) ? TOutcome::Failed : TOutcome::Absent);
+        }
     }
 }
 

@@ -1,7 +1,9 @@
-// Counting the outcomes of a run, section by section.
+// Counting the outcomes of a run, section by section, and handing each to
+// the report.
 #include "app/UnVrelOutcomes.h"
 
 #include "app/UnVrel.h"
+#include "app/UnVrelReport.h"
 #include "res/resource.h"
 
 namespace {
@@ -10,8 +12,11 @@ std::string CurrentSection;
 TOutcomeCounts SectionCounts;
 TOutcomeCounts RunCounts;
 TRunEnd RunEnd = TRunEnd::Completed;
+std::string RunEndDetail;
 
 }  // namespace
+
+void BeginRunOutcomes() { OpenReport(RunOptions.ReportPath, LogPath); }
 
 void BeginSectionOutcomes(const std::string& section) {
     CurrentSection = section;
@@ -19,10 +24,9 @@ void BeginSectionOutcomes(const std::string& section) {
 }
 
 void RecordOutcome(const std::string& item, TOutcome outcome, DWORD systemError) {
-    (void)item;
-    (void)systemError;
     SectionCounts.Add(outcome);
     RunCounts.Add(outcome);
+    ReportItem(CurrentSection, item, outcome, systemError);
 }
 
 TOutcome DeletionOutcome(bool deleted, DWORD error) {
@@ -32,16 +36,23 @@ TOutcome DeletionOutcome(bool deleted, DWORD error) {
 }
 
 std::string EndSectionOutcomes() {
-    const std::string word = SectionStatusWord(SectionCounts, LoadMessageText(IDS_NOT_REMOVED));
+    FlushReport();
+    const TOutcomeCounts counts = SectionCounts;
     SectionCounts.Clear();
     CurrentSection.clear();
-    return word;
+    if (counts.NotRemoved() == 0) return "ok";
+    return SectionStatusWord(counts, LoadMessageText(IDS_NOT_REMOVED));
 }
 
 bool AnyItemScheduled() { return RunCounts.Count(TOutcome::Scheduled) > 0; }
 
-void SetRunEnd(TRunEnd end) { RunEnd = end; }
+void SetRunEnd(TRunEnd end, const std::string& detail) {
+    RunEnd = end;
+    RunEndDetail = detail;
+}
 
 const TOutcomeCounts& RunOutcomeCounts() { return RunCounts; }
 
 int RunExitCode() { return RunOptions.Silent ? UnattendedExitCode(RunEnd, RunCounts) : 0; }
+
+void EndRunOutcomes() { CloseReport(RunEnd, RunEndDetail, RunCounts, RunExitCode()); }

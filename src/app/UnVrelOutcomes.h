@@ -1,9 +1,10 @@
 // The outcomes of a run: every section handler reports each item it handled
 // here, once, and learns nothing back. The counts decide each section's
-// status word, the notice about a restart and the unattended exit code.
+// status word, the notice about a restart, the report and the unattended
+// exit code.
 //
-// Used by the worker alone while it runs; the main thread reads the exit
-// code only after the worker has returned.
+// Used by one thread at a time: the worker while it runs, the main thread
+// before and after (the unattended run does its work on the main thread).
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,10 @@
 #include <string>
 
 #include "core/UnVrelOutcomes.h"
+
+// Opens the report that /LOG asks for (nothing without it). Called once by
+// the body, before anything is touched.
+void BeginRunOutcomes();
 
 // Starts a section: the outcomes recorded from now on count for its status
 // line and carry its name. Called by the handler frame (RunSection) and by
@@ -24,18 +29,21 @@ void RecordOutcome(const std::string& item, TOutcome outcome, DWORD systemError 
 
 // The outcome of a deletion attempt: Removed when it succeeded; Absent when
 // it failed because the item (or its directory) does not exist; otherwise
-// Failed with error. error is GetLastError() read right after the attempt.
+// Failed. error is GetLastError() read right after the attempt.
 TOutcome DeletionOutcome(bool deleted, DWORD error);
 
 // Ends the current section: the word that ends its status line, "ok" when no
-// item was refused or failed, else message 24 with their number.
+// item was refused or failed, else message 24 with their number. The report
+// is made safe on the disk here.
 std::string EndSectionOutcomes();
 
 // True when any item of the run so far waits for the next restart.
 bool AnyItemScheduled();
 
-// Records how the run as a whole ended; without a call it counts as completed.
-void SetRunEnd(TRunEnd end);
+// Records how the run as a whole ended, with a detail for the report (the
+// unknown option, the error's message); without a call it counts as
+// completed. The last call wins.
+void SetRunEnd(TRunEnd end, const std::string& detail = std::string());
 
 // The outcomes of the whole run so far.
 const TOutcomeCounts& RunOutcomeCounts();
@@ -43,3 +51,6 @@ const TOutcomeCounts& RunOutcomeCounts();
 // The process exit code: always 0 in an interactive run; in an unattended
 // one (/S) the code UnattendedExitCode gives for the run's end and outcomes.
 int RunExitCode();
+
+// Writes the report's end and closes it. Called once by the body, last.
+void EndRunOutcomes();

@@ -7,6 +7,7 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
+#include "app/UnVrelOutcomes.h"
 #include "app/UnVrelWorker.h"
 #include "core/epIniFile.h"
 #include "core/epStrUtils.h"
@@ -16,10 +17,43 @@
 
 namespace {
 
+// Deletes the value or key the path names and records what became of it.
+// Whether it was there is asked only when the deletion failed, so a run
+// that removes everything pays for no extra lookups.
+void DeleteRegistryItem(const std::string& path) {
+    if (DeleteRegistryEntry(path)) {
+        RecordOutcome(path, TOutcome::Removed);
+        return;
+    }
+    const DWORD error = GetLastError();
+    if (RegistryValueExists(path) || RegistryKeyExists(path)) {
+        RecordOutcome(path, TOutcome::Failed, error);
+    } else {
+        RecordOutcome(path, TOutcome::Absent);
+    }
+}
+
+// Deletes one INI entry and records whether it was there. A file that
+// exists but cannot be opened for writing (another program holds it) fails
+// the entry; the rest of the section and of the run go on.
+void DeleteIniEntry(const std::string& fields) {
+    const std::string file = GetField(1, fields, CommaSet());
+    const std::string section = GetField(2, fields, CommaSet());
+    const std::string key = GetField(3, fields, CommaSet());
+    try {
+        const bool present = GetIniFile(file, false).FindKey(section, key, false).Index >= 0;
+        DeleteProfileKey(file, section, key);
+        RecordOutcome(fields, present ? TOutcome::Removed : TOutcome::Absent);
+    } catch (const EInOutError&) {
+        // Nothing ran between the failed open and here that sets an error.
+        RecordOutcome(fields, TOutcome::Failed, GetLastError());
+    }
+}
+
 // "AddReg": each line's name part is the path of a value, or of a key when
 // no such value exists.
 void RemoveRegistryValues() {
-    for (const std::string& line : WorkList) DeleteRegistryEntry(KeyOf(line));
+    for (const std::string& line : WorkList) DeleteRegistryItem(KeyOf(line));
 }
 
 // "CreateKeys": sorted so that every key comes after the keys whose paths
@@ -28,22 +62,13 @@ void RemoveRegistryValues() {
 void RemoveRegistryKeys() {
     for (std::string& line : WorkList) line = EntryKey(line);
     SortTextI(WorkList);
-    for (auto key = WorkList.rbegin(); key != WorkList.rend(); ++key) DeleteRegistryEntry(*key);
+    for (auto key = WorkList.rbegin(); key != WorkList.rend(); ++key) DeleteRegistryItem(*key);
 }
 
 // "AddIni": field 1 of each line's name part is the INI file, field 2 the
 // section, field 3 the key; the files are written back once, at the end.
 void RemoveIniEntryLines() {
-    for (const std::string& line : WorkList) {
-        const std::string fields = KeyOf(line);
-        try {
-            DeleteProfileKey(GetField(1, fields, CommaSet()), GetField(2, fields, CommaSet()),
-                             GetField(3, fields, CommaSet()));
-        } catch (const EInOutError&) {
-            // A file that exists but cannot be opened for writing is one item
-            // that failed: the rest of the section and of the run go on.
-        }
-    }
+    for (const std::string& line : WorkList) DeleteIniEntry(KeyOf(line));
     FlushProfileCache();
 }
 

@@ -74,10 +74,32 @@ INT_PTR CALLBACK DeleteSharedDialogProc(HWND dialog, UINT message, WPARAM wParam
 
 // Shows DLG_DELSHARED about one file, owned by the main dialog. Its answer:
 // IDYES, IDNO, kYesToAll or kNoToAll; -1 or 0 when it could not be shown.
+// An unattended run asks nobody: /DELSHARED answers "Yes to all", its
+// absence "No to all".
 INT_PTR AskDeleteShared(const std::string& path) {
+    if (RunOptions.Silent) return RunOptions.DeleteUnusedShared ? kYesToAll : kNoToAll;
     CurrentSharedFile = path;
     return DialogBoxParamA(InstanceHandle, RES_DLG_DELSHARED, MainDialog, DeleteSharedDialogProc,
                            0);
+}
+
+// Another installation still uses the file: one use less, and it stays.
+void LowerUseCount(const std::string& path, const std::string& counter, std::int32_t count) {
+    if (WriteRegistryInteger(counter, count - 1)) {
+        RecordOutcome(path, TOutcome::Kept);
+    } else {
+        RecordOutcome(path, TOutcome::Failed, GetLastError());
+    }
+}
+
+// The file may go: its use count goes now, the file itself with "CopyFiles".
+void ReleaseUseCount(const std::string& path, const std::string& counter) {
+    if (DeleteRegistryValue(counter)) {
+        RecordOutcome(path, TOutcome::Removed);
+        return;
+    }
+    const DWORD error = GetLastError();
+    RecordOutcome(path, RegistryValueExists(counter) ? TOutcome::Failed : TOutcome::Absent, error);
 }
 
 }  // namespace
@@ -95,21 +117,23 @@ void CheckSharedFiles() {
         const std::string path = EntryKey(KeptSharedFiles[i]);
         if (path.empty()) {
             // Names no file: its "counter" would be the key's default value.
+            RecordOutcome(path, TOutcome::Absent);
             ++i;
             continue;
         }
         const std::string counter = CounterPath(path);
         const std::int32_t count = ReadRegistryInteger(counter, 1);
         if (count > 1) {
-            WriteRegistryInteger(counter, count - 1);
+            LowerUseCount(path, counter, count);
             ++i;
             continue;
         }
         if (answer != kNoToAll && answer != kYesToAll) answer = AskDeleteShared(path);
         if (answer == IDYES || answer == kYesToAll) {
-            DeleteRegistryValue(counter);
+            ReleaseUseCount(path, counter);
             KeptSharedFiles.erase(KeptSharedFiles.begin() + static_cast<std::ptrdiff_t>(i));
         } else {
+            RecordOutcome(path, TOutcome::Kept);
             ++i;
         }
     }

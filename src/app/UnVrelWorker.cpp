@@ -24,7 +24,9 @@ namespace {
 
 constexpr int kProgressSteps = 10;
 
+// An unattended run has no dialog: its progress goes nowhere.
 LRESULT SendToProgress(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (MainDialog == nullptr) return 0;
     return SendDlgItemMessageA(MainDialog, IDC_PROGRESS, message, wParam, lParam);
 }
 
@@ -64,6 +66,7 @@ void ShowRunError(const char* text) noexcept {
 }
 
 void FinishRun() {
+    if (MainDialog == nullptr) return;
     EnableWindow(GetDlgItem(MainDialog, IDC_CLOSE), TRUE);
 }
 
@@ -127,6 +130,9 @@ int RunAndWait(HWND owner, const std::string& file, const std::string& parameter
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // Nobody is there to close the shell's own error box in an unattended
+    // run; the failure still counts, as -1.
+    if (RunOptions.Silent) info.fMask |= SEE_MASK_FLAG_NO_UI;
     info.hwnd = owner;
     info.lpFile = file.c_str();
     info.lpParameters = parameters.c_str();
@@ -172,10 +178,10 @@ DWORD WINAPI UninstallWorker(LPVOID) {
     } catch (const std::exception& error) {
         // An error must not end the process with the run half done and no
         // word: say what happened, then let the user close.
-        SetRunEnd(TRunEnd::Aborted);
+        SetRunEnd(TRunEnd::Aborted, error.what());
         ShowRunError(error.what());
     } catch (...) {
-        SetRunEnd(TRunEnd::Aborted);
+        SetRunEnd(TRunEnd::Aborted, "Unexpected error");
         ShowRunError("Unexpected error");
     }
     FinishRun();

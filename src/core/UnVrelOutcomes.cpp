@@ -19,6 +19,18 @@ const char* OutcomeName(TOutcome outcome) {
     return "unknown";
 }
 
+const char* RunEndName(TRunEnd end) {
+    switch (end) {
+        case TRunEnd::Completed: return "completed";
+        case TRunEnd::Cancelled: return "cancelled";
+        case TRunEnd::InvalidOption: return "unknown option";
+        case TRunEnd::LogUnreadable: return "log missing or unreadable";
+        case TRunEnd::StoppedByPreRun: return "stopped by a program run first";
+        case TRunEnd::Aborted: return "aborted";
+    }
+    return "unknown";
+}
+
 void TOutcomeCounts::Add(TOutcome outcome) {
     if (IndexOf(outcome) < kOutcomeKinds) ++counts_[IndexOf(outcome)];
 }
@@ -43,7 +55,8 @@ int UnattendedExitCode(TRunEnd end, const TOutcomeCounts& counts) {
     switch (end) {
         case TRunEnd::InvalidOption: return kExitInvalidParameter;
         case TRunEnd::LogUnreadable: return kExitLogUnreadable;
-        case TRunEnd::StoppedByPreRun: return kExitUserStopped;
+        case TRunEnd::StoppedByPreRun:
+        case TRunEnd::Cancelled: return kExitUserStopped;
         case TRunEnd::Aborted: return kExitFailure;
         case TRunEnd::Completed: break;
     }

@@ -42,11 +42,17 @@ private:
 // How the run as a whole ended, beside the outcomes of its items.
 enum class TRunEnd {
     Completed,        // every phase ran (items may still have failed)
+    Cancelled,        // the user answered No to the confirmation; nothing was touched
     InvalidOption,    // an unattended run met an unknown option; nothing was touched
     LogUnreadable,    // the log is missing or cannot be read; nothing was touched
     StoppedByPreRun,  // a program to run first failed; nothing was removed
     Aborted,          // an error ended the run part way
 };
+
+// How the report names a run's end: "completed", "cancelled", "unknown
+// option", "log missing or unreadable", "stopped by a program run first",
+// "aborted".
+const char* RunEndName(TRunEnd end);
 
 // The exit codes of an unattended run, as the system's own installer service
 // uses them, so that deployment tools read them without a table of ours.
@@ -57,7 +63,8 @@ constexpr int kExitUserStopped = 1602;
 constexpr int kExitLogUnreadable = 1619;
 constexpr int kExitRestartNeeded = 3010;
 
-// The exit code of an unattended run: 87, 1619, 1602 by the way it ended;
+// The exit code of an unattended run: 87, 1619, 1602 by the way it ended
+// (a cancelled run, which an unattended one never is, counts as stopped);
 // otherwise 1603 when it was aborted or any item was refused or failed, 3010
 // when any item waits for the next restart, else 0.
 int UnattendedExitCode(TRunEnd end, const TOutcomeCounts& counts);

@@ -66,7 +66,10 @@ void FlushProfileCache();
 // No operation throws, shows or logs anything: a path whose root is not
 // recognised, a key that cannot be opened, a value that does not exist give
 // false, the default or an empty list. Every key handle opened is closed
-// before the operation returns. Nothing is kept between calls.
+// before the operation returns. Nothing is kept between calls. When a write
+// or a deletion gives false because the registry refused (a key that would
+// not open or a call that failed), GetLastError() then holds the registry's
+// error code.
 // ===========================================================================
 
 // Root, subkey path and value name of a value path. False (root null) when

@@ -38,8 +38,12 @@ UniqueHkey OpenKey(const TRegistryPath& parts, REGSAM access) {
     const HKEY root = RootKey(parts.Root);
     if (root == nullptr) return key;
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, parts.SubKey.c_str(), 0, access, &opened) == ERROR_SUCCESS)
+    const LONG rc = RegOpenKeyExA(root, parts.SubKey.c_str(), 0, access, &opened);
+    if (rc == ERROR_SUCCESS) {
         key.reset(opened);
+    } else {
+        SetLastError(static_cast<DWORD>(rc));
+    }
     return key;
 }
 
@@ -49,6 +53,14 @@ TRegistryPath ParseKeyPath(const std::string& path) {
     TRegistryPath parts = ParseRegistryPath(RegistryKeyPath(path));
     if (NamesRootKey(parts)) parts.Root = TRegistryRoot::None;
     return parts;
+}
+
+// True for ERROR_SUCCESS; any other registry result is left as the thread's
+// last error, where the caller of a failed operation finds the reason.
+bool Succeeded(LONG rc) {
+    if (rc == ERROR_SUCCESS) return true;
+    SetLastError(static_cast<DWORD>(rc));
+    return false;
 }
 
 // Calls body, turning any exception into the failure answer.
@@ -149,7 +161,7 @@ bool DeleteKeyTree(const std::string& keyPath, const TRegistryPath& parts,
 
     const UniqueHkey parent = OpenKey(named, KEY_WRITE);
     if (!parent) return false;
-    return RegDeleteKeyA(parent.get(), named.ValueName.c_str()) == ERROR_SUCCESS;
+    return Succeeded(RegDeleteKeyA(parent.get(), named.ValueName.c_str()));
 }
 
 }  // namespace
@@ -190,9 +202,9 @@ bool WriteRegistryValue(const std::string& path, DWORD type, const void* data, D
         const HKEY root = RootKey(parts.Root);
         if (root == nullptr) return false;
         UniqueHkey key;
-        if (RegCreateKeyA(root, parts.SubKey.c_str(), key.put()) != ERROR_SUCCESS) return false;
-        return RegSetValueExA(key.get(), parts.ValueName.c_str(), 0, type,
-                              static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+        if (!Succeeded(RegCreateKeyA(root, parts.SubKey.c_str(), key.put()))) return false;
+        return Succeeded(RegSetValueExA(key.get(), parts.ValueName.c_str(), 0, type,
+                                        static_cast<const BYTE*>(data), size));
     });
 }
 
@@ -220,7 +232,7 @@ bool DeleteRegistryValue(const std::string& path) {
         const TRegistryPath parts = ParseRegistryPath(path);
         const UniqueHkey key = OpenKey(parts, KEY_WRITE);
         if (!key) return false;
-        return RegDeleteValueA(key.get(), parts.ValueName.c_str()) == ERROR_SUCCESS;
+        return Succeeded(RegDeleteValueA(key.get(), parts.ValueName.c_str()));
     });
 }
 

@@ -1,0 +1,78 @@
+// Writing the removal report: every line goes straight to the file, so what
+// the process dies with is already there.
+#include "app/UnVrelReport.h"
+
+#include <vector>
+
+#include "core/UnVrelReportText.h"
+#include "res/resource.h"
+#include "win/handles.h"
+
+namespace {
+
+UniqueFile Report;
+
+void WriteLine(const std::string& text) {
+    if (!Report) return;
+    const std::string line = text + "\r\n";
+    DWORD written = 0;
+    WriteFile(Report.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+void WriteLines(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) WriteLine(line);
+}
+
+TReportTime Now() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    TReportTime time;
+    time.Year = now.wYear;
+    time.Month = now.wMonth;
+    time.Day = now.wDay;
+    time.Hour = now.wHour;
+    time.Minute = now.wMinute;
+    time.Second = now.wSecond;
+    return time;
+}
+
+// The system's text for an error code, in the ANSI code page; empty when it
+// has none.
+std::string SystemErrorText(DWORD error) {
+    char buffer[512] = {};
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                       0, buffer, sizeof buffer, nullptr);
+    return std::string(buffer, length);
+}
+
+}  // namespace
+
+void OpenReport(const std::string& path, const std::string& logPath) {
+    if (path.empty()) return;
+    // Shared for reading: an administrator may watch it while the run goes.
+    Report.reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    WriteLines(FormatReportHead(TAMSK_VERSION_TEXT, logPath, Now()));
+    FlushReport();
+}
+
+void ReportItem(const std::string& section, const std::string& item, TOutcome outcome,
+                DWORD error) {
+    if (!Report) return;
+    const bool explain = outcome == TOutcome::Failed && error != 0;
+    WriteLine(FormatReportItem(section, item, outcome, error,
+                               explain ? SystemErrorText(error) : std::string()));
+}
+
+void FlushReport() {
+    if (Report) FlushFileBuffers(Report.get());
+}
+
+void CloseReport(TRunEnd end, const std::string& detail, const TOutcomeCounts& counts,
+                 int exitCode) {
+    if (!Report) return;
+    WriteLines(FormatReportEnd(Now(), end, detail, counts, exitCode));
+    FlushReport();
+    Report.reset();
+}

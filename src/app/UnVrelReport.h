@@ -1,0 +1,28 @@
+// The removal report that /LOG=path asks for: a plain text file (the ANSI
+// code page, CR LF) written as the run goes, so that a run that ends badly
+// still leaves what it did. Only the outcome record and the body write to it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "core/UnVrelOutcomes.h"
+
+// Creates (or empties) the report at path and writes its head. Nothing
+// happens for an empty path; a report that cannot be created is left out
+// and the run goes on without one.
+void OpenReport(const std::string& path, const std::string& logPath);
+
+// One item line; nothing when no report is open. error: the system's error
+// code of a failure, whose text the report adds.
+void ReportItem(const std::string& section, const std::string& item, TOutcome outcome,
+                DWORD error);
+
+// Makes what was written so far safe on the disk.
+void FlushReport();
+
+// Writes the end (time, how the run ended, the counts, the exit code) and
+// closes the report. Nothing when none is open.
+void CloseReport(TRunEnd end, const std::string& detail, const TOutcomeCounts& counts,
+                 int exitCode);
