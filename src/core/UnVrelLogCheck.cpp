@@ -263,7 +263,7 @@ TLogView SelectSections(TReading& reading, TFindings& findings) {
         const bool hasEntries = !section.Entries.empty();
         findings.Add(section.Line, hasEntries ? TSeverity::Error : TSeverity::Warning,
                      "duplicate-section", section.Name,
-                     "[" + section.Name + "] already began at line " + std::to_string(first->Line) +
+                     "[" + first->Name + "] already began at line " + std::to_string(first->Line) +
                          "; only the first section of a name counts" +
                          (hasEntries ? ", so its " + std::to_string(section.Entries.size()) +
                                            (section.Entries.size() == 1 ? " entry is" : " entries are") +
