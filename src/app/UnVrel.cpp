@@ -2,16 +2,17 @@
 // dialog, inside the error trap that shows an escaping error's message.
 #include "app/UnVrel.h"
 
-#include <commctrl.h>
 #include <objbase.h>
 
 #include <exception>
 
 #include "app/UnVrelBanner.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelLogHold.h"
 #include "core/UnVrelCommandLine.h"
 #include "core/epStrUtils.h"
 #include "res/resource.h"
+#include "win/epDllSearch.h"
 #include "win/epFileUtils.h"
 #include "win/epRegIni.h"
 #include "win/handles.h"
@@ -63,6 +64,18 @@ std::string LoadResourceString(int id) {
     }
 }
 
+// The progress bar's window class comes from comctl32, which is not one of the
+// system's known libraries: it is loaded from the system directory by its full
+// path, never imported (an imported one would be looked for beside the
+// program first). Held until the dialog is gone.
+UniqueModule InitCommonControlsFromSystem() {
+    using InitCommonControlsFunction = void(WINAPI*)();
+    UniqueModule library(LoadSystemLibrary("comctl32.dll"));
+    const auto init = FindFunction<InitCommonControlsFunction>(library.get(), "InitCommonControls");
+    if (init != nullptr) init();
+    return library;
+}
+
 // Runs the worker under the main dialog; returns when the dialog has closed
 // and the worker has returned.
 void RunUninstall() {
@@ -83,8 +96,10 @@ void RunUninstall() {
         ShowError(kCannotCreateDialog);
     } else {
         // Close is the worker's last action: let it return before the
-        // profile cache is flushed and the lists go away.
-        WaitForSingleObject(thread.get(), INFINITE);
+        // profile cache is flushed and the lists go away. Its enabling of
+        // Close is a message sent to this thread, so the wait must carry out
+        // sent messages or it could wait for ever.
+        WaitHandlingSentMessages(thread.get());
     }
     WorkerThread = nullptr;
 }
@@ -123,7 +138,9 @@ void RunInteractive() {
         SetRunEnd(TRunEnd::LogUnreadable);
         ShowError(FormatWithOneString(LoadMessageText(IDS_LOG_NOT_FOUND), LogPath));
     } else if (AskQuestion(LoadMessageText(IDS_CONFIRM_REMOVE)) == IDYES) {
+        HoldLog();
         RunUninstall();
+        ReleaseLog();
     } else {
         SetRunEnd(TRunEnd::Cancelled);
     }
@@ -138,13 +155,15 @@ void RunUnattended() {
     } else if (LogPath.empty() || !IsExistingFile(LogPath) || !CanReadLog()) {
         SetRunEnd(TRunEnd::LogUnreadable);
     } else {
+        HoldLog();
         UninstallWorker(nullptr);
+        ReleaseLog();
     }
 }
 
 void RunProgramBody() {
     RecordPlatformId();
-    InitCommonControls();
+    const UniqueModule commonControls = InitCommonControlsFromSystem();
     ExtraBoxStyle = MB_SETFOREGROUND;
     ApplicationTitle = kProgramTitle;
     InstanceHandle = GetModuleHandleA(nullptr);
@@ -186,6 +205,8 @@ std::string LoadMessageText(int id) {
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Before anything can load a library by name.
+    LimitDllSearchToSystem();
     const ComInitialization com;
     try {
         RunProgramBody();

@@ -9,6 +9,7 @@
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelLogHold.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
@@ -132,12 +133,14 @@ void RemoveShortcutEntries() {
 }
 
 void RemoveDirectoryEntries() {
-    DeleteFileForced(LogPath);
+    DeleteLog();
     for (std::string& line : WorkList) line = EntryKey(line);
     // A directory sorts before every path that extends it, so going from the
     // last to the first removes each subdirectory before its parent.
     SortTextI(WorkList);
     for (auto it = WorkList.rbegin(); it != WorkList.rend(); ++it) {
+        // A line holding a NUL byte names nothing the system could reach.
+        if (HoldsNul(*it)) continue;
         // A directory that still holds something stays, and says so.
         const bool removed = RemoveDirectoryA(it->c_str()) != FALSE;
         const DWORD error = removed ? ERROR_SUCCESS : GetLastError();

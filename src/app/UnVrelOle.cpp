@@ -82,7 +82,8 @@ void RemoveFontEntries() {
         DWORD error = ERROR_SUCCESS;
         TOutcome outcome = DeleteFontValues(fontsKey, listing, fontFile, error);
         // A font that was loaded and no longer is counts as removed too.
-        if (RemoveFontResourceA(fontFile.c_str()) && outcome == TOutcome::Absent)
+        if (!HoldsNul(fontFile) && RemoveFontResourceA(fontFile.c_str()) &&
+            outcome == TOutcome::Absent)
             outcome = TOutcome::Removed;
         RecordOutcome(fontFile, outcome, error);
     }

@@ -10,10 +10,11 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelLogHold.h"
 #include "app/UnVrelWorker.h"
+#include "core/UnVrelRunEntry.h"
 #include "core/epStrUtils.h"
 #include "core/epTextCase.h"
-#include "core/sysutilNumbers.h"
 #include "res/resource.h"
 #include "win/epFileUtils.h"
 #include "win/epRegIni.h"
@@ -30,15 +31,9 @@ LRESULT SendToProgress(UINT message, WPARAM wParam, LPARAM lParam) {
     return SendDlgItemMessageA(MainDialog, IDC_PROGRESS, message, wParam, lParam);
 }
 
-// nShow for the show-mode field of a program entry.
-int ShowCommandOf(const std::string& field) {
-    switch (StrToIntDef(field, 1)) {
-        case 0: return SW_HIDE;
-        case 2: return SW_SHOWMAXIMIZED;
-        case 3: return SW_SHOWMINIMIZED;
-        default: return SW_SHOW;
-    }
-}
+static_assert(kShowHide == SW_HIDE && kShowNormal == SW_SHOW &&
+                  kShowMaximized == SW_SHOWMAXIMIZED && kShowMinimized == SW_SHOWMINIMIZED,
+              "the show field maps to the shell's own show commands");
 
 // Waits for the process while handling this thread's messages, so that a
 // box or dialog owned by the thread stays responsive.
@@ -80,7 +75,7 @@ void RunRemoval() {
     StepProgress();
     RunRemovalPhases();
     // The CreateDirs phase may have deleted the log already.
-    DeleteFileForced(LogPath);
+    DeleteLog();
     RunPhase(ProcessRunApp);
     // Right before the last line, so nobody closes the dialog unaware.
     if (AnyItemScheduled()) AddStatusLine(LoadMessageText(IDS_RESTART_NEEDED));
@@ -127,6 +122,7 @@ bool TKeptNames::Contains(const std::string& name) const {
 
 int RunAndWait(HWND owner, const std::string& file, const std::string& parameters,
                const std::string& directory, int show) {
+    if (HoldsNul(file) || HoldsNul(parameters) || HoldsNul(directory)) return -1;
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -147,14 +143,10 @@ int RunAndWait(HWND owner, const std::string& file, const std::string& parameter
 }
 
 int RunEntry(const std::string& value) {
-    const std::string program = StripQuotes(GetField(1, value, CommaSet()), kDoubleQuote);
-    if (!IsExistingFile(program)) return 0;
-    const std::string parameters = GetField(2, value, CommaSet());
-    const std::string directory = GetField(3, value, CommaSet());
-    const int show = ShowCommandOf(GetField(4, value, CommaSet()));
-    const std::string text = StripQuotes(GetField(5, value, CommaSet()), kDoubleQuote);
-    if (!text.empty()) AddStatusLine(text);
-    return RunAndWait(MainDialog, program, parameters, directory, show);
+    const TRunEntry entry = ParseRunEntry(value);
+    if (!IsExistingFile(entry.Program)) return 0;
+    if (!entry.StatusText.empty()) AddStatusLine(entry.StatusText);
+    return RunAndWait(MainDialog, entry.Program, entry.Parameters, entry.Directory, entry.Show);
 }
 
 bool ProcessPreRunApp() {

@@ -154,8 +154,6 @@ struct TReading {
     std::vector<TSectionView> all;  // every header, duplicates and unknown ones included
 };
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
 // A line the reader drops although it is neither empty nor a comment.
 void NoteDroppedLine(const TSectionView& current, std::int32_t number, std::string_view content,
                      TFindings& findings) {
@@ -177,13 +175,6 @@ void NoteLineBeforeHeaders(std::string_view bytes, const TIniTextLine& line, std
     const TIniLine loose = ParseIniLine(WithoutLf(ContentOf(bytes, line)), WithoutKeyLinesOnly());
     if (loose.Kind == TIniLineKind::Skipped) return;
     reported = true;
-    if (line.Start == 0 && bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
-        findings.Add(number, TSeverity::Error, "utf8-bom", "",
-                     "the log starts with a UTF-8 byte-order mark, which this uninstaller reads "
-                     "as part of the first line, so its first section is lost: save the log "
-                     "without it, in the ANSI code page");
-        return;
-    }
     findings.Add(number, TSeverity::Warning, "before-first-section", "",
                  "lines before the first section header are ignored");
 }

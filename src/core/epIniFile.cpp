@@ -155,10 +155,11 @@ TIniLine ParseIniLine(std::string_view line, const TIniOptions& options) {
     const std::string_view text = TrimControl(line);
     if (text.empty() || (options.SkipComments && text.front() == ';')) return result;
     if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
-        result.Kind = TIniLineKind::Header;
+        result.Kind = HoldsNul(text) ? TIniLineKind::DamagedHeader : TIniLineKind::Header;
         result.Text.assign(text.substr(1, text.size() - 2));
         return result;
     }
+    if (HoldsNul(text)) return result;
     std::string entry(text);
     if (options.TrimAroundEquals) TrimAroundFirstEquals(entry);
     if (options.StripValueQuotes) StripValueQuotePair(entry);
@@ -170,7 +171,7 @@ TIniLine ParseIniLine(std::string_view line, const TIniOptions& options) {
 
 std::vector<TIniTextLine> SplitIniText(std::string_view bytes, const TIniOptions& options) {
     std::vector<TIniTextLine> lines;
-    std::size_t start = 0;
+    std::size_t start = bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom ? kUtf8Bom.size() : 0;
     std::string content;
     while (start < bytes.size()) {
         const std::size_t cr = bytes.find(kCr, start);
@@ -196,6 +197,9 @@ TSectionList ParseIniText(std::string_view bytes, const TIniOptions& options) {
         switch (line.Parsed.Kind) {
             case TIniLineKind::Header:
                 current = sections.Add(std::move(line.Parsed.Text));
+                break;
+            case TIniLineKind::DamagedHeader:
+                current = -1;
                 break;
             case TIniLineKind::Entry:
                 if (current >= 0) {

@@ -14,6 +14,12 @@
 // TrimAroundEquals, StripValueQuotes and KeyLinesOnly. A later section whose
 // name equals an earlier one (ignoring case) is dropped with its lines.
 //
+// Damaged bytes: a UTF-8 byte-order mark at the very start of the bytes is
+// passed over. A line that still holds a NUL byte once trimmed is ignored
+// (power cuts leave NUL-filled blocks in files that are appended to); when it
+// has a header's shape, the lines after it belong to no section up to the next
+// header, so they are never taken for the previous section's.
+//
 // Texts are ANSI byte strings; names and keys are compared ignoring case by
 // the user locale's rules (core/epTextCase.h).
 #pragma once
@@ -90,8 +96,9 @@ private:
     std::vector<TSection> items_;
 };
 
-// What one line of a file turns out to be.
-enum class TIniLineKind { Skipped, Header, Entry };
+// What one line of a file turns out to be. DamagedHeader: a header whose name
+// holds a NUL byte; it opens no section, and the entries after it are dropped.
+enum class TIniLineKind { Skipped, Header, Entry, DamagedHeader };
 
 struct TIniLine {
     TIniLineKind Kind = TIniLineKind::Skipped;
@@ -101,6 +108,9 @@ struct TIniLine {
 // Classifies one line (without its line end) by the grammar and the options.
 TIniLine ParseIniLine(std::string_view line, const TIniOptions& options);
 
+// The UTF-8 byte-order mark that may open a file.
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 // One line of a file's bytes as the parser reads it, and where it stands.
 struct TIniTextLine {
     std::size_t Start = 0;  // offset of its first byte
@@ -108,9 +118,8 @@ struct TIniTextLine {
     TIniLine Parsed;
 };
 
-// The lines of a file's bytes, in order, each classified as ParseIniText
-// classifies it (ParseIniText is built on this). Together they cover every
-// byte exactly once, so a tool can point at the line behind any entry.
+// The lines of a file's bytes, in order, after a leading UTF-8 byte-order mark
+// (which belongs to no line). Together they cover every other byte exactly once.
 std::vector<TIniTextLine> SplitIniText(std::string_view bytes, const TIniOptions& options);
 
 // The sections of a whole file's bytes, duplicate sections removed.
@@ -199,7 +208,7 @@ public:
     // Appends line to the section (created at the end if missing) even when
     // a line with its key is already there; Modified afterwards. For sections
     // that list one item per line under a repeated key.
-    void AppendLine(std::string_view section, std::string_view line);
+    virtual void AppendLine(std::string_view section, std::string_view line);
     // Removes the section with its lines; Modified when there was one.
     virtual void EraseSection(std::string_view section);
     // Removes the first line with the key; Modified when there was one. A

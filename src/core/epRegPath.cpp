@@ -49,7 +49,7 @@ TRegistryPath ParseRegistryPath(std::string_view path) {
         valueName = path.substr(separator);
     }
     parts.ValueName = StripQuotes(valueName, kApostrophe);
-    if (!keyPart.empty()) ResolveKeyPart(keyPart, parts);
+    if (!keyPart.empty() && !HoldsNul(path)) ResolveKeyPart(keyPart, parts);
     return parts;
 }
 
@@ -60,7 +60,7 @@ TRegistryPath SplitRegistryKeyName(std::string_view path) {
     std::string_view key = path;
     if (!key.empty() && key.back() == '\\') key.remove_suffix(1);
     const std::size_t last = key.rfind('\\');
-    if (last == std::string_view::npos) return parts;
+    if (last == std::string_view::npos || HoldsNul(path)) return parts;
     ResolveKeyPart(key.substr(0, last), parts);
     parts.ValueName = std::string(key.substr(last + 1));
     return parts;

@@ -8,8 +8,9 @@
 // same character; the other kind inside it is plain text). A value name that
 // starts with a single quote is taken without its quotes, a doubled quote
 // inside them standing for one. Root names are "HKCR", "HKCU", "HKLM" and
-// "HKU", matched exactly. Pure byte-string code: the Win32 side maps the root
-// to its key (win/epRegIni.h).
+// "HKU", matched exactly. A path holding a NUL byte is never resolved: the
+// system's calls would read only the part before it. Pure byte-string code:
+// the Win32 side maps the root to its key (win/epRegIni.h).
 #pragma once
 
 #include <cstddef>
@@ -19,7 +20,7 @@
 enum class TRegistryRoot { None, ClassesRoot, CurrentUser, LocalMachine, Users };
 
 // A path taken apart. Root is None when the root name is not recognised (or
-// the path has no key part); SubKey is empty for the root key itself;
+// the path has no key part, or holds a NUL byte); SubKey is empty for the root key itself;
 // ValueName is empty for a key's default value.
 struct TRegistryPath {
     TRegistryRoot Root = TRegistryRoot::None;

@@ -197,3 +197,5 @@ std::size_t CutAtStar(std::string& text) {
     text.resize(at);
     return at + 1;
 }
+
+bool HoldsNul(std::string_view text) { return text.find('\0') != std::string_view::npos; }

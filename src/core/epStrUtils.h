@@ -69,6 +69,11 @@ std::size_t WildPos(std::string_view segment, std::string_view text);
 // unchanged) when it holds none.
 std::size_t CutAtStar(std::string& text);
 
+// True when the text holds a NUL byte. The system's calls read a name only up
+// to its first NUL, so such a text must never name a file, key or value: the
+// rest of the name would be checked by us and ignored by the call.
+bool HoldsNul(std::string_view text);
+
 // a when flag is set, else b.
 template <typename T>
 T Choose(bool flag, T a, T b) {

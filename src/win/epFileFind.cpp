@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/epFileUtils.h"
+#include "core/epStrUtils.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ DWORD SearchFirst(const std::string& mask, DWORD include, DWORD exclude, TSearch
     rec.Path = ExtractFileDir(mask);
     rec.IncludeAttr = include == 0 ? kAnyAttribute : include;
     rec.ExcludeAttr = exclude;
+    if (HoldsNul(mask)) return ERROR_INVALID_NAME;
     rec.FindHandle.reset(FindFirstFileA(mask.c_str(), &rec.FindData));
     if (!rec.FindHandle) return GetLastError();
     const DWORD result = MatchStep(rec);

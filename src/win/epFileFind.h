@@ -35,8 +35,9 @@ struct TSearchRecEx {
 // Starts a search over mask (a search the record still holds is closed
 // first). include 0 means any entry. 0 when the record holds a first match,
 // else the system error code: ERROR_PATH_NOT_FOUND for a missing directory,
-// ERROR_FILE_NOT_FOUND or ERROR_NO_MORE_FILES when nothing matches; the
-// record then holds no open search.
+// ERROR_FILE_NOT_FOUND or ERROR_NO_MORE_FILES when nothing matches,
+// ERROR_INVALID_NAME for a mask holding a NUL byte; the record then holds no
+// open search.
 DWORD SearchFirst(const std::string& mask, DWORD include, DWORD exclude, TSearchRecEx& rec);
 
 // Moves to the next match: 0, or the system error code (ERROR_NO_MORE_FILES

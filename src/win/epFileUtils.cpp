@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "core/epStrUtils.h"
 #include "win/epRegIni.h"
 
 namespace {
@@ -70,6 +71,10 @@ bool IsOpenHandle(HANDLE handle) { return handle != nullptr && handle != INVALID
 
 HANDLE OpenFileHandle(const std::string& name, DWORD access, DWORD share, DWORD disposition,
                       DWORD flags) {
+    if (HoldsNul(name)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return INVALID_HANDLE_VALUE;
+    }
     return CreateFileA(name.c_str(), access, share, nullptr, disposition, flags, nullptr);
 }
 
@@ -122,11 +127,13 @@ void WriteTextLine(HANDLE handle, std::string_view text) {
 }
 
 bool IsExistingDirectory(const std::string& path) {
+    if (HoldsNul(path)) return false;
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool IsExistingFile(const std::string& path) {
+    if (HoldsNul(path)) return false;
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
@@ -138,6 +145,7 @@ void CreateDirectoryPath(const std::string& path) {
     // then create the missing ones top-down. Each step keeps only a strict
     // prefix, so odd input such as "::::" or "\\server" cannot loop, and a very
     // deep path cannot exhaust the stack.
+    if (HoldsNul(path)) return;
     std::vector<std::string> missing;
     std::string current = StripTrailingBackslash(path);
     while (current.size() >= 3 && !IsExistingDirectory(current)) {
@@ -152,6 +160,7 @@ void CreateDirectoryPath(const std::string& path) {
 }
 
 std::string GetShortPath(const std::string& path) {
+    if (HoldsNul(path)) return path;
     // Ask for the size first: the short form of a long path may exceed MAX_PATH.
     DWORD size = GetShortPathNameA(path.c_str(), nullptr, 0);
     for (int attempt = 0; attempt < 3 && size > 0; ++attempt) {
@@ -191,6 +200,7 @@ void RecordPlatformId() {
 }
 
 bool DeleteFileForced(const std::string& path) {
+    if (HoldsNul(path)) return false;
     const DWORD attributes = GetFileAttributesA(path.c_str());
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (DeleteFileA(path.c_str())) return true;
@@ -206,6 +216,7 @@ bool DeleteFileForced(const std::string& path) {
 }
 
 void DeleteFileOnReboot(const std::string& path) {
+    if (HoldsNul(path)) return;
     if (PlatformId == VER_PLATFORM_WIN32_NT) {
         DeleteFileOnRebootNT(path);
     } else {
@@ -214,6 +225,7 @@ void DeleteFileOnReboot(const std::string& path) {
 }
 
 void DeleteFileOnRebootNT(const std::string& path) {
+    if (HoldsNul(path)) return;
     MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
@@ -222,6 +234,7 @@ void DeleteFileOnRebootWin9x(const std::string& path) {
 }
 
 void ScheduleWininitDeletion(const std::string& iniPath, const std::string& path) {
+    if (HoldsNul(path)) return;
     // Writing by key would leave one NUL line per run; the system reads every
     // line of the section, so each deletion gets a line of its own.
     AppendProfileLine(iniPath, "Rename", "NUL=" + GetShortPath(path));

@@ -1,7 +1,9 @@
 // File and path primitives on the Win32 API.
 //
 // A file handle counts as open when it is neither 0 (no file) nor
-// INVALID_HANDLE_VALUE (a failed open). Paths are ANSI byte strings.
+// INVALID_HANDLE_VALUE (a failed open). Paths are ANSI byte strings; a path
+// holding a NUL byte names nothing: every operation fails (or does nothing)
+// for it without calling the system, which would read only its first part.
 #pragma once
 
 #include <windows.h>

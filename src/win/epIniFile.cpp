@@ -1,7 +1,10 @@
 // Loading and writing back the file behind an INI model.
 #include "win/epIniFile.h"
 
+#include <utility>
+
 #include "core/epFileUtils.h"
+#include "core/epStrUtils.h"
 #include "win/epFileUtils.h"
 #include "win/handles.h"
 
@@ -14,6 +17,7 @@ constexpr std::size_t kMaxWriteChunk = 0x40000000;
 // A directory is not a file: the model of a directory path stays empty, and
 // writing it back fails quietly like any file that cannot be created.
 bool FileExists(const std::string& path) {
+    if (HoldsNul(path)) return false;
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
@@ -79,6 +83,9 @@ void TepIniFile::SetFileName(const std::string& name) {
 void TepIniFile::LoadFile(const std::string& path) {
     CloseFileHandle(Handle);
     Clear();
+    lines_.reset();
+    rewritable_ = true;
+    if (!ReadOnly) lines_.emplace(std::string(), Options());
     if (!FileExists(path)) return;
 
     UniqueFile file(ReadOnly ? OpenFileHandle(path, GENERIC_READ,
@@ -88,19 +95,56 @@ void TepIniFile::LoadFile(const std::string& path) {
                                               FILE_SHARE_READ, OPEN_ALWAYS,
                                               FILE_ATTRIBUTE_NORMAL));
     if (!file) throw EInOutError(CannotOpenFileMessage(path));
-    LoadText(ReadRestOfFile(file.get()));
-    if (!ReadOnly) Handle = file.release();
+    std::string bytes = ReadRestOfFile(file.get());
+    LoadText(bytes);
+    if (ReadOnly) return;
+    rewritable_ = IsRewritableIniText(bytes);
+    lines_.emplace(std::move(bytes), Options());
+    Handle = file.release();
 }
 
 void TepIniFile::UpdateFile() {
     if (!Modified) return;
-    if (!FileName.empty() && !ReadOnly) {
+    if (!FileName.empty() && !ReadOnly && rewritable_) {
         if (Handle == nullptr) {
             CreateDirectoryPath(ExtractFileDir(FileName));
             Handle = OpenFileHandle(FileName, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL);
         }
-        if (IsOpenHandle(Handle)) RewriteFile(Handle, FormatIniText(Sections));
+        if (IsOpenHandle(Handle)) RewriteFile(Handle, lines_ ? lines_->Text() : FormatIniText(Sections));
     }
     Modified = false;
+}
+
+template <typename Change>
+void TepIniFile::ChangeLayout(Change change) {
+    const bool pending = std::exchange(Modified, false);
+    change();
+    if (Modified) lines_.reset();
+    Modified = Modified || pending;
+}
+
+void TepIniFile::DeleteKey(std::string_view section, std::string_view key) {
+    if (!rewritable_) return;
+    TepIniModel::DeleteKey(section, key);
+    if (lines_) lines_->DeleteKey(section, key);
+}
+
+void TepIniFile::WriteString(std::string_view section, std::string_view key,
+                             std::string_view value) {
+    // The model turns this call into a write-back, which must see the
+    // pending changes.
+    if (key.empty() && section.empty() && value.empty()) {
+        UpdateFile();
+        return;
+    }
+    ChangeLayout([&] { TepIniModel::WriteString(section, key, value); });
+}
+
+void TepIniFile::EraseSection(std::string_view section) {
+    ChangeLayout([&] { TepIniModel::EraseSection(section); });
+}
+
+void TepIniFile::AppendLine(std::string_view section, std::string_view line) {
+    ChangeLayout([&] { TepIniModel::AppendLine(section, line); });
 }

@@ -1,6 +1,12 @@
 // An INI model bound to a file on disk: loaded whole when the object is
-// made, written back whole (in the layout of FormatIniText) when it is
-// destroyed or given another file name.
+// made, written back when it is destroyed or given another file name.
+//
+// How it is written back: when entries were only removed (DeleteKey), the
+// file keeps every byte but the lines removed (core/epIniLines.h); after any
+// other change it is written whole in the layout of FormatIniText. A file that
+// starts with a UTF-16 byte-order mark or holds a NUL byte is never written,
+// and DeleteKey leaves its entries in place. A file in which nothing changed
+// is not written.
 //
 // A read-only object closes its file as soon as it is loaded, so the file may
 // be deleted or replaced while the object goes on answering from memory. A
@@ -13,7 +19,10 @@
 
 #include <string>
 
+#include <optional>
+
 #include "core/epIniFile.h"
+#include "core/epIniLines.h"
 
 class TepIniFile : public TepIniModel {
 public:
@@ -47,8 +56,31 @@ public:
     // and unopenable files). A writable object keeps the file open.
     void LoadFile(const std::string& path);
 
-    // When Modified, rewrites the whole file from its start and cuts it
-    // there, creating it first if needed; failures are not reported.
-    // Modified is false afterwards in every case.
+    // When Modified, rewrites the file from its start (its own bytes minus the
+    // removed lines, or the model's layout) and cuts it there, creating it
+    // first if needed; failures are not reported. Modified is false afterwards
+    // in every case.
     void UpdateFile() override;
+
+    // The model's own, but nothing is removed from a file that is never
+    // written (UTF-16 or holding a NUL byte), and the removed line is noted so
+    // that only it leaves the file.
+    void DeleteKey(std::string_view section, std::string_view key) override;
+    // The model's own; a change makes the file go back in the model's layout.
+    void WriteString(std::string_view section, std::string_view key,
+                     std::string_view value) override;
+    void EraseSection(std::string_view section) override;
+    void AppendLine(std::string_view section, std::string_view line) override;
+
+private:
+    // Runs a change of the model; when it changed anything, the file can no
+    // longer be written line by line.
+    template <typename Change>
+    void ChangeLayout(Change change);
+
+    // The file's bytes and the lines removed from them, while the changes are
+    // removals only (writable objects).
+    std::optional<TIniLineEditor> lines_;
+    // False for a file that must never be written.
+    bool rewritable_ = true;
 };

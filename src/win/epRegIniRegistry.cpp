@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "core/epRegPath.h"
+#include "core/epStrUtils.h"
+#include "win/epDllSearch.h"
 #include "win/epRegIni.h"
 #include "win/handles.h"
 
@@ -32,13 +34,21 @@ HKEY RootKey(TRegistryRoot root) {
     return nullptr;
 }
 
+// Every key of a tree being deleted is opened once, with the rights to list
+// it, empty it and delete it.
+constexpr REGSAM kTreeAccess = KEY_READ | KEY_SET_VALUE | DELETE;
+
+// Deeper than the registry lets keys nest: a tree is never followed further.
+constexpr std::size_t kMaxTreeDepth = 512;
+
 // Opens root\subkey of the parsed path; an empty wrapper on failure.
-UniqueHkey OpenKey(const TRegistryPath& parts, REGSAM access) {
+// options REG_OPTION_OPEN_LINK opens a symbolic link itself, not its target.
+UniqueHkey OpenKey(const TRegistryPath& parts, REGSAM access, DWORD options = 0) {
     UniqueHkey key;
     const HKEY root = RootKey(parts.Root);
     if (root == nullptr) return key;
     HKEY opened = nullptr;
-    const LONG rc = RegOpenKeyExA(root, parts.SubKey.c_str(), 0, access, &opened);
+    const LONG rc = RegOpenKeyExA(root, parts.SubKey.c_str(), options, access, &opened);
     if (rc == ERROR_SUCCESS) {
         key.reset(opened);
     } else {
@@ -88,7 +98,10 @@ LONG EnumName(HKEY key, DWORD index, bool values, std::string& name) {
             buffer.resize(buffer.size() * 4);
             continue;
         }
-        if (rc == ERROR_SUCCESS) name.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
+        // The length the call reports, not the first NUL: a name holding a NUL
+        // is kept whole, so that it can be refused rather than taken for
+        // another name.
+        if (rc == ERROR_SUCCESS) name.assign(buffer.data(), size < buffer.size() ? size : buffer.size());
         return rc;
     }
 }
@@ -140,28 +153,88 @@ bool FormatValueLine(const std::string& name, DWORD type, const std::vector<char
 
 // Deletes every value of the open key, the names collected before the first
 // deletion so that no deletion disturbs the enumeration.
-void DeleteAllValues(const TRegistryPath& parts) {
-    const UniqueHkey key = OpenKey(parts, KEY_READ | KEY_WRITE);
-    if (!key) return;
+void DeleteAllValues(HKEY key) {
     TStringList names;
-    ListNames(key.get(), true, names);
-    for (const std::string& name : names) RegDeleteValueA(key.get(), name.c_str());
+    ListNames(key, true, names);
+    for (const std::string& name : names) {
+        if (!HoldsNul(name)) RegDeleteValueA(key, name.c_str());
+    }
 }
 
-// Deletes the key of a key path form with everything below it: its subkeys
-// depth first, then its values, then the key itself from its parent. parts
-// is the parsed key and named its parent and own name. True when the key
-// itself was deleted.
-bool DeleteKeyTree(const std::string& keyPath, const TRegistryPath& parts,
-                   const TRegistryPath& named) {
-    TStringList subkeys;
-    if (const UniqueHkey key = OpenKey(parts, KEY_READ)) ListNames(key.get(), false, subkeys);
-    for (const std::string& name : subkeys) DeleteRegistryKey(keyPath + name);
-    DeleteAllValues(parts);
+using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE);
 
-    const UniqueHkey parent = OpenKey(named, KEY_WRITE);
-    if (!parent) return false;
-    return Succeeded(RegDeleteKeyA(parent.get(), named.ValueName.c_str()));
+// NtDeleteKey deletes the very key that a handle was opened on. RegDeleteKeyA
+// opens the name once more, following a symbolic link, and would delete the
+// link's target instead of the link. Found at run time: ntdll is in every
+// process of the NT family; elsewhere there are no registry links.
+NtDeleteKeyFunction FindNtDeleteKey() {
+    static const NtDeleteKeyFunction function =
+        FindFunction<NtDeleteKeyFunction>(GetModuleHandleA("ntdll.dll"), "NtDeleteKey");
+    return function;
+}
+
+// One key of a tree being deleted: open as itself (a link is not followed),
+// with the names of its subkeys as they were when it was opened.
+struct TreeKey {
+    UniqueHkey Key;
+    HKEY Parent = nullptr;  // where Name leads to the key; null for the top key
+    std::string Name;
+    TStringList Subkeys;
+    std::size_t Next = 0;  // the next subkey to open
+};
+
+// Deletes an opened key of the tree. Without NtDeleteKey, by its name in
+// its parent, where no link can stand in the way.
+bool DeleteTreeKey(const TreeKey& item, const TRegistryPath& topParent) {
+    if (const NtDeleteKeyFunction ntDeleteKey = FindNtDeleteKey())
+        return ntDeleteKey(item.Key.get()) >= 0;
+    if (item.Parent != nullptr) return Succeeded(RegDeleteKeyA(item.Parent, item.Name.c_str()));
+    const UniqueHkey parent = OpenKey(topParent, KEY_WRITE);
+    return parent && Succeeded(RegDeleteKeyA(parent.get(), item.Name.c_str()));
+}
+
+TreeKey OpenTreeKey(UniqueHkey key, HKEY parent, std::string name) {
+    TreeKey item{std::move(key), parent, std::move(name), {}, 0};
+    ListNames(item.Key.get(), false, item.Subkeys);
+    return item;
+}
+
+// A subkey of an open key, opened as itself; empty when it cannot be opened
+// or its name holds a NUL (the call would open another key).
+UniqueHkey OpenSubkey(HKEY parent, const std::string& name) {
+    UniqueHkey key;
+    if (HoldsNul(name)) return key;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(parent, name.c_str(), REG_OPTION_OPEN_LINK, kTreeAccess, &opened) ==
+        ERROR_SUCCESS)
+        key.reset(opened);
+    return key;
+}
+
+// Deletes the opened key with everything below it, depth first: each key's
+// subkeys, then its values, then the key itself. Iterative, each key opened
+// once through its parent's handle and never through a path again, so no
+// name can lead the deletion back to a key it has seen or out through a
+// symbolic link: a link below the key is deleted as a link. True when the
+// top key itself was deleted.
+bool DeleteKeyTree(UniqueHkey top, const TRegistryPath& named) {
+    std::vector<TreeKey> stack;
+    stack.push_back(OpenTreeKey(std::move(top), nullptr, named.ValueName));
+    bool deleted = false;
+    while (!stack.empty()) {
+        TreeKey& item = stack.back();
+        if (item.Next < item.Subkeys.size() && stack.size() < kMaxTreeDepth) {
+            const std::string& name = item.Subkeys[item.Next++];
+            UniqueHkey child = OpenSubkey(item.Key.get(), name);
+            const HKEY parent = item.Key.get();
+            if (child) stack.push_back(OpenTreeKey(std::move(child), parent, name));
+            continue;
+        }
+        DeleteAllValues(item.Key.get());
+        deleted = DeleteTreeKey(item, named);
+        stack.pop_back();
+    }
+    return deleted;
 }
 
 }  // namespace
@@ -248,7 +321,9 @@ bool DeleteRegistryKey(const std::string& path) {
         if (parts.Root == TRegistryRoot::None || named.Root == TRegistryRoot::None ||
             named.ValueName.empty())
             return false;
-        return DeleteKeyTree(keyPath, parts, named);
+        UniqueHkey top = OpenKey(parts, kTreeAccess, REG_OPTION_OPEN_LINK);
+        if (!top) return false;
+        return DeleteKeyTree(std::move(top), named);
     });
 }
 

@@ -8,6 +8,8 @@
 #include <string_view>
 
 #include "core/epFileUtils.h"
+#include "core/epStrUtils.h"
+#include "win/epDllSearch.h"
 #include "win/handles.h"
 
 namespace {
@@ -20,14 +22,6 @@ constexpr const char* kUnregisterTypeLibFunction = "UnRegisterTypeLib";
 
 using DllUnregisterServerFunction = HRESULT(STDAPICALLTYPE*)();
 using UnRegisterTypeLibFunction = HRESULT(STDAPICALLTYPE*)(REFGUID, WORD, WORD, LCID, SYSKIND);
-
-// GetProcAddress's result as the function type it really has. The detour
-// through void(*)() is the one cast between function types that the compiler
-// accepts without a warning.
-template <typename Function>
-Function AsFunction(FARPROC address) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
-}
 
 bool SameTextAscii(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -103,23 +97,44 @@ private:
 }  // namespace
 
 bool IsLoadableModule(const std::string& path) {
-    if (path.empty()) return false;
+    if (path.empty() || HoldsNul(path)) return false;
     return static_cast<bool>(
         UniqueModule(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)));
 }
 
 bool UnregisterDllServer(const std::string& path) {
     if (!IsLoadableModule(path)) return false;
-    const UniqueModule module(LoadLibraryA(path.c_str()));
-    if (!module) return false;
-    const FARPROC address = GetProcAddress(module.get(), kUnregisterExport);
-    if (address == nullptr) return false;
-    return SUCCEEDED(AsFunction<DllUnregisterServerFunction>(address)());
+    // By its full path with the altered search order, as the system's own
+    // registration tool loads a server: the libraries it needs come from its
+    // folder first, never from ours.
+    const std::string fullPath = FullPath(path);
+    if (fullPath.empty()) return false;
+    const UniqueModule module(
+        LoadLibraryExA(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    const auto unregister =
+        FindFunction<DllUnregisterServerFunction>(module.get(), kUnregisterExport);
+    if (unregister == nullptr) return false;
+    return SUCCEEDED(unregister());
 }
 
 bool UnregisterExeServer(const std::string& path) {
-    const std::string commandLine = path + kUnregisterSwitch;
-    return WinExec(commandLine.c_str(), SW_HIDE) >= 32;
+    if (path.empty() || HoldsNul(path)) return false;
+    // The program is named apart from its command line: an unquoted path with
+    // blanks would otherwise start C:\My.exe for C:\My Apps\srv.exe.
+    std::string commandLine = path + kUnregisterSwitch;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &started)) {
+        return false;
+    }
+    // Not waited for: the handles go at once.
+    const UniqueHandle process(started.hProcess);
+    const UniqueHandle thread(started.hThread);
+    return true;
 }
 
 bool UnregisterServerModule(const std::string& path) {
@@ -131,10 +146,10 @@ bool UnregisterServerModule(const std::string& path) {
 bool UnregisterTypeLibrary(const std::string& path) {
     // OLEAUT32 is linked for LoadTypeLib, so it is loaded for the whole run;
     // UnRegisterTypeLib is looked up because older systems lack it.
-    const HMODULE oleaut = GetModuleHandleA(kTypeLibModule);
-    if (oleaut == nullptr) return false;
-    const FARPROC address = GetProcAddress(oleaut, kUnregisterTypeLibFunction);
-    if (address == nullptr) return false;
+    if (HoldsNul(path)) return false;
+    const auto unregister = FindFunction<UnRegisterTypeLibFunction>(
+        GetModuleHandleA(kTypeLibModule), kUnregisterTypeLibFunction);
+    if (unregister == nullptr) return false;
 
     const std::wstring widePath = WideFromAnsi(FullPath(path));
     if (widePath.empty()) return false;
@@ -144,7 +159,7 @@ bool UnregisterTypeLibrary(const std::string& path) {
     const TypeLibAttributes attributes(library.get());
     const TLIBATTR* attr = attributes.get();
     if (attr == nullptr) return false;
-    const HRESULT result = AsFunction<UnRegisterTypeLibFunction>(address)(
+    const HRESULT result = unregister(
         attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
     return SUCCEEDED(result);
 }

@@ -3,8 +3,8 @@
 // " /UNREGSERVER" switch, and any other file as a type library.
 //
 // Every operation takes the server file's path as the installation log gives
-// it and returns true on success; every failure is a false result, nothing is
-// shown and nothing throws. Whatever is loaded is released on every path out.
+// it and returns true on success; every failure is a false result (a path
+// holding a NUL byte always fails), nothing is shown and nothing throws. Whatever is loaded is released on every path out.
 // COM must have been initialised by the program on its main thread; these
 // functions do not initialise it themselves.
 #pragma once
@@ -20,14 +20,17 @@ bool UnregisterServer(const std::string& path);
 // "DllUnregisterServer" is therefore never started.
 bool UnregisterServerModule(const std::string& path);
 
-// Loads the module (only when IsLoadableModule accepts it, so a file that is
-// no executable image is never loaded for execution), calls its
+// Loads the module by its full path (only when IsLoadableModule accepts it,
+// so a file that is no executable image is never loaded for execution), the
+// libraries it needs looked for in its own folder first; calls its
 // "DllUnregisterServer" and frees it again. True when the export exists and
 // returns a non-negative HRESULT (S_FALSE counts as success).
 bool UnregisterDllServer(const std::string& path);
 
-// Starts the path followed directly by " /UNREGSERVER" (the path unquoted)
-// hidden with WinExec. True when the start succeeded; the program is not
+// Starts the program at path, hidden, with the command line of the path
+// followed directly by " /UNREGSERVER" (the path unquoted, as servers expect
+// it); the program to start is given apart, so a path with blanks can never
+// start another program. True when the start succeeded; the program is not
 // waited for and its exit code is not read.
 bool UnregisterExeServer(const std::string& path);
 

@@ -108,3 +108,20 @@ void ProcessMessages() {
     }
     Sleep(1);
 }
+
+DWORD WaitHandlingSentMessages(HANDLE object, DWORD timeoutMs) {
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        DWORD left = INFINITE;
+        if (timeoutMs != INFINITE) {
+            const ULONGLONG spent = GetTickCount64() - start;
+            left = spent >= timeoutMs ? 0 : static_cast<DWORD>(timeoutMs - spent);
+        }
+        const DWORD woken = MsgWaitForMultipleObjectsEx(1, &object, left, QS_SENDMESSAGE, 0);
+        if (woken != WAIT_OBJECT_0 + 1) return woken;
+        // Peeking carries out the messages sent to this thread; with
+        // PM_QS_SENDMESSAGE it takes nothing out of the queue.
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}

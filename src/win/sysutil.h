@@ -47,3 +47,9 @@ void KeepOnScreen(RECT& rect);
 // Dispatches the calling thread's waiting messages; returns at once, with the
 // message consumed, on WM_QUIT, and after sleeping 1 ms when the queue is empty.
 void ProcessMessages();
+
+// Waits until the object is signalled or timeoutMs has passed, meanwhile
+// handling the messages that other threads send to this thread's windows, so
+// that a thread which sends to them before it ends cannot deadlock the wait.
+// Posted messages stay queued. WAIT_OBJECT_0, WAIT_TIMEOUT or WAIT_FAILED.
+DWORD WaitHandlingSentMessages(HANDLE object, DWORD timeoutMs = INFINITE);

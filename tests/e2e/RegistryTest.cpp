@@ -122,7 +122,7 @@ TEST_F(RegistryEntries, RootKeyLinesLeaveEveryRootIntact) {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, machineKey);
 }
 
-TEST_F(IniEntries, AddIniRewritesEachFileInTheModelsLayout) {
+TEST_F(IniEntries, AddIniRemovesTheLinesOfItsEntriesFromEachFile) {
     const std::string one = dir + "\\one.ini";
     const std::string two = dir + "\\two.ini";
     const std::string comma = dir + "\\c,d.ini";
@@ -146,12 +146,13 @@ TEST_F(IniEntries, AddIniRewritesEachFileInTheModelsLayout) {
     DeleteFileA(inWindows.c_str());
 
     EXPECT_EQ(lines, (std::vector<std::string>{kIniLine, kDone}));
-    EXPECT_EQ(ReadFileBytes(one),
-              std::optional<std::string>("[App]\r\nkey2=v2\r\n\r\n[Other]\r\nx=1\r\n\r\n"));
-    EXPECT_EQ(ReadFileBytes(two), std::optional<std::string>("[T]\r\nm=n\r\nlast=1\r\n\r\n"));
-    EXPECT_EQ(ReadFileBytes(comma), std::optional<std::string>("[Sec]\r\nj=w\r\n\r\n"));
+    EXPECT_EQ(ReadFileBytes(one), std::optional<std::string>(
+                                      "; settings\r\n[App]\r\nkey2 = v2\r\n\r\n[Other]\r\nx=1\r\n"));
+    // The empty key is the line that starts with "=".
+    EXPECT_EQ(ReadFileBytes(two), std::optional<std::string>("[S]\r\n[T]\r\nm=n\r\nlast=1"));
+    EXPECT_EQ(ReadFileBytes(comma), std::optional<std::string>("[Sec]\r\nj=w\r\n"));
     // A bare name is a file in the Windows directory.
-    EXPECT_EQ(windowsBytes, std::optional<std::string>("[Win]\r\nkept=2\r\n\r\n"));
+    EXPECT_EQ(windowsBytes, std::optional<std::string>("[Win]\r\nkept=2\r\n"));
     EXPECT_FALSE(FileExists(missing));
 }
 
@@ -173,6 +174,6 @@ TEST_F(IniEntries, FileThatCannotBeOpenedForWritingIsPassedOver) {
     // The item failed silently; the next line and the next phases still ran.
     EXPECT_EQ(lines, (std::vector<std::string>{kIniLine, kKeysLine, kDone}));
     EXPECT_EQ(ReadFileBytes(locked), std::optional<std::string>(lockedText));
-    EXPECT_EQ(ReadFileBytes(open), std::optional<std::string>("[S]\r\nj=w\r\n\r\n"));
+    EXPECT_EQ(ReadFileBytes(open), std::optional<std::string>("[S]\r\nj=w\r\n"));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, K("Later")));
 }

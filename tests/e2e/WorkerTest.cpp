@@ -192,7 +192,8 @@ TEST_F(Worker, NothingIsRemovedWhileAFirstProgramRuns) {
 // An error that leaves a phase ends the run with its message as the last
 // status line; the later phases, the log deletion and the final line are
 // skipped, and Close still comes. Here the log cannot be opened again when
-// the phase after AddIni reloads it from disk.
+// the phase after AddIni reloads it from disk: another program locked it
+// before the confirmation, so the uninstaller could not hold it itself.
 TEST_F(Worker, ErrorInAPhaseIsShownAndCloseStillComes) {
     const std::string shared = dir + "\\shared.dll";
     const std::string file = dir + "\\app.dll";
@@ -202,15 +203,18 @@ TEST_F(Worker, ErrorInAPhaseIsShownAndCloseStillComes) {
     ASSERT_TRUE(WriteFileBytes(ini, "[Settings]\r\nKey=v\r\n"));
     ASSERT_TRUE(WriteFileBytes(log, "[SharedFiles]\r\n" + shared + "=1\r\n[AddIni]\r\n" + ini +
                                         ",Settings,Key=1\r\n[CopyFiles]\r\n" + file + "=1\r\n"));
-    Process p = StartAndConfirm();
+    // The log is in the profile cache once the confirmation shows.
+    Process p = StartProgram(kUninstaller, Quote(log));
     ASSERT_TRUE(p);
-    // The shared file has no use count, so the worker asks about it: the log
-    // is in the profile cache by then, and can be locked.
-    const HWND ask = WaitForTopWindow(p.id(), IsSharedFileDialog);
-    ASSERT_NE(ask, nullptr);
+    const HWND box = WaitForTopWindow(p.id(), IsMessageBox);
+    ASSERT_NE(box, nullptr);
     UniqueFile locked(CreateFileA(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(locked);
+    ASSERT_TRUE(PressButton(box, IDYES));
+    // The shared file has no use count, so the worker asks about it.
+    const HWND ask = WaitForTopWindow(p.id(), IsSharedFileDialog);
+    ASSERT_NE(ask, nullptr);
     ASSERT_TRUE(PressButton(ask, 109));  // "No": the file stays
     const HWND dialog = WaitForTopWindow(p.id(), IsMainDialog);
     ASSERT_NE(dialog, nullptr);

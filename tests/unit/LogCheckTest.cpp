@@ -52,7 +52,7 @@ TEST(LogCheck, ReportsWhatTheReaderDropsAndWhereAnEditorShowsIt) {
          "[CopyFiles]\r\nC:\\App\\a.exe=1\nC:\\App\\b.exe=1\r\n",
          {"2 error joined-lines"}},
         {"NUL byte", kFiles + std::string("C:\\App\\b\0.exe=1\r\n", 17), {"3 error nul-byte"}},
-        {"UTF-8 byte-order mark", "\xEF\xBB\xBF[Strings]\r\n1=Addio\r\n" + kFiles, {"1 error utf8-bom"}},
+        {"a UTF-8 byte-order mark is passed over", "\xEF\xBB\xBF[Strings]\r\n1=Addio\r\n" + kFiles, {}},
         {"lines before the first header, reported once",
          Log({"Installed by Setup", "x=1", "[CopyFiles]", "C:\\App\\a.exe=1"}),
          {"1 warning before-first-section"}},

@@ -196,14 +196,16 @@ TEST_F(OleUnregTest, ProgramWithoutExportIsStartedWithTheUnregisterSwitch) {
 }
 
 TEST_F(OleUnregTest, PathWithBlanksIsPassedUnquoted) {
-    // An unquoted command line is resolved from its first blank on: a program
-    // named by the text before that blank is the one that starts.
+    // Resolved from the command line alone, the unquoted path would start the
+    // program named by the text before its first blank; the server is named
+    // apart, so it is the one that starts, and sees the line exactly.
     const std::string decoy = CopyFixture("OleServerExe.exe", "Program.exe");
     const std::string server = CopyFixture("OleServerExe.exe", "Program Files\\Srv.exe");
     EXPECT_TRUE(UnregisterExeServer(server));
-    const std::optional<std::string> recorded = WaitForLine(decoy + ".log");
+    const std::optional<std::string> recorded = WaitForLine(server + ".log");
     ASSERT_TRUE(recorded);
-    EXPECT_NE(recorded->find("Files\\Srv.exe /UNREGSERVER"), std::string::npos) << *recorded;
+    EXPECT_EQ(*recorded, server + " /UNREGSERVER\r\n");
+    EXPECT_EQ(ReadBytes(decoy + ".log"), std::nullopt);
 }
 
 TEST_F(OleUnregTest, NonProgramExtensionsAreNeverStarted) {

@@ -54,10 +54,10 @@ TEST_F(ProfileCache, ReadOnlyObjectIsReloadedWritableOnAWriteAndKept) {
     TStringList lines;
     ReadProfileSection(path_, "RunApp", lines);
     EXPECT_EQ(lines, (TStringList{"2=b.exe"}));
-    // Not on disk before the flush, then written in the model's layout.
+    // Not on disk before the flush, then gone with its line and nothing else.
     EXPECT_NE(ReadBytes(path_).value_or("").find("1=a.exe"), std::string::npos);
     FlushProfileCache();
-    EXPECT_EQ(ReadBytes(path_), "[Strings]\r\n5=Fatto\r\n\r\n[RunApp]\r\n2=b.exe\r\n\r\n");
+    EXPECT_EQ(ReadBytes(path_), "[Strings]\r\n5=Fatto\r\n[RunApp]\r\n2=b.exe\r\n");
 }
 
 TEST_F(ProfileCache, LogContentOutlivesTheFileUntilTheNextFlush) {

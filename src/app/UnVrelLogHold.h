@@ -1,0 +1,18 @@
+// Keeping the installation log as the user confirmed it. From the
+// confirmation until the run deletes it, the program holds the log open for
+// reading and shares it for reading only: no other program can rewrite,
+// replace or delete it, so every time the run reads the log again it reads
+// the same bytes. Used by the main thread before the worker starts and after
+// it has finished, and by the worker in between.
+#pragma once
+
+// Opens the log named by LogPath and keeps it open. When another program
+// already holds the log in a way that excludes this, the run goes on without
+// the hold.
+void HoldLog();
+
+// Closes the log if it is held.
+void ReleaseLog();
+
+// Ends the hold and deletes the log (DeleteFileForced); true when deleted.
+bool DeleteLog();
