@@ -10,6 +10,7 @@
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelOutcomes.h"
 #include "app/UnVrelLogHold.h"
+#include "app/UnVrelSafety.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
@@ -35,26 +36,15 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
     return path.substr(0, path.size() - ExtractFileExt(path).size()) + ext;
 }
 
-// Deletes one file now or, when that fails, at the next restart, and
-// records which. The reason it could not go now is the one a failure gives.
+// Deletes one file now or, when it is in use, at the next restart, and
+// records which.
 void DeleteNowOrAtRestart(const std::string& path) {
-    if (DeleteFileForced(path)) {
-        RecordOutcome(path, TOutcome::Removed);
-        return;
-    }
-    const DWORD error = GetLastError();
-    // Gone since the search found it: nothing left to schedule.
-    if (DeletionOutcome(false, error) == TOutcome::Absent) {
-        RecordOutcome(path, TOutcome::Absent);
-        return;
-    }
-    // The scheduling reports nothing itself; a failure leaves its error.
-    SetLastError(ERROR_SUCCESS);
-    DeleteFileOnReboot(path);
-    if (GetLastError() == ERROR_SUCCESS) {
-        RecordOutcome(path, TOutcome::Scheduled);
-    } else {
-        RecordOutcome(path, TOutcome::Failed, error);
+    const TDeletionResult result = DeleteFileOrSchedule(path);
+    switch (result.Outcome) {
+        case TDeletionOutcome::Removed: RecordOutcome(path, TOutcome::Removed); break;
+        case TDeletionOutcome::Absent: RecordOutcome(path, TOutcome::Absent); break;
+        case TDeletionOutcome::Scheduled: RecordOutcome(path, TOutcome::Scheduled); break;
+        case TDeletionOutcome::Failed: RecordOutcome(path, TOutcome::Failed, result.Error); break;
     }
 }
 
@@ -90,6 +80,10 @@ void RemoveFileEntries() {
         // expanded for it.
         if (kept.Contains(key)) {
             RecordOutcome(key, TOutcome::Kept);
+            continue;
+        }
+        if (RefuseFileMask(key)) {
+            RecordOutcome(key, TOutcome::Refused);
             continue;
         }
         DeleteFilesByMask(key, true);
@@ -141,6 +135,10 @@ void RemoveDirectoryEntries() {
     for (auto it = WorkList.rbegin(); it != WorkList.rend(); ++it) {
         // A line holding a NUL byte names nothing the system could reach.
         if (HoldsNul(*it)) continue;
+        if (RefuseDirectory(*it)) {
+            RecordOutcome(*it, TOutcome::Refused);
+            continue;
+        }
         // A directory that still holds something stays, and says so.
         const bool removed = RemoveDirectoryA(it->c_str()) != FALSE;
         const DWORD error = removed ? ERROR_SUCCESS : GetLastError();

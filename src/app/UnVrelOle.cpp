@@ -14,6 +14,7 @@
 #include "core/epTextCase.h"
 #include "res/resource.h"
 #include "win/epFileUtils.h"
+#include "win/epProtection.h"
 #include "win/epRegIni.h"
 #include "win/oleunreg.h"
 
@@ -40,17 +41,20 @@ bool CanNameFontFile(const std::string& fontFile) {
 }
 
 // Deletes every fonts-key value whose data is the font file, by its full path
-// or its bare name, case aside. listing holds the key's "name=data" lines.
-// Absent when no value matched, Removed when every match went, Failed (with
-// the registry's error) when one stayed.
+// or, for a font of the fonts directory, by its bare name, case aside.
+// listing holds the key's "name=data" lines. Absent when no value matched,
+// Removed when every match went, Failed (with the registry's error) when one
+// stayed.
 TOutcome DeleteFontValues(const std::string& fontsKey, const TStringList& listing,
                           const std::string& fontFile, DWORD& error) {
     TOutcome outcome = TOutcome::Absent;
     if (!CanNameFontFile(fontFile)) return outcome;
     const std::string byPath = "*=" + fontFile;
     const std::string byName = "*=" + ExtractFileName(fontFile);
+    const bool bareNameToo = MatchesFontsByBareName(fontFile);
     for (const std::string& line : listing) {
-        if (!MatchesMask(line, byPath, true) && !MatchesMask(line, byName, true)) continue;
+        if (!MatchesMask(line, byPath, true) && !(bareNameToo && MatchesMask(line, byName, true)))
+            continue;
         if (DeleteRegistryValue(RegistryValuePath(fontsKey, KeyOf(line)))) {
             if (outcome == TOutcome::Absent) outcome = TOutcome::Removed;
         } else {

@@ -8,6 +8,7 @@
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelSafety.h"
 #include "app/UnVrelWorker.h"
 #include "core/epIniFile.h"
 #include "core/epStrUtils.h"
@@ -53,7 +54,14 @@ void DeleteIniEntry(const std::string& fields) {
 // "AddReg": each line's name part is the path of a value, or of a key when
 // no such value exists.
 void RemoveRegistryValues() {
-    for (const std::string& line : WorkList) DeleteRegistryItem(KeyOf(line));
+    for (const std::string& line : WorkList) {
+        const std::string path = KeyOf(line);
+        if (RefuseRegistryEntry(path)) {
+            RecordOutcome(path, TOutcome::Refused);
+            continue;
+        }
+        DeleteRegistryItem(path);
+    }
 }
 
 // "CreateKeys": sorted so that every key comes after the keys whose paths
@@ -62,7 +70,13 @@ void RemoveRegistryValues() {
 void RemoveRegistryKeys() {
     for (std::string& line : WorkList) line = EntryKey(line);
     SortTextI(WorkList);
-    for (auto key = WorkList.rbegin(); key != WorkList.rend(); ++key) DeleteRegistryItem(*key);
+    for (auto key = WorkList.rbegin(); key != WorkList.rend(); ++key) {
+        if (RefuseRegistryEntry(*key)) {
+            RecordOutcome(*key, TOutcome::Refused);
+            continue;
+        }
+        DeleteRegistryItem(*key);
+    }
 }
 
 // "AddIni": field 1 of each line's name part is the INI file, field 2 the

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/UnVrel.h"
@@ -13,6 +14,7 @@
 #include "core/epFileUtils.h"
 #include "core/epRegPath.h"
 #include "core/epStrUtils.h"
+#include "core/UnVrelUseCount.h"
 #include "res/resource.h"
 #include "win/epRegIni.h"
 
@@ -31,6 +33,29 @@ constexpr INT_PTR kYesToAll = 10;
 // between single quotes so its backslashes do not separate; a quote inside
 // it is doubled, as the path grammar reads it back.
 std::string CounterPath(const std::string& file) { return RegistryValuePath(kCountersKey, file); }
+
+// A file's use count and the type the registry holds it in.
+struct TUseCount {
+    std::int32_t Count = 1;
+    DWORD Type = REG_DWORD;
+};
+
+// The count that the counter states, whatever its type; a counter that
+// cannot be read counts as 1. Nothing when it states no number.
+std::optional<TUseCount> ReadUseCountOf(const std::string& counter) {
+    DWORD type = REG_NONE;
+    std::string data;
+    if (!ReadRegistryData(counter, type, data)) return TUseCount{};
+    const std::optional<std::int32_t> count = ReadUseCount(type, data);
+    if (!count) return std::nullopt;
+    return TUseCount{*count, type};
+}
+
+// Writes the count back in the type the counter had.
+bool WriteUseCount(const std::string& counter, const TUseCount& count) {
+    const std::string data = UseCountData(count.Type, count.Count);
+    return WriteRegistryValue(counter, count.Type, data.data(), static_cast<DWORD>(data.size()));
+}
 
 void InitSharedDialog(HWND dialog) {
     SetWindowTextA(dialog, LoadMessageText(IDS_SHARED_CAPTION).c_str());
@@ -84,8 +109,8 @@ INT_PTR AskDeleteShared(const std::string& path) {
 }
 
 // Another installation still uses the file: one use less, and it stays.
-void LowerUseCount(const std::string& path, const std::string& counter, std::int32_t count) {
-    if (WriteRegistryInteger(counter, count - 1)) {
+void LowerUseCount(const std::string& path, const std::string& counter, const TUseCount& count) {
+    if (WriteUseCount(counter, {count.Count - 1, count.Type})) {
         RecordOutcome(path, TOutcome::Kept);
     } else {
         RecordOutcome(path, TOutcome::Failed, GetLastError());
@@ -122,9 +147,16 @@ void CheckSharedFiles() {
             continue;
         }
         const std::string counter = CounterPath(path);
-        const std::int32_t count = ReadRegistryInteger(counter, 1);
-        if (count > 1) {
-            LowerUseCount(path, counter, count);
+        const std::optional<TUseCount> count = ReadUseCountOf(counter);
+        // A counter that states no number belongs to whoever wrote it: the
+        // file stays and nobody is asked about it.
+        if (!count) {
+            RecordOutcome(path, TOutcome::Kept);
+            ++i;
+            continue;
+        }
+        if (count->Count > 1) {
+            LowerUseCount(path, counter, *count);
             ++i;
             continue;
         }

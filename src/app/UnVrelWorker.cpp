@@ -112,7 +112,7 @@ void RunSection(const char* section, int message, void (*steps)()) {
 
 TKeptNames::TKeptNames(const std::vector<std::string>& kept) {
     names_.reserve(kept.size());
-    for (const std::string& line : kept) names_.push_back(TextBefore(line, '='));
+    for (const std::string& line : kept) names_.push_back(EntryKey(line));
     SortTextI(names_);
 }
 

@@ -23,8 +23,9 @@ void RunPhase(void (*handler)());
 // status line with the message, the handler's own steps, then " ok".
 void RunSection(const char* section, int message, void (*steps)());
 
-// The names of the kept shared files (the text before each line's first
-// "="), sorted once so that each lookup is a binary search ignoring case.
+// The names of the kept shared files (each line's EntryKey, the text before
+// its last "=", as every lookup names them), sorted once so that each lookup
+// is a binary search ignoring case.
 class TKeptNames {
 public:
     explicit TKeptNames(const std::vector<std::string>& kept);

@@ -5,6 +5,7 @@
 
 #include "core/epStrUtils.h"
 #include "win/epRegIni.h"
+#include "win/handles.h"
 
 namespace {
 
@@ -57,6 +58,42 @@ void WriteAll(HANDLE handle, const char* data, size_t size) {
         data += written;
         size -= written;
     }
+}
+
+// Puts back the attributes a file had before a deletion was tried (those
+// that can be set; none left means normal), keeping the error of the failure.
+void RestoreAttributes(const std::string& path, DWORD attributes) {
+    const DWORD error = GetLastError();
+    const DWORD settable = attributes & kSettableAttributes;
+    SetFileAttributesA(path.c_str(), settable != 0 ? settable : FILE_ATTRIBUTE_NORMAL);
+    SetLastError(error);
+}
+
+// True when the file opens for deletion: the process may delete it, and
+// what stopped the deletion is a use of it.
+bool OpensForDelete(const std::string& path) {
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const UniqueFile file(
+        CreateFileA(path.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+    return static_cast<bool>(file);
+}
+
+// True when a deletion that failed with error failed because the file is in
+// use, not because the process may not delete it.
+bool IsInUse(const std::string& path, DWORD error) {
+    switch (error) {
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE: return true;
+        case ERROR_ACCESS_DENIED: return OpensForDelete(path);
+        default: return false;
+    }
+}
+
+TDeletionResult FailedOrAbsent(DWORD error) {
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return {TDeletionOutcome::Absent, 0};
+    return {TDeletionOutcome::Failed, error};
 }
 
 // The path without a last-character backslash (a drive root loses it too).
@@ -206,31 +243,45 @@ bool DeleteFileForced(const std::string& path) {
     if (DeleteFileA(path.c_str())) return true;
     // A file in use (or a directory) keeps its read-only, hidden and system
     // attributes: a failed deletion changes nothing.
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
-        const DWORD settable = attributes & kSettableAttributes;
-        SetFileAttributesA(path.c_str(), settable != 0 ? settable : FILE_ATTRIBUTE_NORMAL);
-        SetLastError(error);
-    }
+    if (attributes != INVALID_FILE_ATTRIBUTES) RestoreAttributes(path, attributes);
     return false;
 }
 
-void DeleteFileOnReboot(const std::string& path) {
-    if (HoldsNul(path)) return;
-    if (PlatformId == VER_PLATFORM_WIN32_NT) {
-        DeleteFileOnRebootNT(path);
-    } else {
-        DeleteFileOnRebootWin9x(path);
-    }
+bool DeleteFileOnReboot(const std::string& path) {
+    if (HoldsNul(path)) return false;
+    if (PlatformId == VER_PLATFORM_WIN32_NT) return DeleteFileOnRebootNT(path);
+    return DeleteFileOnRebootWin9x(path);
 }
 
-void DeleteFileOnRebootNT(const std::string& path) {
-    if (HoldsNul(path)) return;
-    MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+bool DeleteFileOnRebootNT(const std::string& path) {
+    if (HoldsNul(path)) return false;
+    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
-void DeleteFileOnRebootWin9x(const std::string& path) {
+bool DeleteFileOnRebootWin9x(const std::string& path) {
     ScheduleWininitDeletion(AddBackslash(GetWindowsDir()) + "wininit.ini", path);
+    return true;
+}
+
+TDeletionResult DeleteFileOrSchedule(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return FailedOrAbsent(GetLastError());
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return {TDeletionOutcome::Failed, ERROR_ACCESS_DENIED};
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (DeleteFileA(path.c_str())) return {TDeletionOutcome::Removed, 0};
+    DWORD error = GetLastError();
+    // Asked while the read-only attribute is off: a read-only file does not
+    // open for deletion, whatever uses it.
+    if (IsInUse(path, error)) {
+        if (DeleteFileOnReboot(path)) {
+            RestoreAttributes(path, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+            return {TDeletionOutcome::Scheduled, 0};
+        }
+        error = GetLastError();
+    }
+    RestoreAttributes(path, attributes);
+    return FailedOrAbsent(error);
 }
 
 void ScheduleWininitDeletion(const std::string& iniPath, const std::string& path) {

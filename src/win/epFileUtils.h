@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/epDeletion.h"
 #include "core/epFileUtils.h"
 
 // True for a handle that refers to an open file.
@@ -72,16 +73,27 @@ void RecordPlatformId();
 bool DeleteFileForced(const std::string& path);
 
 // Arranges for the file to be deleted when the system next starts, in the way
-// PlatformId calls for. Reports nothing; a file that cannot be scheduled stays.
-void DeleteFileOnReboot(const std::string& path);
+// PlatformId calls for. False (GetLastError tells why) when the system
+// refused; the file then stays.
+bool DeleteFileOnReboot(const std::string& path);
 
 // The NT way: MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT, the path as given.
-void DeleteFileOnRebootNT(const std::string& path);
+// False when the system refused (no right to schedule, for instance).
+bool DeleteFileOnRebootNT(const std::string& path);
 
 // The 95-family way: a "NUL=" line with the file's short path (the long path
 // when there is no short form) in section "Rename" of the Windows directory's
-// wininit.ini, kept in the profile cache until it is flushed.
-void DeleteFileOnRebootWin9x(const std::string& path);
+// wininit.ini, kept in the profile cache until it is flushed. Always true.
+bool DeleteFileOnRebootWin9x(const std::string& path);
+
+// Deletes the file now as DeleteFileForced does or, only when it is in use,
+// at the next restart: when the deletion failed with a sharing or lock
+// violation, or was denied although the file opens for deletion (a running
+// program, a loaded library). A file scheduled so is left without its
+// read-only attribute, which would stop the deletion at the restart. A file
+// the process may not delete, and one that cannot be scheduled, stays with
+// its attributes: Failed with the system's error code.
+TDeletionResult DeleteFileOrSchedule(const std::string& path);
 
 // Adds a "NUL=" line for path to section "Rename" of the INI file iniPath
 // through the profile cache. Every earlier line of the section stays, so

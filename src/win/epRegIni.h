@@ -104,13 +104,20 @@ bool RegistryKeyExists(const std::string& path);
 bool DeleteRegistryValue(const std::string& path);
 
 // Deletes the key with all its subkeys (deepest first) and values. True when
-// the key itself was deleted, whatever became of the items below it. A path
-// that names a root key alone is refused before anything is touched: false.
+// the key itself was deleted, whatever became of the items below it. A
+// protected key (IsProtectedRegistryKey: a root key, a key directly under a
+// hive, a system key or an ancestor of one) is refused before anything is
+// touched: false.
 bool DeleteRegistryKey(const std::string& path);
 
 // Deletes the value the path names or, when no such value exists, the key
-// it names (DeleteRegistryKey). True when something was deleted.
+// it names (DeleteRegistryKey). True when something was deleted. A value
+// that many programs share (IsSharedRegistryValue) is refused: false.
 bool DeleteRegistryEntry(const std::string& path);
+
+// The value's type and its data bytes, whatever their size. False when the
+// value or its key does not exist or cannot be read.
+bool ReadRegistryData(const std::string& path, DWORD& type, std::string& data);
 
 // Replaces the list's lines by the names of the key's direct subkeys, in
 // enumeration order; empty when the key cannot be opened.

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/epProtectedKeys.h"
 #include "core/epRegPath.h"
 #include "core/epStrUtils.h"
 #include "win/epDllSearch.h"
@@ -311,6 +312,7 @@ bool DeleteRegistryValue(const std::string& path) {
 
 bool DeleteRegistryKey(const std::string& path) {
     return Guarded(false, [&] {
+        if (IsProtectedRegistryKey(path)) return false;
         const std::string keyPath = RegistryKeyPath(path);
         const TRegistryPath parts = ParseKeyPath(path);
         // The key's own name is the last component of the path as it was
@@ -328,9 +330,22 @@ bool DeleteRegistryKey(const std::string& path) {
 }
 
 bool DeleteRegistryEntry(const std::string& path) {
+    if (Guarded(true, [&] { return IsSharedRegistryValue(path); })) return false;
     if (RegistryValueExists(path)) return DeleteRegistryValue(path);
     if (RegistryKeyExists(path)) return DeleteRegistryKey(path);
     return false;
+}
+
+bool ReadRegistryData(const std::string& path, DWORD& type, std::string& data) {
+    return Guarded(false, [&] {
+        const TRegistryPath parts = ParseRegistryPath(path);
+        const UniqueHkey key = OpenKey(parts, KEY_READ);
+        std::vector<char> buffer;
+        DWORD size = 0;
+        if (!key || !QueryValue(key.get(), parts.ValueName, type, buffer, size)) return false;
+        data.assign(buffer.data(), size);
+        return true;
+    });
 }
 
 namespace {

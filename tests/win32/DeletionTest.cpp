@@ -148,6 +148,54 @@ TEST_F(Deletion, OnNtAHeldFileIsScheduledUnderItsLongPath) {
     EXPECT_FALSE(Exists(wininit_));
 }
 
+// Only a file in use goes at the next restart, and without its read-only
+// attribute; whatever else cannot be deleted stays and says why.
+TEST_F(Deletion, OnlyAFileInUseIsScheduledAndLosesItsReadOnlyFlag) {
+    RecordPlatformId();
+    const std::string readOnly = Write("ro.txt");
+    ASSERT_TRUE(SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::string held = Write("held.txt");
+    ASSERT_TRUE(SetFileAttributesA(held.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    UniqueFile holder(CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder);
+    // A loaded library: its deletion is denied although it opens for deletion.
+    char system[MAX_PATH] = {};
+    ASSERT_NE(GetSystemDirectoryA(system, MAX_PATH), 0u);
+    const std::string library = PathOf("loaded.dll");
+    ASSERT_TRUE(CopyFileA((std::string(system) + "\\version.dll").c_str(), library.c_str(), FALSE));
+    UniqueModule loaded(LoadLibraryA(library.c_str()));
+    ASSERT_TRUE(loaded);
+    const std::string sub = PathOf("sub");
+    ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+
+    struct Case {
+        std::string path;
+        TDeletionOutcome outcome;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {Write("plain.txt"), TDeletionOutcome::Removed, 0},
+        {readOnly, TDeletionOutcome::Removed, 0},
+        {held, TDeletionOutcome::Scheduled, 0},
+        {library, TDeletionOutcome::Scheduled, 0},
+        {PathOf("missing.txt"), TDeletionOutcome::Absent, 0},
+        {PathOf("NoDir\\missing.txt"), TDeletionOutcome::Absent, 0},
+        {sub, TDeletionOutcome::Failed, ERROR_ACCESS_DENIED},
+        {PathOf("bad<name.txt"), TDeletionOutcome::Failed, ERROR_INVALID_NAME},
+    };
+    for (const Case& c : cases) {
+        const TDeletionResult result = DeleteFileOrSchedule(c.path);
+        EXPECT_EQ(result.Outcome, c.outcome) << c.path;
+        EXPECT_EQ(result.Error, c.error) << c.path;
+        EXPECT_EQ(HasPendingDeletion(c.path), c.outcome == TDeletionOutcome::Scheduled) << c.path;
+    }
+    EXPECT_EQ(GetFileAttributesA(held.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_TRUE(Exists(library));
+    EXPECT_TRUE(Exists(sub));
+}
+
 TEST_F(Deletion, WininitKeepsEveryPendingDeletionAndTheLinesOfOthers) {
     WriteBytes(wininit_,
                "[Rename]\r\nC:\\OTHER\\NEW.DLL=C:\\OTHER\\OLD.DLL\r\nNUL=C:\\OTHER\\GONE.TMP\r\n"

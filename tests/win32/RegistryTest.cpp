@@ -118,6 +118,34 @@ TEST_F(Registry, ValuesOfAnyTypeAreReadIntoTheCallersBuffer) {
     EXPECT_FALSE(ReadRegistryValue(Path("K\\Bin"), buffer, size));
 }
 
+TEST_F(Registry, DataIsReadWithItsTypeWhateverItsSize) {
+    SetString("T", "Count", "3");
+    SetDword("T", "Dword", 7);
+    const std::string large(5000, 'x');
+    SetRaw("T", "Large", REG_BINARY, large);
+    struct Case {
+        const char* name;
+        DWORD type;
+        std::string data;
+    };
+    const Case cases[] = {
+        {"Count", REG_SZ, std::string("3\0", 2)},
+        {"Dword", REG_DWORD, std::string("\x07\0\0\0", 4)},
+        {"Large", REG_BINARY, large},
+    };
+    for (const Case& c : cases) {
+        DWORD type = REG_NONE;
+        std::string data;
+        ASSERT_TRUE(ReadRegistryData(Path(std::string("T\\") + c.name), type, data)) << c.name;
+        EXPECT_EQ(type, c.type) << c.name;
+        EXPECT_EQ(data, c.data) << c.name;
+    }
+    DWORD type = REG_NONE;
+    std::string data;
+    EXPECT_FALSE(ReadRegistryData(Path("T\\Missing"), type, data));
+    EXPECT_FALSE(ReadRegistryData(Path("NoKey\\Count"), type, data));
+}
+
 TEST_F(Registry, UnrecognisedRootsFailEverywhere) {
     const std::string lower = "hkcu\\" + subKey_;
     EXPECT_FALSE(WriteRegistryInteger(lower + "\\V", 1));

@@ -1,0 +1,19 @@
+// The refusals of a run: the log items that the program passes over, without
+// touching anything, because removing them could take the system's own places
+// with it (a damaged log names those as easily as the application's items).
+// Every refusal of the program is decided by one of these functions; a true
+// answer means the handler leaves the item and goes on with the next.
+#pragma once
+
+#include <string>
+
+// An "AddReg" or "CreateKeys" path: a value many programs share, or a path
+// that would fall back to deleting a protected key.
+bool RefuseRegistryEntry(const std::string& path);
+
+// A "CopyFiles" key: a mask that is not absolute, or one that would sweep a
+// protected directory.
+bool RefuseFileMask(const std::string& mask);
+
+// A "CreateDirs" directory: a protected directory or a reparse point.
+bool RefuseDirectory(const std::string& dir);

@@ -1,0 +1,171 @@
+// Protected directories and the mask rule (see epProtectedPaths.h).
+#include "core/epProtectedPaths.h"
+
+#include <algorithm>
+
+#include "core/epFileUtils.h"
+#include "core/epTextCase.h"
+
+namespace {
+
+// A name part needs this many leading characters that are not wildcards
+// before it may sweep a protected directory.
+constexpr std::size_t kLeadingLiterals = 3;
+
+const char* const kWildcards = "*?<>\"";
+
+bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool StartsWith(std::string_view text, std::string_view head) {
+    return text.size() >= head.size() && text.substr(0, head.size()) == head;
+}
+
+bool StartsWithUnc(std::string_view text) {
+    return text.size() >= 4 && (text[0] == 'U' || text[0] == 'u') &&
+           (text[1] == 'N' || text[1] == 'n') && (text[2] == 'C' || text[2] == 'c') &&
+           text[3] == '\\';
+}
+
+std::string ToBackslashes(std::string_view path) {
+    std::string result(path);
+    std::replace(result.begin(), result.end(), '/', '\\');
+    return result;
+}
+
+// The path without the "\\?\" or "\\.\" that passes it to the system as it stands.
+std::string_view WithoutDevicePrefix(std::string_view path) {
+    if (StartsWith(path, "\\\\?\\") || StartsWith(path, "\\\\.\\")) path.remove_prefix(4);
+    return path;
+}
+
+// The text up to the next backslash, which is taken off rest with it.
+std::string_view TakeComponent(std::string_view& rest) {
+    const std::size_t end = rest.find('\\');
+    const std::string_view part = rest.substr(0, end);
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    return part;
+}
+
+// The root of an absolute path ("C:\" or "\\server\share"), taken off rest;
+// empty when the path has none.
+std::string TakeRoot(std::string_view& rest) {
+    const bool device = StartsWith(rest, "\\\\?\\") || StartsWith(rest, "\\\\.\\");
+    rest = WithoutDevicePrefix(rest);
+    bool share = false;
+    if (device && StartsWithUnc(rest)) {
+        rest.remove_prefix(4);
+        share = true;
+    } else if (!device && StartsWith(rest, "\\\\")) {
+        rest.remove_prefix(2);
+        share = true;
+    }
+    if (share) {
+        const std::string_view server = TakeComponent(rest);
+        const std::string_view name = TakeComponent(rest);
+        if (server.empty() || name.empty()) return std::string();
+        return "\\\\" + std::string(server) + "\\" + std::string(name);
+    }
+    if (rest.size() < 3 || !IsDriveLetter(rest[0]) || rest[1] != ':' || rest[2] != '\\')
+        return std::string();
+    const std::string root(rest.substr(0, 3));
+    rest.remove_prefix(3);
+    return root;
+}
+
+// The components of the path below its root, as the system resolves them:
+// "." and empty ones dropped, ".." taking back the one before it, trailing
+// dots and blanks dropped.
+std::vector<std::string> ResolveComponents(std::string_view rest) {
+    std::vector<std::string> parts;
+    while (!rest.empty()) {
+        std::string part(TakeComponent(rest));
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+            continue;
+        }
+        while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+        if (!part.empty()) parts.push_back(std::move(part));
+    }
+    return parts;
+}
+
+bool IsDriveRootForm(const std::string& normal) { return normal.size() == 3 && normal[1] == ':'; }
+
+bool IsRootForm(const std::string& normal) {
+    if (IsDriveRootForm(normal)) return true;
+    // "\\SERVER\SHARE": one backslash after the leading pair.
+    return StartsWith(normal, "\\\\") && normal.find('\\', 2) == normal.rfind('\\');
+}
+
+// The normalized parent of a normalized directory; empty for a root.
+std::string ParentOf(const std::string& normal) {
+    if (IsRootForm(normal)) return std::string();
+    std::string parent = normal.substr(0, normal.rfind('\\'));
+    if (parent.size() == 2 && parent[1] == ':') parent += '\\';
+    return parent;
+}
+
+void InsertSorted(std::vector<std::string>& list, std::string item) {
+    const auto at = std::lower_bound(list.begin(), list.end(), item);
+    if (at == list.end() || *at != item) list.insert(at, std::move(item));
+}
+
+bool HoldsSorted(const std::vector<std::string>& list, const std::string& item) {
+    return std::binary_search(list.begin(), list.end(), item);
+}
+
+std::size_t CountLeadingLiterals(std::string_view name) {
+    const std::size_t first = name.find_first_of(kWildcards);
+    return first == std::string_view::npos ? name.size() : first;
+}
+
+}  // namespace
+
+std::string NormalizeDirectory(std::string_view path) {
+    const std::string slashed = ToBackslashes(path);
+    std::string_view rest = slashed;
+    std::string normal = TakeRoot(rest);
+    if (normal.empty()) return normal;
+    for (const std::string& part : ResolveComponents(rest)) {
+        if (normal.back() != '\\') normal += '\\';
+        normal += part;
+    }
+    return UpperCaseAnsi(normal);
+}
+
+bool HasWildcard(std::string_view path) {
+    return path.find_first_of(kWildcards) != std::string_view::npos;
+}
+
+void TProtectedDirs::Add(std::string_view dir) {
+    std::string normal = NormalizeDirectory(dir);
+    if (!normal.empty()) InsertSorted(dirs_, std::move(normal));
+}
+
+void TProtectedDirs::AddWithChildren(std::string_view dir) {
+    std::string normal = NormalizeDirectory(dir);
+    if (normal.empty()) return;
+    InsertSorted(dirs_, normal);
+    InsertSorted(parents_, std::move(normal));
+}
+
+bool TProtectedDirs::Contains(std::string_view dir) const {
+    const std::string normal = NormalizeDirectory(dir);
+    if (normal.empty()) return false;
+    if (IsRootForm(normal) || HoldsSorted(dirs_, normal)) return true;
+    const std::string parent = ParentOf(normal);
+    return !parent.empty() && HoldsSorted(parents_, parent);
+}
+
+bool IsRefusedMask(std::string_view mask, const TProtectedDirs& dirs) {
+    const std::string path = ToBackslashes(mask);
+    if (!HasWildcard(WithoutDevicePrefix(path))) return false;
+    const std::string dir = ExtractFileDir(path);
+    if (HasWildcard(WithoutDevicePrefix(dir)) || NormalizeDirectory(dir).empty()) return true;
+    return dirs.Contains(dir) && CountLeadingLiterals(ExtractFileName(path)) < kLeadingLiterals;
+}
+
+bool IsInDirectory(std::string_view path, std::string_view dir) {
+    const std::string own = NormalizeDirectory(ExtractFileDir(ToBackslashes(path)));
+    return !own.empty() && own == NormalizeDirectory(dir);
+}

@@ -1,0 +1,52 @@
+// Directories that no wildcard mask of a log sweeps and that CreateDirs never
+// removes, and the one form in which the rules compare directories. Pure
+// rules: the machine's own list of protected directories is data that the
+// caller gathers (win/epProtection.h), so that the program, a log checker or a
+// preview judge an item alike.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The directory in the form the rules compare: absolute, backslashes only
+// ("/" counts as one), no empty, "." or ".." components, the trailing dots
+// and blanks of each component dropped, upper-cased (ANSI code page), no
+// trailing backslash except for a drive root ("C:\"); a share root reads
+// "\\SERVER\SHARE". The prefixes "\\?\" and "\\.\" (and "\\?\UNC\") are read
+// as the system reads them. Empty when the path is not absolute: no drive
+// letter followed by ":\", no "\\server\share".
+std::string NormalizeDirectory(std::string_view path);
+
+// True when the path holds a wildcard: "*" or "?", or one of the system's
+// own "<", ">" and '"', which a directory search also expands.
+bool HasWildcard(std::string_view path);
+
+// The directories of one machine that are protected.
+class TProtectedDirs {
+public:
+    // Protects the directory; a path that is not absolute is ignored.
+    void Add(std::string_view dir);
+    // Protects the directory and every directory directly inside it (the
+    // profiles root: each profile's own root).
+    void AddWithChildren(std::string_view dir);
+    // True for a drive or share root, a directory added, or a directory
+    // directly inside one added with its children. False for a path that is
+    // not absolute.
+    bool Contains(std::string_view dir) const;
+
+private:
+    std::vector<std::string> dirs_;     // normalized, sorted
+    std::vector<std::string> parents_;  // normalized, sorted
+};
+
+// True when a "CopyFiles" key must not be expanded: it holds a wildcard and
+// either its directory part is not absolute or holds a wildcard itself, or
+// its directory is protected and its name part does not start with at least
+// three characters that are not wildcards ("tamsk*.dll" passes, "*.dll" does
+// not). A key without a wildcard names one file and is never refused here.
+bool IsRefusedMask(std::string_view mask, const TProtectedDirs& dirs);
+
+// True when path lies directly in dir, both compared in the normalized form;
+// false when either is not absolute.
+bool IsInDirectory(std::string_view path, std::string_view dir);

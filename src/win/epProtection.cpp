@@ -1,0 +1,192 @@
+// The machine's side of the safety rules (see epProtection.h).
+#include "win/epProtection.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "core/epFileUtils.h"
+#include "core/epProtectedKeys.h"
+#include "win/epFileUtils.h"
+#include "win/epRegIni.h"
+
+namespace {
+
+const char* const kProfileList =
+    "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+
+// A string that a system call fills: asked for with the buffer's size, it
+// answers the length written, or the size it needs when the buffer is too
+// small, or 0 on failure. Empty on failure.
+template <typename Call>
+std::string ReadSystemString(Call call) {
+    DWORD size = MAX_PATH;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::string text(size, '\0');
+        const DWORD count = call(&text[0], size);
+        if (count == 0) break;
+        if (count < size) {
+            text.resize(count);
+            return text;
+        }
+        size = count + 1;
+    }
+    return std::string();
+}
+
+std::string ShellFolder(int folder) {
+    char path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return std::string();
+    return path;
+}
+
+std::string Environment(const char* name) {
+    return ReadSystemString(
+        [name](char* buffer, DWORD size) { return GetEnvironmentVariableA(name, buffer, size); });
+}
+
+std::string ExpandEnvironment(const std::string& text) {
+    return ReadSystemString([&text](char* buffer, DWORD size) {
+        // The count includes the terminating zero.
+        const DWORD count = ExpandEnvironmentStringsA(text.c_str(), buffer, size);
+        return count == 0 ? 0 : (count <= size ? count - 1 : count);
+    });
+}
+
+// The long form of an existing path; empty when the path does not exist.
+std::string ExistingLongPath(const std::string& path) {
+    return ReadSystemString(
+        [&path](char* buffer, DWORD size) { return GetLongPathNameA(path.c_str(), buffer, size); });
+}
+
+std::string LongPath(const std::string& path) {
+    const std::string longPath = ExistingLongPath(path);
+    return longPath.empty() ? path : longPath;
+}
+
+// A path held in a registry string value, its variables expanded; empty
+// when there is no such value.
+std::string RegistryPathValue(const std::string& path) {
+    DWORD type = REG_NONE;
+    std::string data;
+    if (!ReadRegistryData(path, type, data) || (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::string();
+    data = data.substr(0, data.find('\0'));
+    return type == REG_EXPAND_SZ ? ExpandEnvironment(data) : data;
+}
+
+// The directory as the system names it and in its long form.
+void Protect(TProtectedDirs& dirs, const std::string& dir) {
+    if (dir.empty()) return;
+    dirs.Add(dir);
+    dirs.Add(LongPath(dir));
+}
+
+void ProtectWithChildren(TProtectedDirs& dirs, const std::string& dir) {
+    if (dir.empty()) return;
+    dirs.AddWithChildren(dir);
+    dirs.AddWithChildren(LongPath(dir));
+}
+
+void ProtectSystemDirs(TProtectedDirs& dirs) {
+    const std::string windows = GetWindowsDir();
+    Protect(dirs, windows);
+    Protect(dirs, ReadSystemString(GetSystemWindowsDirectoryA));
+    Protect(dirs, ReadSystemString(GetSystemDirectoryA));
+    Protect(dirs, ReadSystemString(GetSystemWow64DirectoryA));
+    for (const char* name : {"System32", "SysWOW64", "Sysnative", "Fonts", "INF"})
+        Protect(dirs, AddBackslash(windows) + name);
+    for (int folder : {CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86, CSIDL_FONTS})
+        Protect(dirs, ShellFolder(folder));
+    for (const char* name : {"SystemRoot", "windir"}) Protect(dirs, Environment(name));
+}
+
+void ProtectProgramDirs(TProtectedDirs& dirs) {
+    for (int folder : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON,
+                       CSIDL_PROGRAM_FILES_COMMONX86, CSIDL_COMMON_APPDATA})
+        Protect(dirs, ShellFolder(folder));
+    for (const char* name :
+         {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "CommonProgramFiles",
+          "CommonProgramFiles(x86)", "CommonProgramW6432", "ProgramData", "ALLUSERSPROFILE"})
+        Protect(dirs, Environment(name));
+}
+
+// The profiles root protects each profile's root with it; profiles kept
+// elsewhere (service accounts, another drive) are named one by one.
+void ProtectProfileDirs(TProtectedDirs& dirs) {
+    const std::string profile = ShellFolder(CSIDL_PROFILE);
+    const std::string userProfile = Environment("USERPROFILE");
+    ProtectWithChildren(dirs, RegistryPathValue(std::string(kProfileList) + "\\ProfilesDirectory"));
+    for (const std::string& own : {profile, userProfile}) {
+        Protect(dirs, own);
+        if (!own.empty()) ProtectWithChildren(dirs, ExtractFileDir(RemoveBackslash(own)));
+    }
+    for (const char* name : {"\\Public", "\\Default", "\\ProgramData"})
+        Protect(dirs, RegistryPathValue(std::string(kProfileList) + name));
+    Protect(dirs, Environment("PUBLIC"));
+    TStringList sids;
+    ListRegistrySubkeys(kProfileList, sids);
+    for (const std::string& sid : sids)
+        Protect(dirs,
+                RegistryPathValue(std::string(kProfileList) + "\\" + sid + "\\ProfileImagePath"));
+}
+
+bool IsReparsePoint(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+}  // namespace
+
+TProtectedDirs GatherProtectedDirs() {
+    TProtectedDirs dirs;
+    ProtectSystemDirs(dirs);
+    ProtectProgramDirs(dirs);
+    ProtectProfileDirs(dirs);
+    return dirs;
+}
+
+std::string GetFontsDir() {
+    const std::string fonts = ShellFolder(CSIDL_FONTS);
+    return fonts.empty() ? AddBackslash(GetWindowsDir()) + "Fonts" : RemoveBackslash(fonts);
+}
+
+std::string GetFullLongPath(const std::string& path) {
+    const std::string full = ReadSystemString([&path](char* buffer, DWORD size) {
+        return GetFullPathNameA(path.c_str(), size, buffer, nullptr);
+    });
+    if (full.empty()) return path;
+    const std::string whole = ExistingLongPath(full);
+    if (!whole.empty()) return whole;
+    const std::string dir = ExtractFileDir(full);
+    if (dir.empty()) return full;
+    return AddBackslash(LongPath(dir)) + ExtractFileName(full);
+}
+
+bool IsMaskRefused(const std::string& mask, const TProtectedDirs& dirs) {
+    if (IsRefusedMask(mask, dirs)) return true;
+    return HasWildcard(mask) && IsRefusedMask(GetFullLongPath(mask), dirs);
+}
+
+bool IsDirectoryRefused(const std::string& dir, const TProtectedDirs& dirs) {
+    return dirs.Contains(dir) || dirs.Contains(GetFullLongPath(dir)) || IsReparsePoint(dir) ||
+           IsReparsePoint(RemoveBackslash(dir));
+}
+
+bool IsRegistryEntryRefused(const std::string& path) {
+    if (IsSharedRegistryValue(path)) return true;
+    // The pure rule first: most lines name no protected key, and need no
+    // look at the registry.
+    return IsProtectedRegistryKey(path) && !RegistryValueExists(path);
+}
+
+bool MatchesFontsByBareName(const std::string& fontFile) {
+    if (ExtractFileDir(fontFile).empty()) return true;
+    return IsInDirectory(GetFullLongPath(fontFile), GetFontsDir()) ||
+           IsInDirectory(fontFile, GetFontsDir());
+}

@@ -1,0 +1,230 @@
+// A damaged log, run with the rights of an administrator: beside the
+// application's own items it names the system's keys, shared values, masks
+// without a directory or over system directories, a font that shares a
+// system font's file name, shared files with odd counters and a read-only
+// file in use. Every own item goes; every place of the system stays.
+//
+// The refused forms would empty this Wine prefix's Windows directory or
+// registry if the program failed to refuse them. So the case first proves
+// the rules on this machine's own directories and a harmless stand-in run:
+// the same kinds of refusal aimed at places of the case's own making (a
+// profile root, a key directly under HKCU). Only when those stay untouched
+// does the real log run.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "CaseFixture.h"
+#include "core/epFileUtils.h"
+#include "win/epProtection.h"
+
+using namespace e2e;
+
+namespace {
+
+const char* const kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const kUninstall =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TamskWrongLogs";
+const char* const kFontsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+const char* const kEnvironment = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+const char* const kOwnClass = "CLSID\\{7A3C1E52-0D4B-4E8F-9C61-5B2A8D7E4F10}";
+const char* const kOwnUserKey = "Software\\Tamsk WrongLogs";
+const char* const kStandInKey = "TamskWrongLogs";  // directly under HKCU
+const char* const kMarker = "TamskWrongLogsMarker";
+const char* const kArial = "Arial (TrueType)";
+const char* const kOwnFont = "Tamsk WrongLogs (TrueType)";
+const char* const kOwnArialCopy = "Tamsk WrongLogs Arial (TrueType)";
+
+std::string SystemDir() {
+    char buffer[MAX_PATH] = {};
+    GetSystemDirectoryA(buffer, MAX_PATH);
+    return buffer;
+}
+
+using Text = std::optional<std::string>;
+
+std::string Hklm(const std::string& subkey) { return "HKLM\\" + subkey; }
+std::string Hkcu(const std::string& subkey) { return "HKCU\\" + subkey; }
+
+// Each "path=1" line of the section.
+std::string Section(const std::string& name, const Lines& paths) {
+    std::string text = "[" + name + "]\r\n";
+    for (const std::string& path : paths) text += path + "=1\r\n";
+    return text;
+}
+
+class WrongLogs : public UninstallerCase {
+protected:
+    void SetUp() override {
+        UninstallerCase::SetUp();
+        ClearPendingRenames();
+        system = SystemDir();
+        char profile[MAX_PATH] = {};
+        ASSERT_NE(GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH), 0u);
+        standInProfile = ExtractFileDir(profile) + "TamskWrongLogs";
+        emptyProfile = standInProfile + "Empty";
+        savedArial = ReadStringValue(HKEY_LOCAL_MACHINE, kFontsKey, kArial);
+        savedPath = ReadStringValue(HKEY_LOCAL_MACHINE, kEnvironment, "Path");
+    }
+    void TearDown() override {
+        held.reset();
+        for (const std::string& path : markerFiles) {
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+        }
+        RemoveDirectoryA(standInProfile.c_str());
+        RemoveDirectoryA(emptyProfile.c_str());
+        DeleteValue(HKEY_LOCAL_MACHINE, kRun, kMarker);
+        DeleteValue(HKEY_LOCAL_MACHINE, kRun, "TamskWrongLogs");
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstall);
+        DeleteKeyTree(HKEY_CLASSES_ROOT, kOwnClass);
+        DeleteKeyTree(HKEY_CURRENT_USER, kOwnUserKey);
+        RegDeleteKeyA(HKEY_CURRENT_USER, kStandInKey);
+        for (const char* name : {kOwnFont, kOwnArialCopy})
+            DeleteValue(HKEY_LOCAL_MACHINE, kFontsKey, name);
+        if (savedArial)
+            SetStringValue(HKEY_LOCAL_MACHINE, kFontsKey, kArial, *savedArial);
+        else
+            DeleteValue(HKEY_LOCAL_MACHINE, kFontsKey, kArial);
+        for (const std::string& path : counters) DeleteValue(HKEY_LOCAL_MACHINE, kCounters, path);
+        ClearPendingRenames();
+        UninstallerCase::TearDown();
+    }
+
+    // Creates a file (directories included) that the case removes afterwards.
+    std::string MakeFile(const std::string& path) {
+        EXPECT_TRUE(WriteFileBytes(path, "data")) << path;
+        markerFiles.push_back(path);
+        return path;
+    }
+
+    ScenarioResult RunLog(const std::string& text) {
+        EXPECT_TRUE(WriteFileBytes(log, text));
+        return RunToTheEnd();
+    }
+
+    std::string system;
+    std::string standInProfile;  // a profile root of the case's own making
+    std::string emptyProfile;
+    Text savedArial;
+    Text savedPath;
+    Lines markerFiles;
+    Lines counters;
+    std::optional<HeldFile> held;
+};
+
+TEST_F(WrongLogs, OnlyTheApplicationsOwnItemsGo) {
+    // The rules hold on this machine's own directories and keys.
+    const TProtectedDirs dirs = GatherProtectedDirs();
+    for (const std::string& mask : {std::string("*.*"), std::string("C:\\*.*"), system + "\\*.dll",
+                                    WindowsDir() + "\\*.*"})
+        ASSERT_TRUE(IsMaskRefused(mask, dirs)) << mask;
+    ASSERT_TRUE(IsDirectoryRefused(WindowsDir(), dirs));
+    const Lines systemKeys{"HKLM\\SOFTWARE", "HKCU\\Software", "HKLM\\SYSTEM\\CurrentControlSet",
+                           "HKCR\\CLSID"};
+    for (const std::string& path : systemKeys) ASSERT_TRUE(IsRegistryEntryRefused(path)) << path;
+    for (const std::string& path : {Hklm(kRun), Hklm(kEnvironment) + "\\Path"})
+        ASSERT_TRUE(IsRegistryEntryRefused(path)) << path;
+
+    // The stand-in run: the same refusals, aimed at what the case made.
+    const std::string standInFile = MakeFile(standInProfile + "\\keep.txt");
+    ASSERT_TRUE(CreateDirectoryA(emptyProfile.c_str(), nullptr));
+    ASSERT_TRUE(SetStringValue(HKEY_CURRENT_USER, kStandInKey, "Keep", "x"));
+    const ScenarioResult standIn = RunLog(
+        Section("AddReg", {Hkcu(kStandInKey)}) + Section("CreateKeys", {Hkcu(kStandInKey)}) +
+        Section("CopyFiles", {standInProfile + "\\*.*"}) + Section("CreateDirs", {emptyProfile}));
+    ASSERT_TRUE(standIn.ok) << Describe(standIn);
+    ASSERT_TRUE(FileExists(standInFile));
+    ASSERT_TRUE(DirectoryExists(emptyProfile));
+    ASSERT_TRUE(ValueExists(HKEY_CURRENT_USER, kStandInKey, "Keep"));
+
+    // The system's places, each with a marker.
+    ASSERT_TRUE(savedPath.has_value());
+    ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, kRun, kMarker, "marker.exe"));
+    const std::string windowsMarker = MakeFile(WindowsDir() + "\\tamsk-wrong-logs-marker.txt");
+    const std::string rootMarker = MakeFile("C:\\tamsk-wrong-logs-marker.txt");
+    const std::string systemMarker = MakeFile(system + "\\tamskmarker.dll");
+    ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, kFontsKey, kArial, "arial.ttf"));
+    const std::string otherShared = dir + "\\Shared\\other.dll";
+    const std::string oddShared = dir + "\\Shared\\odd.dll";
+    const std::string keptWithEquals = dir + "\\Shared\\a=b.dll";
+    for (const std::string& path : {otherShared, oddShared, keptWithEquals}) {
+        MakeFile(path);
+        counters.push_back(path);
+    }
+    ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, kCounters, otherShared, "3"));
+    ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, kCounters, oddShared, "many"));
+    ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, keptWithEquals, 2));
+
+    // The application's own items, some of them below the system's places.
+    const Lines ownFiles{MakeFile(dir + "\\App\\app.exe"), MakeFile(dir + "\\App\\one.dat"),
+                         MakeFile(dir + "\\App\\two.dat"), MakeFile(system + "\\tamskwl-own.dll")};
+    const std::string busy = MakeFile(dir + "\\Busy\\busy.dll");
+    ASSERT_TRUE(MakeReadOnly(busy));
+    held.emplace(busy);
+    ASSERT_TRUE(held->held());
+    ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, kRun, "TamskWrongLogs", "app.exe"));
+    ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName", "Tamsk WrongLogs"));
+    ASSERT_TRUE(SetStringValue(HKEY_CLASSES_ROOT, kOwnClass, "", "Tamsk WrongLogs"));
+    ASSERT_TRUE(SetStringValue(HKEY_CURRENT_USER, kOwnUserKey, "Setting", "1"));
+    const std::string ownFont = dir + "\\Fonts\\tamskwl.ttf";
+    const std::string ownArial = dir + "\\Fonts\\arial.ttf";
+    ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, kFontsKey, kOwnFont, ownFont));
+    ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, kFontsKey, kOwnArialCopy, ownArial));
+
+    Lines keys = systemKeys;
+    keys.insert(keys.end(), {Hklm(kUninstall), "HKCR\\" + std::string(kOwnClass),
+                             Hkcu(kOwnUserKey)});
+    const ScenarioResult r = RunLog(
+        Section("SharedFiles", {otherShared, oddShared, keptWithEquals}) +
+        Section("RegFonts", {ownFont, ownArial}) +
+        Section("AddReg", {Hklm(kEnvironment) + "\\Path", Hklm(kRun),
+                           Hklm(kRun) + "\\TamskWrongLogs", Hkcu(kOwnUserKey) + "\\Setting"}) +
+        Section("CreateKeys", keys) +
+        Section("CopyFiles", {"*.*", "C:\\*.*", system + "\\*.dll", dir + "\\App\\app.exe",
+                              dir + "\\App\\*.dat", system + "\\tamskwl*.dll", busy, otherShared,
+                              oddShared, keptWithEquals}) +
+        Section("CreateDirs", {WindowsDir(), emptyProfile, dir + "\\App", dir + "\\Busy"}));
+    held.reset();
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_EQ(r.seen.back().lines, (Lines{kSharedLine, kFontsLine, kValuesLine, kKeysLine,
+                                          kFilesLine, kDirsLine, kDone}));
+
+    // Every own item is gone; the file in use goes at the restart, writable.
+    for (const std::string& path : ownFiles) EXPECT_FALSE(FileExists(path)) << path;
+    EXPECT_FALSE(DirectoryExists(dir + "\\App"));
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRun, "TamskWrongLogs"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kOwnClass));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kOwnUserKey));
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kFontsKey, kOwnFont));
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kFontsKey, kOwnArialCopy));
+    EXPECT_TRUE(FileExists(busy));
+    EXPECT_EQ(GetFileAttributesA(busy.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(ReadPendingRenames(), (Lines{PendingName(busy), ""}));
+
+    // Every place of the system stays.
+    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kRun, kMarker));
+    EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kEnvironment, "Path"), savedPath);
+    for (const char* key : {"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                            "SYSTEM\\CurrentControlSet\\Services",
+                            "SYSTEM\\CurrentControlSet\\Control"})
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, key)) << key;
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Wine"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "CLSID"));
+    for (const std::string& path : {windowsMarker, rootMarker, systemMarker,
+                                    system + "\\kernel32.dll", WindowsDir() + "\\win.ini"})
+        EXPECT_TRUE(FileExists(path)) << path;
+    EXPECT_TRUE(DirectoryExists(emptyProfile));
+    EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kFontsKey, kArial), Text("arial.ttf"));
+    // The other program's counter keeps its type; an odd one is left as it is.
+    EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kCounters, otherShared), Text("2"));
+    EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kCounters, oddShared), Text("many"));
+    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, keptWithEquals),
+              std::optional<DWORD>(1));
+    for (const std::string& path : {otherShared, oddShared, keptWithEquals})
+        EXPECT_TRUE(FileExists(path)) << path;
+}
+
+}  // namespace

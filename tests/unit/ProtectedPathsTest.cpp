@@ -1,0 +1,109 @@
+// Protected directories and the mask rule: the form in which directories
+// are compared, which masks may sweep which directory, and the fonts rule's
+// directory test.
+#include "core/epProtectedPaths.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ProtectedPaths, NormalizedForm) {
+    struct Case {
+        const char* path;
+        const char* normal;
+    };
+    const Case cases[] = {
+        {"C:\\Windows", "C:\\WINDOWS"},
+        {"c:/windows/", "C:\\WINDOWS"},
+        {"C:\\", "C:\\"},
+        {"C:\\\\Windows\\.\\System32\\..\\", "C:\\WINDOWS"},
+        {"C:\\Windows.\\Fonts. .", "C:\\WINDOWS\\FONTS"},
+        {"C:\\..\\..", "C:\\"},
+        {"\\\\?\\C:\\Windows", "C:\\WINDOWS"},
+        {"\\\\.\\C:\\Windows\\", "C:\\WINDOWS"},
+        {"\\\\?\\UNC\\srv\\share\\dir", "\\\\SRV\\SHARE\\DIR"},
+        {"\\\\srv\\share", "\\\\SRV\\SHARE"},
+        {"\\\\srv\\share\\..", "\\\\SRV\\SHARE"},
+        // Not absolute.
+        {"C:", ""}, {"C:Windows", ""}, {"Windows", ""}, {"\\Windows", ""}, {"", ""},
+        {"\\\\srv", ""}, {"\\\\srv\\", ""}, {"\\\\?\\Volume{1}\\", ""}, {"1:\\x", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(NormalizeDirectory(c.path), c.normal) << c.path;
+}
+
+TProtectedDirs SampleDirs() {
+    TProtectedDirs dirs;
+    dirs.Add("C:\\Windows");
+    dirs.Add("C:\\Windows\\System32\\");
+    dirs.Add("c:/program files");
+    dirs.Add("relative");  // ignored
+    dirs.AddWithChildren("C:\\Users");
+    return dirs;
+}
+
+TEST(ProtectedPaths, ProtectedDirectories) {
+    struct Case {
+        const char* dir;
+        bool protectedDir;
+    };
+    const Case cases[] = {
+        {"C:\\", true}, {"D:\\", true}, {"\\\\srv\\share\\", true}, {"C:\\Windows", true},
+        {"C:\\WINDOWS\\", true}, {"C:\\Windows\\Temp\\..", true}, {"C:\\Program Files", true},
+        {"C:\\Users", true}, {"C:\\Users\\Bob", true}, {"C:\\Users\\Public\\", true},
+        {"C:\\Windows\\Temp", false}, {"C:\\Program Files\\Tamsk Demo", false},
+        {"C:\\Users\\Bob\\Desktop", false}, {"D:\\Users\\Bob", false},
+        {"\\\\srv\\share\\dir", false}, {"relative", false}, {"Windows", false}, {"", false},
+    };
+    const TProtectedDirs dirs = SampleDirs();
+    for (const Case& c : cases) EXPECT_EQ(dirs.Contains(c.dir), c.protectedDir) << c.dir;
+}
+
+TEST(ProtectedPaths, Masks) {
+    struct Case {
+        const char* mask;
+        bool refused;
+    };
+    const Case cases[] = {
+        // Not absolute: the directory part lost its drive, or it is missing.
+        {"*.*", true}, {"*.dll", true}, {"C:*.*", true}, {"\\App\\*.dll", true},
+        {"App\\*.dll", true},
+        // A protected directory without three leading literals.
+        {"C:\\*.*", true}, {"D:\\*", true}, {"C:\\Windows\\*.*", true}, {"c:/windows/*.dll", true},
+        {"C:\\Windows\\System32\\*.dll", true}, {"C:\\Windows\\System32\\..\\*.*", true},
+        {"C:\\Windows\\Temp\\..\\ab*.exe", true}, {"\\\\?\\C:\\Windows\\*.*", true},
+        {"C:\\Windows\\a?c*.dll", true}, {"C:\\Windows\\<", true}, {"C:\\Users\\*", true},
+        {"C:\\Users\\Bob\\*.*", true}, {"C:\\Program Files\\*.exe", true},
+        {"\\\\srv\\share\\*.*", true},
+        // A wildcard in the directory part cannot be judged.
+        {"C:\\*\\*.dll", true}, {"C:\\App?\\a.dll", true},
+        // Allowed: a literal start in a protected directory, or a directory of its own.
+        {"C:\\Windows\\System32\\tamsk*.dll", false}, {"C:\\Windows\\tam?.ini", false},
+        {"C:\\App\\*.*", false}, {"C:\\Users\\Bob\\AppData\\Tamsk\\*.*", false},
+        {"C:\\Program Files\\Tamsk Demo\\*.log", false}, {"C:\\Windows\\Temp\\*.*", false},
+        {"\\\\srv\\share\\App\\*.dll", false}, {"\\\\?\\C:\\App\\*.dll", false},
+        // Exact names are never refused here.
+        {"C:\\Windows\\notepad.exe", false}, {"readme.txt", false}, {"C:\\Windows\\", false},
+    };
+    const TProtectedDirs dirs = SampleDirs();
+    for (const Case& c : cases) EXPECT_EQ(IsRefusedMask(c.mask, dirs), c.refused) << c.mask;
+}
+
+TEST(ProtectedPaths, FileDirectlyInDirectory) {
+    struct Case {
+        const char* path;
+        bool inFonts;
+    };
+    const Case cases[] = {
+        {"C:\\Windows\\Fonts\\arial.ttf", true},
+        {"c:/windows/fonts/ARIAL.TTF", true},
+        {"C:\\Windows\\System32\\..\\Fonts\\arial.ttf", true},
+        {"C:\\Program Files\\App\\Fonts\\arial.ttf", false},
+        {"C:\\Windows\\Fonts\\Sub\\arial.ttf", false},
+        {"arial.ttf", false},
+        {"Fonts\\arial.ttf", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsInDirectory(c.path, "C:\\WINDOWS\\FONTS\\"), c.inFonts) << c.path;
+}
+
+}  // namespace
