@@ -35,38 +35,11 @@ std::string EntryKeyOf(const std::string& line) {
     return equals == std::string::npos ? std::string() : line.substr(0, equals);
 }
 
-bool IsAbsolutePath(std::string_view path) {
-    const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
-    const bool drive = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') ||
-                                            (path[0] >= 'a' && path[0] <= 'z')) &&
-                       path[1] == ':' && isSeparator(path[2]);
-    const bool share = path.size() >= 3 && isSeparator(path[0]) && isSeparator(path[1]) &&
-                       !isSeparator(path[2]);
-    return drive || share;
-}
+bool IsAbsolutePath(std::string_view path) { return !NormalizeDirectory(path).empty(); }
 
-bool HoldsWildcard(std::string_view path) {
-    return path.find_first_of("*?") != std::string_view::npos;
-}
+bool HoldsWildcard(std::string_view path) { return HasWildcard(path); }
 
-std::string ComparablePath(std::string_view path) {
-    if (!IsAbsolutePath(path)) return std::string();
-    const bool share = path[1] != ':';
-    std::string result = share ? "\\" : "";
-    std::string part;
-    for (std::size_t i = 0; i <= path.size(); ++i) {
-        if (i < path.size() && path[i] != '\\' && path[i] != '/') {
-            part += path[i];
-            continue;
-        }
-        if (!part.empty() && part != ".") {
-            if (!result.empty() && result.back() != '\\') result += '\\';
-            result += UpperCaseAnsi(part);
-        }
-        part.clear();
-    }
-    return result;
-}
+std::string ComparablePath(std::string_view path) { return NormalizeDirectory(path); }
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
@@ -278,19 +251,14 @@ void CheckSomethingToRemove(const TLogView& log, TFindings& findings) {
 TCheckTarget StandardCheckTarget() {
     TCheckTarget target;
     target.WindowsDir = "C:\\Windows";
-    target.ProtectedDirs = {
-        "C:\\Windows",
-        "C:\\Windows\\System32",
-        "C:\\Windows\\SysWOW64",
-        "C:\\Windows\\Fonts",
-        "C:\\Windows\\INF",
-        "C:\\Program Files",
-        "C:\\Program Files\\Common Files",
-        "C:\\Program Files (x86)",
-        "C:\\Program Files (x86)\\Common Files",
-        "C:\\ProgramData",
-    };
-    target.ProtectedParentDirs = {"C:\\Users"};
+    for (const char* dir : {"C:\\Windows", "C:\\Windows\\System32", "C:\\Windows\\SysWOW64",
+                            "C:\\Windows\\Sysnative", "C:\\Windows\\Fonts", "C:\\Windows\\INF",
+                            "C:\\Program Files", "C:\\Program Files\\Common Files",
+                            "C:\\Program Files (x86)", "C:\\Program Files (x86)\\Common Files",
+                            "C:\\ProgramData"}) {
+        target.ProtectedDirs.Add(dir);
+    }
+    target.ProtectedDirs.AddWithChildren("C:\\Users");
     return target;
 }
 

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/epProtectedPaths.h"
+
 enum class TSeverity {
     Note,     // worth knowing, nothing to change
     Warning,  // probably not what the author meant
@@ -31,8 +33,7 @@ struct TFinding {
 // paths lead) and the directories the safety rules protect on it.
 struct TCheckTarget {
     std::string WindowsDir;
-    std::vector<std::string> ProtectedDirs;          // protected themselves
-    std::vector<std::string> ProtectedParentDirs;    // protected with each directory directly inside
+    TProtectedDirs ProtectedDirs;
 };
 
 // The standard layout: C:\Windows, its System32, SysWOW64, Fonts and INF,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/UnVrelLogCheckView.h"
+#include "core/epProtectedPaths.h"
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
 #include "core/epTextCase.h"
@@ -49,6 +50,35 @@ bool CheckPath(const TSectionView& section, const TEntry& entry, const std::stri
                          target.WindowsDir + "): give the full path");
     }
     return true;
+}
+
+// Why the safety rules refuse the mask, as one sentence.
+std::string WhyMaskRefused(const std::string& mask) {
+    const std::string dir = ExtractFileDir(mask);
+    if (!IsAbsolutePath(dir)) {
+        return "the mask " + Quoted(mask) + " has no full directory, so it would be expanded in "
+               "the Windows directory: the safety rules refuse it";
+    }
+    if (HoldsWildcard(dir)) {
+        return "the mask " + Quoted(mask) + " has a wildcard in its directory part: the safety "
+               "rules refuse it";
+    }
+    return "the mask " + Quoted(mask) + " would sweep a protected directory: there its name must "
+           "start with at least three characters that are no wildcards (tamsk*.dll)";
+}
+
+void CheckCopyFiles(const TLogView& log, const TCheckTarget& target, TFindings& findings) {
+    const TSectionView* section = log.Find("CopyFiles");
+    if (section == nullptr) return;
+    for (const TEntry& entry : section->Entries) {
+        const std::string key = EntryKeyOf(entry.Text);
+        if (!key.empty() && IsRefusedMask(key, target.ProtectedDirs)) {
+            findings.Add(entry.Line, TSeverity::Error, "refused-mask", section->Name,
+                         WhyMaskRefused(key));
+            continue;
+        }
+        CheckPath(*section, entry, key, TPathRules{true, false}, target, findings);
+    }
 }
 
 void CheckPlainSection(const TLogView& log, const char* name, const TPathRules& rules,
@@ -202,7 +232,11 @@ void CheckDirectories(const TLogView& log, const TCheckTarget& target, TFindings
         const std::string dir = EntryKeyOf(entry.Text);
         if (!CheckPath(*section, entry, dir, {}, target, findings)) continue;
         const std::string same = ComparablePath(dir);
-        if (!same.empty() && !HoldsNamedPath(same, paths)) {
+        if (target.ProtectedDirs.Contains(dir)) {
+            findings.Add(entry.Line, TSeverity::Error, "protected-dir", section->Name,
+                         Quoted(dir) + " is a protected directory and is never removed: list "
+                         "only the directories the installation created");
+        } else if (!same.empty() && !HoldsNamedPath(same, paths)) {
             findings.Add(entry.Line, TSeverity::Warning, "empty-dir", section->Name,
                          "the log names nothing inside " + Quoted(dir) +
                              ": unless the installation leaves it empty, it stays");
@@ -218,7 +252,7 @@ void CheckFiles(const TLogView& log, const TCheckTarget& target, TFindings& find
     CheckIniEntries(log, target, findings);
     CheckPlainSection(log, "RegFonts", TPathRules{false, true}, target, findings);
     CheckPlainSection(log, "RegServers", {}, target, findings);
-    CheckPlainSection(log, "CopyFiles", TPathRules{true, false}, target, findings);
+    CheckCopyFiles(log, target, findings);
     CheckDirectories(log, target, findings);
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/UnVrelLogCheckView.h"
+#include "core/epProtectedKeys.h"
 #include "core/epRegPath.h"
 #include "core/epStrUtils.h"
 #include "core/epTextCase.h"
@@ -77,6 +78,15 @@ void CheckValue(const TSectionView& section, const TEntry& entry, TFindings& fin
     if (!CheckNamesSomething(section, entry, path, findings)) return;
     const TRegistryPath parts = ParseRegistryPath(path);
     if (CheckRoot(section, entry, path, parts, findings)) return;
+    if (IsSharedRegistryValue(path)) {
+        findings.Add(entry.Line, TSeverity::Error, "shared-value", section.Name,
+                     Quoted(path) + " is a value that many programs share; it is never deleted");
+    } else if (IsProtectedRegistryKey(path)) {
+        findings.Add(entry.Line, TSeverity::Error, "protected-key", section.Name,
+                     "when no value " + Quoted(parts.ValueName) + " exists, the line names the key " +
+                         Quoted(path) + ", which is the system's own (or holds such a key) and "
+                         "is never deleted");
+    }
 }
 
 void CheckKey(const TSectionView& section, const TEntry& entry, TFindings& findings) {
@@ -88,6 +98,10 @@ void CheckKey(const TSectionView& section, const TEntry& entry, TFindings& findi
     if (NamesRootKey(parts)) {
         findings.Add(entry.Line, TSeverity::Error, "protected-key", section.Name,
                      Quoted(path) + " is a root key, which is never deleted");
+    } else if (IsProtectedRegistryKey(keyPath)) {
+        findings.Add(entry.Line, TSeverity::Error, "protected-key", section.Name,
+                     Quoted(path) + " is the system's own key, or holds one, and is never "
+                     "deleted: name the application's own keys below it");
     }
 }
 

@@ -55,15 +55,14 @@ private:
 std::string EntryKeyOf(const std::string& line);
 
 // "C:\..." or "\\server\share\...": a path that does not depend on the
-// current directory ("/" counts as "\").
+// current directory, as the safety rules judge it (core/epProtectedPaths.h).
 bool IsAbsolutePath(std::string_view path);
 
 // True when the path holds a wildcard that a directory search expands.
 bool HoldsWildcard(std::string_view path);
 
-// The form in which two spellings of one path compare equal: upper case,
-// backslashes, no "." components or doubled separators; empty when the path
-// is not absolute.
+// The form in which two spellings of one path compare equal, the safety
+// rules' own (NormalizeDirectory); empty when the path is not absolute.
 std::string ComparablePath(std::string_view path);
 
 // The text in double quotes for a message.

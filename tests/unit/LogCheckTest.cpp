@@ -161,6 +161,29 @@ TEST(LogCheck, FilesDirectoriesAndSharedFiles) {
     });
 }
 
+TEST(LogCheck, WhatTheSafetyRulesRefuse) {
+    ExpectCases({
+        {"the application's own items below protected places",
+         Log({"[AddReg]", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\TamskNotes=1",
+              "[CreateKeys]", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tamsk=1",
+              "HKCR\\CLSID\\{0A1B2C3D-0000-0000-0000-000000000001}=1", "[CopyFiles]",
+              "C:\\Windows\\System32\\tamsk*.dll=1", "C:\\Windows\\System32\\tamsk.dll=1",
+              "C:\\Program Files\\Tamsk\\a.exe=1", "C:\\Users\\Public\\Tamsk\\b.txt=1", "[CreateDirs]", "C:\\Program Files\\Tamsk=1", "C:\\Users\\Public\\Tamsk=1"}),
+         {}},
+        {"what they refuse",
+         Log({"[AddReg]", "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment\\Path=x",
+              "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run=1", "[CreateKeys]",
+              "HKLM\\SOFTWARE=1", "HKCR\\CLSID=1", "HKLM\\SOFTWARE\\Wow6432Node\\Microsoft=1",
+              "[CopyFiles]", "*.*=1", "C:\\*.*=1", "C:\\Windows\\System32\\*.dll=1",
+              "C:\\App\\*\\a.dll=1", "[CreateDirs]", "C:\\Program Files=1", "C:\\Users\\Anna=1",
+              "C:\\=1"}),
+         {"2 error shared-value", "3 error protected-key", "5 error protected-key",
+          "6 error protected-key", "7 error protected-key", "9 error refused-mask",
+          "10 error refused-mask", "11 error refused-mask", "12 error refused-mask",
+          "14 error protected-dir", "15 error protected-dir", "16 error protected-dir"}},
+    });
+}
+
 TEST(LogCheckReport, TextJsonAndExitCodes) {
     const TCheckedLog log{"C:\\setup\\app.log",
                           {TFinding{0, TSeverity::Error, "utf16", "", "UTF-16"},
