@@ -8,6 +8,7 @@
 
 #include "app/UnVrelBanner.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelPreview.h"
 #include "app/UnVrelLogHold.h"
 #include "core/UnVrelCommandLine.h"
 #include "core/epStrUtils.h"
@@ -129,7 +130,8 @@ bool CanReadLog() {
 }
 
 // The interactive run: boxes for what is wrong, the confirmation, then the
-// worker under the main dialog. Unknown options are ignored here.
+// worker under the main dialog; with /PREVIEW the preview window instead of
+// the confirmation. Unknown options are ignored here.
 void RunInteractive() {
     if (LogPath.empty()) {
         SetRunEnd(TRunEnd::LogUnreadable);
@@ -137,6 +139,8 @@ void RunInteractive() {
     } else if (!IsExistingFile(LogPath)) {
         SetRunEnd(TRunEnd::LogUnreadable);
         ShowError(FormatWithOneString(LoadMessageText(IDS_LOG_NOT_FOUND), LogPath));
+    } else if (RunOptions.Preview) {
+        RunPreview();
     } else if (AskQuestion(LoadMessageText(IDS_CONFIRM_REMOVE)) == IDYES) {
         HoldLog();
         RunUninstall();
@@ -154,6 +158,8 @@ void RunUnattended() {
         SetRunEnd(TRunEnd::InvalidOption, RunOptions.Unknown.front());
     } else if (LogPath.empty() || !IsExistingFile(LogPath) || !CanReadLog()) {
         SetRunEnd(TRunEnd::LogUnreadable);
+    } else if (RunOptions.Preview) {
+        RunPreview();
     } else {
         HoldLog();
         UninstallWorker(nullptr);

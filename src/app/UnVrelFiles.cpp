@@ -31,14 +31,18 @@ bool HasExtension(const std::string& path, std::string_view ext) {
     return own.size() == ext.size() && std::equal(own.begin(), own.end(), ext.begin(), IsAsciiLetterEqual);
 }
 
-// The path with its extension replaced by ext, or with ext appended when it has none.
-std::string ChangeFileExt(const std::string& path, const std::string& ext) {
-    return path.substr(0, path.size() - ExtractFileExt(path).size()) + ext;
-}
-
 // Deletes one file now or, when it is in use, at the next restart, and
 // records which.
 void DeleteNowOrAtRestart(const std::string& path) {
+    // The log, held so that nobody changes it under the run, would look in
+    // use: it goes now, as the run deletes it anyway (later reads come from
+    // the profile cache).
+    if (IsHeldLog(path)) {
+        const bool deleted = DeleteLog();
+        const DWORD error = deleted ? ERROR_SUCCESS : GetLastError();
+        RecordOutcome(path, DeletionOutcome(deleted, error), error);
+        return;
+    }
     const TDeletionResult result = DeleteFileOrSchedule(path);
     switch (result.Outcome) {
         case TDeletionOutcome::Removed: RecordOutcome(path, TOutcome::Removed); break;

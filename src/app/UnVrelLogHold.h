@@ -6,6 +6,8 @@
 // it has finished, and by the worker in between.
 #pragma once
 
+#include <string>
+
 // Opens the log named by LogPath and keeps it open. When another program
 // already holds the log in a way that excludes this, the run goes on without
 // the hold.
@@ -13,6 +15,10 @@ void HoldLog();
 
 // Closes the log if it is held.
 void ReleaseLog();
+
+// True when path names the file that is held as the log, however it is
+// spelt (another case, a short name, a relative path); false without a hold.
+bool IsHeldLog(const std::string& path);
 
 // Ends the hold and deletes the log (DeleteFileForced); true when deleted.
 bool DeleteLog();

@@ -19,6 +19,9 @@ void OpenReport(const std::string& path, const std::string& logPath);
 void ReportItem(const std::string& section, const std::string& item, TOutcome outcome,
                 DWORD error);
 
+// One line as given (a preview's forecast); nothing when no report is open.
+void ReportLine(const std::string& text);
+
 // Makes what was written so far safe on the disk.
 void FlushReport();
 

@@ -20,6 +20,7 @@ const TOptionRule kOptionTable[] = {
     {"S", &TRunOptions::Silent, nullptr},
     {"DELSHARED", &TRunOptions::DeleteUnusedShared, nullptr},
     {"LOG", nullptr, &TRunOptions::ReportPath},
+    {"PREVIEW", &TRunOptions::Preview, nullptr},
 };
 
 char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }

@@ -27,6 +27,7 @@ const char* RunEndName(TRunEnd end) {
         case TRunEnd::LogUnreadable: return "log missing or unreadable";
         case TRunEnd::StoppedByPreRun: return "stopped by a program run first";
         case TRunEnd::Aborted: return "aborted";
+        case TRunEnd::Previewed: return "preview: nothing was changed";
     }
     return "unknown";
 }
@@ -58,6 +59,7 @@ int UnattendedExitCode(TRunEnd end, const TOutcomeCounts& counts) {
         case TRunEnd::StoppedByPreRun:
         case TRunEnd::Cancelled: return kExitUserStopped;
         case TRunEnd::Aborted: return kExitFailure;
+        case TRunEnd::Previewed: return kExitSuccess;
         case TRunEnd::Completed: break;
     }
     if (counts.NotRemoved() > 0) return kExitFailure;

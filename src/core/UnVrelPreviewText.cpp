@@ -9,7 +9,7 @@ namespace {
 
 constexpr TForecast kAllForecasts[] = {TForecast::Remove, TForecast::Nothing, TForecast::Restart,
                                        TForecast::Keep,   TForecast::Ask,     TForecast::Refuse,
-                                       TForecast::Run,    TForecast::Skip};
+                                       TForecast::Fail,   TForecast::Run,     TForecast::Skip};
 
 constexpr std::size_t kForecastKinds = sizeof(kAllForecasts) / sizeof(kAllForecasts[0]);
 
@@ -31,6 +31,7 @@ const char* ForecastText(TForecast forecast) {
         case TForecast::Keep: return "stays";
         case TForecast::Ask: return "the user is asked";
         case TForecast::Refuse: return "refused";
+        case TForecast::Fail: return "would stay";
         case TForecast::Run: return "would run";
         case TForecast::Skip: return "passed over";
     }
@@ -44,15 +45,27 @@ bool ForecastOutcome(TForecast forecast, TOutcome& outcome) {
         case TForecast::Restart: outcome = TOutcome::Scheduled; return true;
         case TForecast::Keep: outcome = TOutcome::Kept; return true;
         case TForecast::Refuse: outcome = TOutcome::Refused; return true;
+        case TForecast::Fail: outcome = TOutcome::Failed; return true;
         default: return false;
     }
 }
 
+namespace {
+
+std::string ForecastWithNow(const TPreviewItem& item) {
+    std::string text = ForecastText(item.Forecast);
+    if (!item.Now.empty()) text += ": " + OneField(item.Now);
+    return text;
+}
+
+}  // namespace
+
 std::string FormatPreviewLine(const TPreviewItem& item) {
-    std::string line = OneField(item.Section) + "\t" + OneField(item.Item) + "\t" +
-                       ForecastText(item.Forecast);
-    if (!item.Now.empty()) line += ": " + OneField(item.Now);
-    return line;
+    return OneField(item.Section) + "\t" + OneField(item.Item) + "\t" + ForecastWithNow(item);
+}
+
+std::string FormatPreviewRow(const TPreviewItem& item) {
+    return OneField(item.Section) + "\t" + ForecastWithNow(item) + "\t" + OneField(item.Item);
 }
 
 std::vector<std::string> FormatPreviewSummary(const std::vector<TPreviewItem>& items) {

@@ -16,6 +16,7 @@ enum class TForecast {
     Keep,     // it would stay: a shared file still counted, or one the log keeps
     Ask,      // the user would be asked (a shared file nobody counts any more)
     Refuse,   // the safety rules forbid touching it
+    Fail,     // it would stay although the log names it (a directory not empty)
     Run,      // a program that would be started (the preview starts nothing)
     Skip,     // passed over: a program that does not exist, a line that names nothing
 };
@@ -29,17 +30,21 @@ struct TPreviewItem {
 };
 
 // "would be removed", "nothing to do", "at the next restart", "stays",
-// "the user is asked", "refused", "would run", "passed over".
+// "the user is asked", "refused", "would stay", "would run", "passed over".
 const char* ForecastText(TForecast forecast);
 
 // The outcome a run would record for the forecast: Remove is Removed,
-// Nothing Absent, Restart Scheduled, Keep Kept, Refuse Refused; false for
+// Nothing Absent, Restart Scheduled, Keep Kept, Refuse Refused, Fail Failed; false for
 // the forecasts that are no outcome of an item (Ask, Run, Skip).
 bool ForecastOutcome(TForecast forecast, TOutcome& outcome);
 
-// section TAB item TAB forecast, and ": " and Now when Now is not empty.
-// Tabs and control bytes inside the fields become blanks.
+// section TAB item TAB forecast, and ": " and Now when Now is not empty: the
+// report's line. Tabs and control bytes inside the fields become blanks.
 std::string FormatPreviewLine(const TPreviewItem& item);
+
+// section TAB forecast (": " Now) TAB item: the window's row, the item last
+// so that a long path runs on to the right without hiding the forecast.
+std::string FormatPreviewRow(const TPreviewItem& item);
 
 // The closing lines: how many items each forecast has, those with none left out.
 std::vector<std::string> FormatPreviewSummary(const std::vector<TPreviewItem>& items);
