@@ -47,5 +47,6 @@ void AddStatusLine(const std::string& text);
 // Replaces the status list's last line by that line, a blank and word.
 void AppendStatus(const std::string& word);
 
-// The worker thread's routine: the whole removal run; always returns 1.
+// The worker thread's routine: the whole removal run; always returns 1. The
+// unattended run, which has no dialog, calls it on the main thread.
 DWORD WINAPI UninstallWorker(LPVOID parameter);

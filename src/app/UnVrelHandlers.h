@@ -2,8 +2,9 @@
 //
 // Every handler loads its section itself; with no lines it does nothing at
 // all, otherwise it adds one status line with its message, works through the
-// lines in file order (a single item's failure is never reported) and ends
-// the line with " ok".
+// lines in file order, recording what became of each item (a failure never
+// stops the section), and ends the line with " ok" or the count of the items
+// that stayed.
 #pragma once
 
 #include <cstdint>

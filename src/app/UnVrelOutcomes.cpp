@@ -31,7 +31,11 @@ void RecordOutcome(const std::string& item, TOutcome outcome, DWORD systemError)
 
 TOutcome DeletionOutcome(bool deleted, DWORD error) {
     if (deleted) return TOutcome::Removed;
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return TOutcome::Absent;
+    // A name the file system refuses (a wildcard in a plain path) cannot be
+    // there either.
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        error == ERROR_INVALID_NAME)
+        return TOutcome::Absent;
     return TOutcome::Failed;
 }
 
@@ -46,9 +50,14 @@ std::string EndSectionOutcomes() {
 
 bool AnyItemScheduled() { return RunCounts.Count(TOutcome::Scheduled) > 0; }
 
-void SetRunEnd(TRunEnd end, const std::string& detail) {
+void SetRunEnd(TRunEnd end, const std::string& detail) noexcept {
     RunEnd = end;
-    RunEndDetail = detail;
+    try {
+        RunEndDetail = detail;
+    } catch (...) {
+        // Called from error handlers: the end counts even without its detail.
+        RunEndDetail.clear();
+    }
 }
 
 const TOutcomeCounts& RunOutcomeCounts() { return RunCounts; }

@@ -28,7 +28,8 @@ void BeginSectionOutcomes(const std::string& section);
 void RecordOutcome(const std::string& item, TOutcome outcome, DWORD systemError = 0);
 
 // The outcome of a deletion attempt: Removed when it succeeded; Absent when
-// it failed because the item (or its directory) does not exist; otherwise
+// it failed because the item (or its directory) does not exist or its name
+// cannot name one; otherwise
 // Failed. error is GetLastError() read right after the attempt.
 TOutcome DeletionOutcome(bool deleted, DWORD error);
 
@@ -42,8 +43,8 @@ bool AnyItemScheduled();
 
 // Records how the run as a whole ended, with a detail for the report (the
 // unknown option, the error's message); without a call it counts as
-// completed. The last call wins.
-void SetRunEnd(TRunEnd end, const std::string& detail = std::string());
+// completed. The last call wins. Never throws, so error handlers may call it.
+void SetRunEnd(TRunEnd end, const std::string& detail = std::string()) noexcept;
 
 // The outcomes of the whole run so far.
 const TOutcomeCounts& RunOutcomeCounts();

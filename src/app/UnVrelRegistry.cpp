@@ -45,9 +45,8 @@ void DeleteIniEntry(const std::string& fields) {
         const bool present = GetIniFile(file, false).FindKey(section, key, false).Index >= 0;
         DeleteProfileKey(file, section, key);
         RecordOutcome(fields, present ? TOutcome::Removed : TOutcome::Absent);
-    } catch (const EInOutError&) {
-        // Nothing ran between the failed open and here that sets an error.
-        RecordOutcome(fields, TOutcome::Failed, GetLastError());
+    } catch (const EInOutError& error) {
+        RecordOutcome(fields, TOutcome::Failed, error.SystemError);
     }
 }
 

@@ -20,7 +20,8 @@ void RunPhase(void (*handler)());
 
 // The frame every section handler shares: loads the section into the work
 // list; for a missing or empty section nothing else happens; otherwise one
-// status line with the message, the handler's own steps, then " ok".
+// status line with the message, the handler's own steps (each item's outcome
+// recorded), then " ok", or the count of the items that stayed.
 void RunSection(const char* section, int message, void (*steps)());
 
 // The names of the kept shared files (each line's EntryKey, the text before

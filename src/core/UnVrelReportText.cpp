@@ -20,7 +20,7 @@ std::string_view TrimTrailing(std::string_view text) {
     return text;
 }
 
-const TOutcome kAllOutcomes[] = {TOutcome::Removed, TOutcome::Absent, TOutcome::Scheduled,
+const TOutcome kAllOutcomes[] = {TOutcome::Removed, TOutcome::Absent,  TOutcome::Scheduled,
                                  TOutcome::Kept,    TOutcome::Refused, TOutcome::Failed};
 
 }  // namespace
@@ -55,7 +55,8 @@ std::vector<std::string> FormatReportEnd(const TReportTime& end, TRunEnd runEnd,
     if (!detail.empty()) result += ": " + OneField(detail);
     lines.push_back(result);
     for (const TOutcome outcome : kAllOutcomes)
-        lines.push_back(std::string(OutcomeName(outcome)) + ": " + std::to_string(counts.Count(outcome)));
+        lines.push_back(std::string(OutcomeName(outcome)) + ": " +
+                        std::to_string(counts.Count(outcome)));
     lines.push_back("Exit code: " + std::to_string(exitCode));
     return lines;
 }

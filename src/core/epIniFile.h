@@ -33,10 +33,13 @@
 // A list of text lines, in order, duplicates allowed.
 using TStringList = std::vector<std::string>;
 
-// Raised when a file exists but cannot be opened; the message names the file.
+// Raised when a file exists but cannot be opened; the message names the file
+// and SystemError holds the system's reason (0 when none was given).
 class EInOutError : public std::runtime_error {
 public:
-    explicit EInOutError(const std::string& message) : std::runtime_error(message) {}
+    explicit EInOutError(const std::string& message, unsigned long systemError = 0)
+        : std::runtime_error(message), SystemError(systemError) {}
+    unsigned long SystemError;
 };
 
 // "Cannot open file " followed by the path, as EInOutError carries it.

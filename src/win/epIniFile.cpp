@@ -94,7 +94,10 @@ void TepIniFile::LoadFile(const std::string& path) {
                              : OpenFileHandle(path, GENERIC_READ | GENERIC_WRITE,
                                               FILE_SHARE_READ, OPEN_ALWAYS,
                                               FILE_ATTRIBUTE_NORMAL));
-    if (!file) throw EInOutError(CannotOpenFileMessage(path));
+    if (!file) {
+        const DWORD error = GetLastError();
+        throw EInOutError(CannotOpenFileMessage(path), error);
+    }
     std::string bytes = ReadRestOfFile(file.get());
     LoadText(bytes);
     if (ReadOnly) return;

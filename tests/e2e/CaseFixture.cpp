@@ -19,6 +19,7 @@ const std::string kKeysLine = "Rimozione delle chiavi di registro... ok";
 const std::string kServersLine = "Rimozione dei server OLE... ok";
 const std::string kFilesLine = "Rimozione dei file... ok";
 const std::string kDirsLine = "Rimozione delle cartelle... ok";
+const std::string kRestartLine = "Alcuni file verranno rimossi al prossimo riavvio del computer.";
 
 std::string TestName() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();

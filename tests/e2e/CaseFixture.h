@@ -31,6 +31,7 @@ extern const std::string kKeysLine;
 extern const std::string kServersLine;
 extern const std::string kFilesLine;
 extern const std::string kDirsLine;
+extern const std::string kRestartLine;  // some files go at the next restart
 
 using Lines = std::vector<std::string>;
 

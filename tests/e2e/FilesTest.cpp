@@ -93,8 +93,9 @@ TEST_F(Files, ReadOnlyFileIsDeletedAndMissingOnesArePassedOver) {
     EXPECT_TRUE(ReadPendingRenames().empty());
 }
 
-// A file in use is put off until the next restart, the line still ends with
-// " ok", and its directory stays because it is not empty yet.
+// A file in use is put off until the next restart, the files line still ends
+// with " ok", its directory stays because it is not empty yet and says so,
+// and the user is told to restart.
 TEST_F(Files, FileInUseIsScheduledForRestartAndItsDirectoryStays) {
     const std::string busy = Make("Busy\\busy.dll");
     const std::string other = Make("Busy\\other.dll");
@@ -104,7 +105,9 @@ TEST_F(Files, FileInUseIsScheduledForRestartAndItsDirectoryStays) {
                                  Section("CreateDirs", {dir + "\\Busy"}));
     held.Release();
     ASSERT_TRUE(r.ok) << Describe(r);
-    EXPECT_EQ(r.seen.back().lines, (Lines{kFilesLine, kDirsLine, kDone}));
+    EXPECT_EQ(r.seen.back().lines,
+              (Lines{kFilesLine, "Rimozione delle cartelle... elementi non rimossi: 1",
+                     kRestartLine, kDone}));
     EXPECT_TRUE(FileExists(busy));
     EXPECT_FALSE(FileExists(other));
     EXPECT_TRUE(IsScheduledForDeletion(busy)) << ::testing::PrintToString(ReadPendingRenames());
@@ -165,7 +168,9 @@ TEST_F(Files, ShortcutsGetTheirExtensionReplacedOrAppendedAndAreNeverScheduled) 
                       dir + "\\Menu\\Held.lnk", dir + "\\Menu\\W*"}));
     held.Release();
     ASSERT_TRUE(r.ok) << Describe(r);
-    EXPECT_EQ(r.seen.back().lines, (Lines{kShortcutsLine, kDone}));
+    // The held shortcut is the one item that stayed.
+    EXPECT_EQ(r.seen.back().lines,
+              (Lines{"Rimozione delle icone... elementi non rimossi: 1", kDone}));
     for (const std::string& path : gone) EXPECT_FALSE(FileExists(path)) << path;
     for (const std::string& path : kept) EXPECT_TRUE(FileExists(path)) << path;
     EXPECT_TRUE(ReadPendingRenames().empty());
@@ -173,7 +178,7 @@ TEST_F(Files, ShortcutsGetTheirExtensionReplacedOrAppendedAndAreNeverScheduled) 
 
 // The log lies inside a directory to remove: the handler deletes it first.
 // Subdirectories go before their parents whatever the order and the case of
-// the lines; a directory that still holds a file stays.
+// the lines; a directory that still holds a file stays and is counted.
 TEST_F(Files, DirectoriesGoDeepestFirstAndOnlyWhenEmpty) {
     MakeDir("App");
     MakeDir("App\\Data");
@@ -186,7 +191,8 @@ TEST_F(Files, DirectoriesGoDeepestFirstAndOnlyWhenEmpty) {
         Run(Section("CreateDirs", {dir + "\\app", dir + "\\APP\\Data\\deep", dir + "\\Keep",
                                    dir + "\\Missing", dir + "\\keep\\EMPTY", dir + "\\App\\DATA"}));
     ASSERT_TRUE(r.ok) << Describe(r);
-    EXPECT_EQ(r.seen.back().lines, (Lines{kDirsLine, kDone}));
+    EXPECT_EQ(r.seen.back().lines,
+              (Lines{"Rimozione delle cartelle... elementi non rimossi: 1", kDone}));
     EXPECT_EQ(r.seen.back().progress.pos, 10);
     EXPECT_FALSE(DirectoryExists(dir + "\\App"));
     EXPECT_FALSE(DirectoryExists(dir + "\\Keep\\Empty"));

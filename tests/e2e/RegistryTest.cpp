@@ -156,7 +156,7 @@ TEST_F(IniEntries, AddIniRemovesTheLinesOfItsEntriesFromEachFile) {
     EXPECT_FALSE(FileExists(missing));
 }
 
-TEST_F(IniEntries, FileThatCannotBeOpenedForWritingIsPassedOver) {
+TEST_F(IniEntries, FileThatCannotBeOpenedForWritingIsCountedAndPassedOver) {
     const std::string locked = dir + "\\locked.ini";
     const std::string open = dir + "\\open.ini";
     const std::string lockedText = "[S]\r\nk=v\r\n";
@@ -171,8 +171,10 @@ TEST_F(IniEntries, FileThatCannotBeOpenedForWritingIsPassedOver) {
                "[CreateKeys]\r\n" + P("Later") + "=1\r\n");
     held.Release();
 
-    // The item failed silently; the next line and the next phases still ran.
-    EXPECT_EQ(lines, (std::vector<std::string>{kIniLine, kKeysLine, kDone}));
+    // The item failed and is counted; the next line and the next phases still ran.
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "Rimozioni dei dati di inizializzazione... elementi non rimossi: 1",
+                         kKeysLine, kDone}));
     EXPECT_EQ(ReadFileBytes(locked), std::optional<std::string>(lockedText));
     EXPECT_EQ(ReadFileBytes(open), std::optional<std::string>("[S]\r\nj=w\r\n"));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, K("Later")));

@@ -114,6 +114,9 @@ TEST(Resources, DefaultMessageTextsAreTheItalianOnesInCodePage1252) {
     EXPECT_EQ(LoadText(IDS_YES_ALL), "S\xEC a tutti");
     EXPECT_EQ(LoadText(IDS_NO_ALL), "No a tutti");
     EXPECT_EQ(LoadText(IDS_CLOSE), "Chiudi");
+    EXPECT_EQ(LoadText(IDS_NOT_REMOVED), "elementi non rimossi: %d");
+    EXPECT_EQ(LoadText(IDS_RESTART_NEEDED),
+              "Alcuni file verranno rimossi al prossimo riavvio del computer.");
     for (UINT id = IDS_FIRST; id <= IDS_LAST; ++id) EXPECT_FALSE(LoadText(id).empty()) << id;
     EXPECT_TRUE(LoadText(IDS_LAST + 1).empty());
 }

@@ -1,0 +1,190 @@
+// What a run tells about its items: status lines that count what stayed, the
+// notice about a restart, the removal report, and the unattended run (/S)
+// whose exit code says how it went without showing anything.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "../support/FileBytes.h"
+#include "CaseFixture.h"
+
+using namespace e2e;
+
+namespace {
+
+class Outcomes : public UninstallerCase {
+protected:
+    void SetUp() override {
+        UninstallerCase::SetUp();
+        ClearPendingRenames();
+        report = dir + "\\Reports Here\\report.txt";
+        CreateDirectoryA((dir + "\\Reports Here").c_str(), nullptr);
+    }
+    void TearDown() override {
+        held.clear();
+        for (const std::string& file : counters) DeleteValue(HKEY_LOCAL_MACHINE, kCounters, file);
+        ClearPendingRenames();
+        UninstallerCase::TearDown();
+    }
+
+    std::string Make(const std::string& name) {
+        const std::string path = dir + "\\" + name;
+        EXPECT_TRUE(WriteFileBytes(path, "data")) << path;
+        return path;
+    }
+    void Hold(const std::string& path) {
+        held.push_back(std::make_unique<HeldFile>(path));
+        EXPECT_TRUE(held.back()->held()) << path;
+    }
+
+    // An installation where three items cannot go: a file in use (scheduled
+    // for the restart), an INI file another program holds, and the
+    // directory that still holds the file in use.
+    void MakeTroubledInstallation() {
+        busy = Make("App\\busy.dll");
+        plain = Make("App\\plain.dll");
+        ini = Make("locked.ini");
+        ASSERT_TRUE(WriteFileBytes(ini, "[S]\r\nk=v\r\n"));
+        Hold(busy);
+        Hold(ini);
+        ASSERT_TRUE(WriteFileBytes(log, "[AddIni]\r\n" + ini + ",S,k=1\r\n[CopyFiles]\r\n" + dir +
+                                            "\\App\\*.dll=1\r\n[CreateDirs]\r\n" + dir +
+                                            "\\App=1\r\n"));
+    }
+
+    // Runs the uninstaller unattended on the log with these options. The exit
+    // code; nothing when the program did not end by itself, as it would not
+    // if it showed a box or a dialog.
+    std::optional<DWORD> RunUnattended(const std::string& options) {
+        const Process p = StartProgram(kUninstaller, Quote(log) + " " + options);
+        if (!p) return std::nullopt;
+        return WaitForExit(p);
+    }
+
+    Lines ReportLines() const {
+        const std::optional<std::string> bytes = ReadAllBytes(report);
+        return bytes ? SplitAt(*bytes, "\r\n") : Lines();
+    }
+
+    std::string report;
+    std::string busy, plain, ini;
+    std::vector<std::unique_ptr<HeldFile>> held;
+    Lines counters;
+};
+
+bool Contains(const Lines& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+}  // namespace
+
+TEST_F(Outcomes, StatusLinesCountWhatStayedAndTheRestartIsAnnounced) {
+    MakeTroubledInstallation();
+    const ScenarioResult r = RunToTheEnd({}, kArtifacts + "\\outcomes-not-removed.bmp");
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_EQ(r.seen.back().lines,
+              (Lines{"Rimozioni dei dati di inizializzazione... elementi non rimossi: 1",
+                     "Rimozione dei file... ok",
+                     "Rimozione delle cartelle... elementi non rimossi: 1", kRestartLine, kDone}));
+    EXPECT_EQ(r.seen.back().selected, 4);
+    EXPECT_EQ(r.exitCode, std::optional<DWORD>(0));
+}
+
+TEST_F(Outcomes, ReplacedTextsCountAndAnnounceInTheLogsLanguage) {
+    const std::string file = Make("App\\busy.dll");
+    Hold(file);
+    const std::string strings = "[Strings]\r\n24=%d items left (100%%, %s)\r\n25=Restart!\r\n";
+    ASSERT_TRUE(WriteFileBytes(log, strings + "[CopyFiles]\r\n" + file + "=1\r\n[CreateDirs]\r\n" +
+                                        dir + "\\App=1\r\n"));
+    const ScenarioResult r = RunToTheEnd();
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_EQ(r.seen.back().lines,
+              (Lines{kFilesLine, "Rimozione delle cartelle... 1 items left (100%, %s)", "Restart!",
+                     kDone}));
+}
+
+TEST_F(Outcomes, UnattendedRunWithItemsLeftEndsWith1603AndReportsEachItem) {
+    MakeTroubledInstallation();
+    EXPECT_EQ(RunUnattended("/S \"/LOG=" + report + "\""), std::optional<DWORD>(1603));
+    const Lines lines = ReportLines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "Tamsk Uninstaller 1.0.0.0 - removal report");
+    EXPECT_EQ(lines[1], "Log: " + log);
+    EXPECT_TRUE(StartsWith(lines[2], "Start: ")) << lines[2];
+    EXPECT_TRUE(StartsWith(lines[3], "AddIni\t" + ini + ",S,k\tfailed\t32\t")) << lines[3];
+    EXPECT_TRUE(Contains(lines, "CopyFiles\t" + busy + "\tscheduled"));
+    EXPECT_TRUE(Contains(lines, "CopyFiles\t" + plain + "\tremoved"));
+    const auto dirLine = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
+        return StartsWith(line, "CreateDirs\t" + dir + "\\App\tfailed\t145\t");
+    });
+    EXPECT_NE(dirLine, lines.end()) << ::testing::PrintToString(lines);
+    const Lines tail(lines.end() - std::min<size_t>(lines.size(), 8), lines.end());
+    EXPECT_EQ(tail, (Lines{"Result: completed", "removed: 1", "absent: 0", "scheduled: 1",
+                           "kept: 0", "refused: 0", "failed: 2", "Exit code: 1603"}));
+    EXPECT_TRUE(FileExists(busy));
+    EXPECT_FALSE(FileExists(plain));
+}
+
+TEST_F(Outcomes, UnattendedCleanRunEndsWith0AndRemovesEverything) {
+    const std::string file = Make("App\\app.exe");
+    ASSERT_TRUE(WriteFileBytes(
+        log, "[CopyFiles]\r\n" + file + "=1\r\n[CreateDirs]\r\n" + dir + "\\App=1\r\n"));
+    EXPECT_EQ(RunUnattended("-log=\"" + report + "\" -s"), std::optional<DWORD>(0));
+    EXPECT_FALSE(DirectoryExists(dir + "\\App"));
+    EXPECT_FALSE(FileExists(log));
+    EXPECT_TRUE(Contains(ReportLines(), "Exit code: 0"));
+}
+
+TEST_F(Outcomes, UnattendedRunWithAFileInUseEndsWith3010) {
+    const std::string file = Make("busy.dll");
+    Hold(file);
+    ASSERT_TRUE(WriteFileBytes(log, "[CopyFiles]\r\n" + file + "=1\r\n"));
+    EXPECT_EQ(RunUnattended("/S"), std::optional<DWORD>(3010));
+    EXPECT_FALSE(ReadPendingRenames().empty());
+}
+
+TEST_F(Outcomes, UnattendedRunStoppedByAFirstProgramEndsWith1602) {
+    const std::string file = Make("app.dll");
+    const std::string first = "[PreRunApp]\r\n1=" + kTestProgram + ",--exit 1,,0,Prima\r\n";
+    ASSERT_TRUE(WriteFileBytes(log, first + "[CopyFiles]\r\n" + file + "=1\r\n"));
+    EXPECT_EQ(RunUnattended("/S"), std::optional<DWORD>(1602));
+    EXPECT_TRUE(FileExists(file));
+    EXPECT_TRUE(FileExists(log));
+}
+
+TEST_F(Outcomes, UnattendedRunOnAMissingLogEndsWith1619WithoutAWindow) {
+    EXPECT_EQ(RunUnattended("/S \"/LOG=" + report + "\""), std::optional<DWORD>(1619));
+    EXPECT_TRUE(Contains(ReportLines(), "Result: log missing or unreadable"));
+}
+
+TEST_F(Outcomes, UnattendedRunWithAnUnknownOptionEndsWith87BeforeTouchingAnything) {
+    const std::string file = Make("app.dll");
+    ASSERT_TRUE(WriteFileBytes(log, "[CopyFiles]\r\n" + file + "=1\r\n"));
+    EXPECT_EQ(RunUnattended("/S /QUIET"), std::optional<DWORD>(87));
+    EXPECT_TRUE(FileExists(file));
+    EXPECT_TRUE(FileExists(log));
+}
+
+TEST_F(Outcomes, UnattendedRunKeepsASharedFileAtZeroUnlessDelSharedIsGiven) {
+    const std::string kept = Make("kept.dll");
+    const std::string gone = Make("gone.dll");
+    counters = {kept, gone};
+    ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, kept, 1));
+    ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, gone, 1));
+    ASSERT_TRUE(WriteFileBytes(
+        log, "[SharedFiles]\r\n" + kept + "=1\r\n[CopyFiles]\r\n" + kept + "=1\r\n"));
+    EXPECT_EQ(RunUnattended("/S"), std::optional<DWORD>(0));
+    EXPECT_TRUE(FileExists(kept));
+    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, kept), std::optional<DWORD>(1));
+
+    ASSERT_TRUE(WriteFileBytes(
+        log, "[SharedFiles]\r\n" + gone + "=1\r\n[CopyFiles]\r\n" + gone + "=1\r\n"));
+    EXPECT_EQ(RunUnattended("/DELSHARED /S"), std::optional<DWORD>(0));
+    EXPECT_FALSE(FileExists(gone));
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kCounters, gone));
+}
