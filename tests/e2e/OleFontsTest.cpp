@@ -188,19 +188,22 @@ protected:
     std::vector<std::string> libraries;
 };
 
+// The fonts are those of the Windows fonts directory, whose values may hold
+// the bare file name (no file is deleted by this phase).
 TEST_F(OleFonts, FontValuesNamingTheFileByPathOrNameInAnyCaseGoAndOneBroadcastIsSent) {
-    const std::string font = dir + "\\Fonts\\X.TTF";
-    const std::string other = dir + "\\Fonts\\Other.ttf";
+    const std::string fonts = WindowsDir() + "\\Fonts\\";
+    const std::string font = fonts + "TamskX.TTF";
+    const std::string other = fonts + "TamskOther.ttf";
     const std::string byPath = AddFontValue("by path", font);
     const std::string byUpperPath = AddFontValue("by upper path", Upper(font));
-    const std::string byName = AddFontValue("by name", "X.TTF");
-    const std::string byLowerName = AddFontValue("by lower name", "x.ttf");
+    const std::string byName = AddFontValue("by name", "TAMSKX.TTF");
+    const std::string byLowerName = AddFontValue("by lower name", "tamskx.ttf");
     // Names that the registry path grammar would otherwise split or unquote.
     const std::string slashed = AddFontValue("back\\slash", font);
-    const std::string quoted = AddFontValue("'quoted' it's", "X.ttf");
-    const std::string longer = AddFontValue("longer name", "XX.TTF");
-    const std::string otherByName = AddFontValue("other", "OTHER.TTF");
-    const std::string unrelated = AddFontValue("unrelated", "Y.TTF");
+    const std::string quoted = AddFontValue("'quoted' it's", "TamskX.ttf");
+    const std::string longer = AddFontValue("longer name", "XTAMSKX.TTF");
+    const std::string otherByName = AddFontValue("other", "TAMSKOTHER.TTF");
+    const std::string unrelated = AddFontValue("unrelated", "TamskY.TTF");
     ASSERT_TRUE(WriteFileBytes(log, "[RegFonts]\r\n" + font + "=1\r\n" + other + "=1\r\n"));
     FontChangeCounter counter;
     ASSERT_TRUE(counter.ready());
@@ -221,8 +224,9 @@ TEST_F(OleFonts, FontValuesNamingTheFileByPathOrNameInAnyCaseGoAndOneBroadcastIs
 }
 
 TEST_F(OleFonts, KeptSharedFontKeepsItsValueAndStillBroadcasts) {
-    const std::string font = dir + "\\Fonts\\Shared.ttf";
-    const std::string kept = AddFontValue("kept", "Shared.ttf");
+    // In the fonts directory, so that its bare-name value would go too.
+    const std::string font = WindowsDir() + "\\Fonts\\TamskShared.ttf";
+    const std::string kept = AddFontValue("kept", "TamskShared.ttf");
     // Listed in other letter case among the shared files: still the same file.
     SetSharedCount(Upper(font), 3);
     ASSERT_TRUE(WriteFileBytes(log, "[SharedFiles]\r\n" + Upper(font) + "=1\r\n[RegFonts]\r\n" +

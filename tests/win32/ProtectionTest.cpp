@@ -1,7 +1,7 @@
 // The machine's side of the safety rules against Wine's real directories and
 // registry: the protected directories it gathers, masks and directories
-// judged in their full long form, the fonts rule, and the registry services'
-// refusal of protected keys and shared values.
+// judged in their full long form, and the registry services' refusal of
+// protected keys and shared values.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -88,17 +88,6 @@ TEST_F(Protection, MasksAreJudgedAsWrittenAndInTheirFullLongForm) {
         windows_ + "\\notepad.exe",
     };
     for (const std::string& mask : allowed) EXPECT_FALSE(IsMaskRefused(mask, dirs_)) << mask;
-}
-
-TEST_F(Protection, FontsMatchByBareNameOnlyInTheFontsDirectory) {
-    const std::string fonts = GetFontsDir();
-    EXPECT_TRUE(IsInDirectory(fonts + "\\x.ttf", windows_ + "\\Fonts"));
-    const std::string byName[] = {fonts + "\\arial.ttf", "arial.ttf",
-                                  windows_ + "\\System32\\..\\Fonts\\ARIAL.TTF"};
-    for (const std::string& font : byName) EXPECT_TRUE(MatchesFontsByBareName(font)) << font;
-    const std::string byPathOnly[] = {"C:\\Program Files\\App\\Fonts\\arial.ttf",
-                                      fonts + "\\Sub\\arial.ttf", dir_ + "\\arial.ttf"};
-    for (const std::string& font : byPathOnly) EXPECT_FALSE(MatchesFontsByBareName(font)) << font;
 }
 
 // The registry services themselves refuse: a handler that forgot to ask
