@@ -38,7 +38,8 @@ private:
 
 // Starts a program through the shell and waits for it, handling this
 // thread's messages meanwhile. The exit code; -1 when the shell cannot start
-// it (or a text holds a NUL byte, which the shell would cut short); 0 when the shell hands the file to a program that was already running.
+// it (or a text holds a NUL byte, which the shell would cut short); 0 when
+// the shell hands the file to a program that was already running.
 int RunAndWait(HWND owner, const std::string& file, const std::string& parameters,
                const std::string& directory, int show);
 

@@ -114,7 +114,8 @@ void TepIniFile::UpdateFile() {
             Handle = OpenFileHandle(FileName, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL);
         }
-        if (IsOpenHandle(Handle)) RewriteFile(Handle, lines_ ? lines_->Text() : FormatIniText(Sections));
+        if (IsOpenHandle(Handle))
+            RewriteFile(Handle, lines_ ? lines_->Text() : FormatIniText(Sections));
     }
     Modified = false;
 }

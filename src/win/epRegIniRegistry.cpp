@@ -36,20 +36,21 @@ HKEY RootKey(TRegistryRoot root) {
 }
 
 // Every key of a tree being deleted is opened once, with the rights to list
-// it, empty it and delete it.
+// it, empty it and delete it; failing that, to list and empty it, so that
+// what can go still goes.
 constexpr REGSAM kTreeAccess = KEY_READ | KEY_SET_VALUE | DELETE;
+constexpr REGSAM kEmptyingAccess = KEY_READ | KEY_SET_VALUE;
 
 // Deeper than the registry lets keys nest: a tree is never followed further.
 constexpr std::size_t kMaxTreeDepth = 512;
 
 // Opens root\subkey of the parsed path; an empty wrapper on failure.
-// options REG_OPTION_OPEN_LINK opens a symbolic link itself, not its target.
-UniqueHkey OpenKey(const TRegistryPath& parts, REGSAM access, DWORD options = 0) {
+UniqueHkey OpenKey(const TRegistryPath& parts, REGSAM access) {
     UniqueHkey key;
     const HKEY root = RootKey(parts.Root);
     if (root == nullptr) return key;
     HKEY opened = nullptr;
-    const LONG rc = RegOpenKeyExA(root, parts.SubKey.c_str(), options, access, &opened);
+    const LONG rc = RegOpenKeyExA(root, parts.SubKey.c_str(), 0, access, &opened);
     if (rc == ERROR_SUCCESS) {
         key.reset(opened);
     } else {
@@ -102,7 +103,8 @@ LONG EnumName(HKEY key, DWORD index, bool values, std::string& name) {
         // The length the call reports, not the first NUL: a name holding a NUL
         // is kept whole, so that it can be refused rather than taken for
         // another name.
-        if (rc == ERROR_SUCCESS) name.assign(buffer.data(), size < buffer.size() ? size : buffer.size());
+        if (rc == ERROR_SUCCESS)
+            name.assign(buffer.data(), size < buffer.size() ? size : buffer.size());
         return rc;
     }
 }
@@ -200,15 +202,20 @@ TreeKey OpenTreeKey(UniqueHkey key, HKEY parent, std::string name) {
     return item;
 }
 
-// A subkey of an open key, opened as itself; empty when it cannot be opened
-// or its name holds a NUL (the call would open another key).
-UniqueHkey OpenSubkey(HKEY parent, const std::string& name) {
+// A key below parent (a root, or an open key), opened as itself for a tree
+// deletion; empty when it cannot be opened or its name holds a NUL (the call
+// would open another key).
+UniqueHkey OpenTreeKeyAsItself(HKEY parent, const std::string& name) {
     UniqueHkey key;
-    if (HoldsNul(name)) return key;
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(parent, name.c_str(), REG_OPTION_OPEN_LINK, kTreeAccess, &opened) ==
-        ERROR_SUCCESS)
-        key.reset(opened);
+    if (parent == nullptr || HoldsNul(name)) return key;
+    for (const REGSAM access : {kTreeAccess, kEmptyingAccess}) {
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(parent, name.c_str(), REG_OPTION_OPEN_LINK, access, &opened) ==
+            ERROR_SUCCESS) {
+            key.reset(opened);
+            break;
+        }
+    }
     return key;
 }
 
@@ -226,7 +233,7 @@ bool DeleteKeyTree(UniqueHkey top, const TRegistryPath& named) {
         TreeKey& item = stack.back();
         if (item.Next < item.Subkeys.size() && stack.size() < kMaxTreeDepth) {
             const std::string& name = item.Subkeys[item.Next++];
-            UniqueHkey child = OpenSubkey(item.Key.get(), name);
+            UniqueHkey child = OpenTreeKeyAsItself(item.Key.get(), name);
             const HKEY parent = item.Key.get();
             if (child) stack.push_back(OpenTreeKey(std::move(child), parent, name));
             continue;
@@ -323,7 +330,7 @@ bool DeleteRegistryKey(const std::string& path) {
         if (parts.Root == TRegistryRoot::None || named.Root == TRegistryRoot::None ||
             named.ValueName.empty())
             return false;
-        UniqueHkey top = OpenKey(parts, kTreeAccess, REG_OPTION_OPEN_LINK);
+        UniqueHkey top = OpenTreeKeyAsItself(RootKey(parts.Root), parts.SubKey);
         if (!top) return false;
         return DeleteKeyTree(std::move(top), named);
     });

@@ -4,7 +4,8 @@
 //
 // Every operation takes the server file's path as the installation log gives
 // it and returns true on success; every failure is a false result (a path
-// holding a NUL byte always fails), nothing is shown and nothing throws. Whatever is loaded is released on every path out.
+// holding a NUL byte always fails), nothing is shown and nothing throws.
+// Whatever is loaded is released on every path out.
 // COM must have been initialised by the program on its main thread; these
 // functions do not initialise it themselves.
 #pragma once

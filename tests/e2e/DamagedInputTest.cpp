@@ -4,7 +4,6 @@
 // another program trying to change the log during the run.
 #include <gtest/gtest.h>
 
-#include "../support/FileBytes.h"
 #include "CaseFixture.h"
 
 using namespace e2e;

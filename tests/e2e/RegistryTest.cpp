@@ -146,8 +146,8 @@ TEST_F(IniEntries, AddIniRemovesTheLinesOfItsEntriesFromEachFile) {
     DeleteFileA(inWindows.c_str());
 
     EXPECT_EQ(lines, (std::vector<std::string>{kIniLine, kDone}));
-    EXPECT_EQ(ReadFileBytes(one), std::optional<std::string>(
-                                      "; settings\r\n[App]\r\nkey2 = v2\r\n\r\n[Other]\r\nx=1\r\n"));
+    EXPECT_EQ(ReadFileBytes(one), std::optional<std::string>("; settings\r\n[App]\r\nkey2 = v2\r\n"
+                                                             "\r\n[Other]\r\nx=1\r\n"));
     // The empty key is the line that starts with "=".
     EXPECT_EQ(ReadFileBytes(two), std::optional<std::string>("[S]\r\n[T]\r\nm=n\r\nlast=1"));
     EXPECT_EQ(ReadFileBytes(comma), std::optional<std::string>("[Sec]\r\nj=w\r\n"));

@@ -29,6 +29,16 @@ TIniOptions OptionsFromBits(unsigned bits) {
     return options;
 }
 
+// No name or line of a parsed model holds a NUL byte: such a line never
+// reaches a handler, and a damaged header opens no section.
+void CheckNoNul(const TSectionList& sections) {
+    for (std::int32_t i = 0; i < sections.Count(); ++i) {
+        Require(sections.Name(i).find('\0') == std::string::npos);
+        for (const std::string& line : sections.SectionLines(i))
+            Require(line.find('\0') == std::string::npos);
+    }
+}
+
 void CheckNamesUnique(const TSectionList& sections) {
     if (sections.Count() > kMaxPairwiseSections) return;
     for (std::int32_t i = 0; i < sections.Count(); ++i) {
@@ -98,6 +108,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TepIniModel model(options);
     model.LoadText(text);
     CheckNamesUnique(model.Sections);
+    CheckNoNul(model.Sections);
+    // A leading UTF-8 mark is passed over, so it changes nothing (a second
+    // one would be text).
+    if (text.substr(0, kUtf8Bom.size()) != kUtf8Bom)
+        Require(FormatIniText(ParseIniText(std::string(kUtf8Bom) + std::string(text), options)) ==
+            FormatIniText(model.Sections));
     Require(!model.Modified);
     CheckRoundTrip(model.Sections, options, true);
 

@@ -108,6 +108,44 @@ TEST(IniParser, DropsOrphansAndDuplicateSections) {
     EXPECT_EQ(ModelOf("[A]\r\nk=1\r\n[a]\r\nk=2\r\n").Modified, false);
 }
 
+// Power cuts leave NUL-filled blocks in files that are appended to. Such a
+// line is ignored; NUL bytes at a line's ends are trimmed like any control
+// byte; the lines under a damaged header belong to no section.
+TEST(IniParser, LinesHoldingANulByteAreIgnored) {
+    const std::string nul(1, '\0');
+    const struct {
+        std::string text;
+        Lines expected;
+    } cases[] = {
+        {"[S]\r\nHKCU\\Vendor" + nul + "junk=1\r\nk=2\r\n", {"k=2"}},
+        {"[S]\r\nk=1" + nul + "\r\n" + nul + nul + "j=2" + nul + "\r\n", {"k=1", "j=2"}},
+        {"[S]\r\nk=" + nul + "x\r\n" + std::string(512, '\0') + "\r\nj=2\r\n", {"j=2"}},
+        {"[S]\r\na=1\r\n[S" + nul + "]\r\nb=2\r\n[T]\r\nc=3\r\n", {"a=1"}},
+        {"[S" + nul + "]\r\nb=2\r\n[S]\r\nc=3\r\n", {"c=3"}},
+        {"[S]\r\n" + nul + "[T]\r\nc=3\r\n", {}},  // a header once trimmed
+    };
+    for (const auto& c : cases) {
+        const TSectionList sections = ParseIniText(c.text, AllIniOptions());
+        const std::int32_t s = sections.Count() > 0 && sections.Name(0) == "S" ? 0 : -1;
+        EXPECT_EQ(s < 0 ? Lines{} : sections.SectionLines(s), c.expected) << c.text;
+        for (std::int32_t i = 0; i < sections.Count(); ++i) {
+            EXPECT_EQ(sections.Name(i).find('\0'), std::string::npos);
+            for (const std::string& line : sections.SectionLines(i))
+                EXPECT_EQ(line.find('\0'), std::string::npos) << line;
+        }
+    }
+}
+
+TEST(IniParser, Utf8MarkBeforeTheFirstHeaderIsPassedOver) {
+    const TSectionList sections = ParseIniText(
+        "\xEF\xBB\xBF[Settings]\r\nLang=it\r\n[Plugins]\r\nOld=1\r\n", AllIniOptions());
+    ASSERT_EQ(sections.Count(), 2);
+    EXPECT_EQ(sections.Name(0), "Settings");
+    EXPECT_EQ(sections.SectionLines(0), Lines{"Lang=it"});
+    // Only at the very start: anywhere else the bytes are text.
+    EXPECT_EQ(EntriesOf("\xEF\xBB\xBFk=1\r\n"), Lines{"\xEF\xBB\xBFk=1"});
+}
+
 TEST(IniParser, LfOnlyFileIsOneLine) {
     EXPECT_EQ(ParseIniText("[A]\nk=1\nj=2\n", AllIniOptions()).Count(), 0);
     const TSectionList header = ParseIniText("[A]\n", AllIniOptions());

@@ -38,6 +38,19 @@ TEST(RegistryPath, SplitsAsTheTableShows) {
     for (const SplitCase& c : cases) ExpectSplit(c);
 }
 
+// The system would read such a path only up to the NUL byte: wherever it
+// stands, the path resolves to nothing, as a value path and as a key path.
+TEST(RegistryPath, PathHoldingANulByteIsNeverResolved) {
+    const std::string nul(1, '\0');
+    for (const std::string& path :
+         {"HKCU\\Software\\Vendor" + nul + "junk", "HKCU\\Software\\Vendor\\" + nul,
+          "HKCU" + nul + "\\Software\\X", "HKLM\\S\\'a'" + nul + "b", nul + "HKCU\\S\\V"}) {
+        EXPECT_EQ(ParseRegistryPath(path).Root, TRegistryRoot::None);
+        EXPECT_EQ(ParseRegistryPath(RegistryKeyPath(path)).Root, TRegistryRoot::None);
+        EXPECT_EQ(SplitRegistryKeyName(RegistryKeyPath(path)).Root, TRegistryRoot::None);
+    }
+}
+
 TEST(RegistryPath, RootNamesMatchExactly) {
     EXPECT_EQ(RegistryRootByName("HKCR"), TRegistryRoot::ClassesRoot);
     EXPECT_EQ(RegistryRootByName("HKCU"), TRegistryRoot::CurrentUser);

@@ -56,6 +56,18 @@ protected:
         return RegQueryValueExA(h.get(), name.c_str(), nullptr, type, nullptr, nullptr) ==
                ERROR_SUCCESS;
     }
+    // Deletes a symbolic link below the test key as a link (its target
+    // stays), without the code under test.
+    void DeleteLinkRaw(const std::string& key) {
+        using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE);
+        const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFunction>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+        UniqueHkey link;
+        if (ntDeleteKey != nullptr &&
+            RegOpenKeyExA(HKEY_CURRENT_USER, Sub(key).c_str(), REG_OPTION_OPEN_LINK, DELETE,
+                          link.put()) == ERROR_SUCCESS)
+            ntDeleteKey(link.get());
+    }
     std::string Sub(const std::string& key) const {
         return key.empty() ? subKey_ : subKey_ + "\\" + key;
     }
@@ -163,6 +175,27 @@ TEST_F(Registry, UnrecognisedRootsFailEverywhere) {
     EXPECT_TRUE(ValueThere("", "V"));
 }
 
+// The system's calls would read such a path only up to its NUL byte and act
+// on the parent key: every operation refuses it instead, and a key deletion
+// cannot keep coming back to the same key.
+TEST_F(Registry, PathsHoldingANulByteFailEverywhere) {
+    SetDword("Vendor", "Value", 1);
+    SetDword("Vendor\\Sub", "Inner", 2);
+    const std::string nul(1, '\0');
+    for (const std::string& path : {Path("Vendor") + nul + "junk", Path("Vendor\\Value") + nul,
+                                    Path("Vendor\\'Value'") + nul + "x"}) {
+        EXPECT_FALSE(RegistryKeyExists(path));
+        EXPECT_FALSE(RegistryValueExists(path));
+        EXPECT_FALSE(DeleteRegistryValue(path));
+        EXPECT_FALSE(DeleteRegistryKey(path));
+        EXPECT_FALSE(DeleteRegistryEntry(path));
+        EXPECT_FALSE(WriteRegistryInteger(path, 7));
+        EXPECT_EQ(ReadRegistryInteger(path, 9), 9);
+    }
+    EXPECT_TRUE(ValueThere("Vendor", "Value"));
+    EXPECT_TRUE(ValueThere("Vendor\\Sub", "Inner"));
+}
+
 TEST_F(Registry, ExistenceOfValuesAndKeys) {
     SetDword("K", "V", 1);
     EXPECT_TRUE(RegistryValueExists(Path("K\\V")));
@@ -220,6 +253,52 @@ TEST_F(Registry, KeysAreDeletedWithEverythingBelowThem) {
     SetDword("T\\U", "V", 1);
     EXPECT_TRUE(DeleteRegistryKey(Path("T\\")));  // trailing backslash: the same key
     EXPECT_FALSE(KeyThere("T"));
+}
+
+// A symbolic link below a key being deleted, or named itself, goes as a link:
+// the key it points to keeps its values and subkeys.
+TEST_F(Registry, LinksAreDeletedAsLinksAndTheirTargetsStay) {
+    const std::string target = "Software\\TamskTest\\LinkTarget";
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, target.c_str());
+    UniqueHkey targetKey;
+    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, (target + "\\Sub").c_str(), targetKey.put()),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(targetKey.get(), "V", 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>("kept"), 5),
+              ERROR_SUCCESS);
+    const std::wstring native = L"\\Registry\\Machine\\Software\\TamskTest\\LinkTarget";
+    const char* const links[] = {"Tree\\Link", "Alone"};
+    // A link left by an earlier run: the wipe cannot remove it, as it follows it.
+    for (const char* name : links) DeleteLinkRaw(name);
+    Wipe();
+    for (const char* name : links) {
+        UniqueHkey link;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, Sub(name).c_str(), 0, nullptr,
+                                  REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS | KEY_CREATE_LINK,
+                                  nullptr, link.put(), nullptr),
+                  ERROR_SUCCESS)
+            << name;
+        ASSERT_EQ(RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK,
+                                 reinterpret_cast<const BYTE*>(native.data()),
+                                 static_cast<DWORD>(native.size() * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
+    SetDword("Tree", "Own", 1);
+    ASSERT_TRUE(ValueThere("Tree\\Link\\Sub", "V"));  // reached through the link
+
+    EXPECT_TRUE(DeleteRegistryKey(Path("Tree")));
+    EXPECT_TRUE(DeleteRegistryKey(Path("Alone")));
+    EXPECT_FALSE(KeyThere("Tree"));
+    EXPECT_FALSE(KeyThere("Alone"));
+    UniqueHkey sub;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, (target + "\\Sub").c_str(), 0, KEY_READ,
+                            sub.put()),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(sub.get(), "V", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    sub.reset();
+    for (const char* name : links) DeleteLinkRaw(name);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, target.c_str());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, target.c_str());
 }
 
 TEST_F(Registry, KeyWithAnUnpairedQuoteInItsNameIsDeleted) {

@@ -3,6 +3,7 @@
 // presses its button; when a box never shows up or never closes, the watcher
 // ends the box's modal loop with WM_QUIT so that the test fails instead of hanging.
 #include "win/sysutil.h"
+#include "win/handles.h"
 
 #include <gtest/gtest.h>
 
@@ -201,6 +202,12 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
+// A thread that sends one kCounted message (wParam 2) to the window it is given.
+DWORD WINAPI SendCounted(LPVOID window) {
+    SendMessageA(static_cast<HWND>(window), kCounted, 2, 0);
+    return 0;
+}
+
 class Sysutil : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -377,6 +384,24 @@ TEST_F(Sysutil, ProcessMessagesStopsAtQuitLeavingWhatFollows) {
     EXPECT_FALSE(PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "quit not consumed";
     ProcessMessages();
     EXPECT_EQ((std::vector<WPARAM>{1, 2}), countedMessages);
+}
+
+// A thread that sends to this thread's window before it ends would wait for
+// ever on a plain wait; this one carries the message out and sees the thread
+// end, and leaves posted messages in the queue.
+TEST_F(Sysutil, WaitCarriesOutSentMessagesAndLeavesPostedOnes) {
+    HWND w = Window(RECT{0, 0, 10, 10});
+    ASSERT_NE(nullptr, w);
+    PostMessageA(w, kCounted, 1, 0);
+    UniqueHandle sender(CreateThread(nullptr, 0, SendCounted, w, 0, nullptr));
+    ASSERT_TRUE(sender);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitHandlingSentMessages(sender.get(), 10000));
+    EXPECT_EQ(std::vector<WPARAM>{2}, countedMessages);
+    ProcessMessages();
+    EXPECT_EQ((std::vector<WPARAM>{2, 1}), countedMessages);
+
+    UniqueHandle never(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitHandlingSentMessages(never.get(), 50));
 }
 
 }  // namespace

@@ -8,7 +8,8 @@
 #include "FixtureRecord.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) AppendLine(ModulePath(instance) + ".log", ModulePath(nullptr));
+    if (reason == DLL_PROCESS_ATTACH)
+        AppendLine(ModulePath(instance) + ".log", ModulePath(nullptr));
     return TRUE;
 }
 
