@@ -7,6 +7,7 @@
 /* Named resources: loaded by these names, never by number. */
 #define RES_DLG_UNINSTALL "DLG_UNINSTALL"
 #define RES_DLG_DELSHARED "DLG_DELSHARED"
+#define RES_DLG_PREVIEW "DLG_PREVIEW"
 #define RES_BANNER_BITMAP "VRELBMP"
 #define RES_MAIN_ICON "MAINICON"
 
@@ -29,6 +30,11 @@
 #define IDC_SHARED_YES_ALL 108
 #define IDC_SHARED_NO 109
 #define IDC_SHARED_NO_ALL 110
+
+/* DLG_PREVIEW: what a run would do, read-only. Its Close button is IDOK (1). */
+#define IDC_PREVIEW_LIST 101
+#define IDC_PREVIEW_HEAD 103
+#define IDC_PREVIEW_SUMMARY 104
 
 /* String table: the default message texts, numbered as the installation
    log's "Strings" section numbers its replacements. */

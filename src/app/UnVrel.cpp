@@ -9,6 +9,7 @@
 #include "app/UnVrelBanner.h"
 #include "app/UnVrelLogHold.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelPreview.h"
 #include "app/UnVrelRunLock.h"
 #include "app/UnVrelSelfCopy.h"
 #include "core/UnVrelCommandLine.h"
@@ -131,7 +132,8 @@ bool CanReadLog() {
 }
 
 // The interactive run: boxes for what is wrong, the confirmation, then the
-// worker under the main dialog. Unknown options are ignored here.
+// worker under the main dialog; with /PREVIEW the preview window instead of
+// the confirmation. Unknown options are ignored here.
 void RunInteractive() {
     if (LogPath.empty()) {
         SetRunEnd(TRunEnd::LogUnreadable);
@@ -139,6 +141,8 @@ void RunInteractive() {
     } else if (!IsExistingFile(LogPath)) {
         SetRunEnd(TRunEnd::LogUnreadable);
         ShowError(FormatWithOneString(LoadMessageText(IDS_LOG_NOT_FOUND), LogPath));
+    } else if (RunOptions.Preview) {
+        RunPreview();
     } else if (AskQuestion(LoadMessageText(IDS_CONFIRM_REMOVE)) == IDYES) {
         HoldLog();
         RunUninstall();
@@ -156,6 +160,8 @@ void RunUnattended() {
         SetRunEnd(TRunEnd::InvalidOption, RunOptions.Unknown.front());
     } else if (LogPath.empty() || !IsExistingFile(LogPath) || !CanReadLog()) {
         SetRunEnd(TRunEnd::LogUnreadable);
+    } else if (RunOptions.Preview) {
+        RunPreview();
     } else {
         HoldLog();
         UninstallWorker(nullptr);

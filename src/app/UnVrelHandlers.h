@@ -7,6 +7,10 @@
 // that stayed.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <string>
+
 // "SharedFiles": lowers use counts, asks about unused shared files, and
 // leaves the kept shared files for the later phases.
 void CheckSharedFiles();
@@ -24,3 +28,18 @@ void RemoveOleServers();
 void RemoveFiles();
 // "CreateDirs": deletes the log, then the empty directories, deepest first.
 void RemoveDirectories();
+
+// What the handlers know that a preview of the run must judge alike.
+
+// The use count of a shared file as "SharedFiles" reads it: 1 when it has
+// no counter; nothing when its counter states no number (the file then stays
+// without a question).
+std::optional<std::int32_t> SharedUseCount(const std::string& file);
+
+// The fonts key of the running system, as a registry path ending in "\".
+std::string FontsKey();
+
+// True when a line "name=data" of the fonts key's listing registers the
+// font file: its data is the file's path or, for a font of the fonts
+// directory or one given without a directory, its bare name (case aside).
+bool FontValueMatches(const std::string& listingLine, const std::string& fontFile);

@@ -27,11 +27,6 @@ const char* const kFontsKeyNT = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentV
 // thread has stopped reading its messages is passed over at once.
 constexpr UINT kBroadcastTimeoutMs = 5000;
 
-// The fonts key of the running system, as a registry path ending in "\",
-// chosen by the platform identifier recorded at start-up.
-std::string FontsKey() {
-    return PlatformId == VER_PLATFORM_WIN32_WINDOWS ? kFontsKey95 : kFontsKeyNT;
-}
 
 // True when the font file can name a file: it has a name part and no wildcard.
 // Built into a mask, anything else would match values of other fonts ("*"
@@ -48,13 +43,8 @@ bool CanNameFontFile(const std::string& fontFile) {
 TOutcome DeleteFontValues(const std::string& fontsKey, const TStringList& listing,
                           const std::string& fontFile, DWORD& error) {
     TOutcome outcome = TOutcome::Absent;
-    if (!CanNameFontFile(fontFile)) return outcome;
-    const std::string byPath = "*=" + fontFile;
-    const std::string byName = "*=" + ExtractFileName(fontFile);
-    const bool bareNameToo = MatchesFontsByBareName(fontFile);
     for (const std::string& line : listing) {
-        if (!MatchesMask(line, byPath, true) && !(bareNameToo && MatchesMask(line, byName, true)))
-            continue;
+        if (!FontValueMatches(line, fontFile)) continue;
         if (DeleteRegistryValue(RegistryValuePath(fontsKey, KeyOf(line)))) {
             if (outcome == TOutcome::Absent) outcome = TOutcome::Removed;
         } else {
@@ -111,6 +101,17 @@ void RemoveServerEntries() {
 }
 
 }  // namespace
+
+std::string FontsKey() {
+    return PlatformId == VER_PLATFORM_WIN32_WINDOWS ? kFontsKey95 : kFontsKeyNT;
+}
+
+bool FontValueMatches(const std::string& listingLine, const std::string& fontFile) {
+    if (!CanNameFontFile(fontFile)) return false;
+    if (MatchesMask(listingLine, "*=" + fontFile, true)) return true;
+    return MatchesFontsByBareName(fontFile) &&
+           MatchesMask(listingLine, "*=" + ExtractFileName(fontFile), true);
+}
 
 void RemoveFonts() { RunSection("RegFonts", IDS_REMOVE_FONTS, RemoveFontEntries); }
 

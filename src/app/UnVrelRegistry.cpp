@@ -7,8 +7,8 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
-#include "app/UnVrelSafety.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelSafety.h"
 #include "app/UnVrelWorker.h"
 #include "core/epIniFile.h"
 #include "core/epStrUtils.h"

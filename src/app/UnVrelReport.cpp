@@ -65,6 +65,8 @@ void ReportItem(const std::string& section, const std::string& item, TOutcome ou
                                explain ? SystemErrorText(error) : std::string()));
 }
 
+void ReportLine(const std::string& text) { WriteLine(text); }
+
 void FlushReport() {
     if (Report) FlushFileBuffers(Report.get());
 }

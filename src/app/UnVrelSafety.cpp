@@ -20,14 +20,20 @@ bool RecordIfRefused(const std::string& item, bool refused) {
 
 }  // namespace
 
+bool WouldRefuseRegistryEntry(const std::string& path) { return IsRegistryEntryRefused(path); }
+
+bool WouldRefuseFileMask(const std::string& mask) { return IsMaskRefused(mask, ProtectedDirs()); }
+
+bool WouldRefuseDirectory(const std::string& dir) { return IsDirectoryRefused(dir, ProtectedDirs()); }
+
 bool RefuseRegistryEntry(const std::string& path) {
-    return RecordIfRefused(path, IsRegistryEntryRefused(path));
+    return RecordIfRefused(path, WouldRefuseRegistryEntry(path));
 }
 
 bool RefuseFileMask(const std::string& mask) {
-    return RecordIfRefused(mask, IsMaskRefused(mask, ProtectedDirs()));
+    return RecordIfRefused(mask, WouldRefuseFileMask(mask));
 }
 
 bool RefuseDirectory(const std::string& dir) {
-    return RecordIfRefused(dir, IsDirectoryRefused(dir, ProtectedDirs()));
+    return RecordIfRefused(dir, WouldRefuseDirectory(dir));
 }

@@ -18,3 +18,8 @@ bool RefuseFileMask(const std::string& mask);
 
 // A "CreateDirs" directory: a protected directory or a reparse point.
 bool RefuseDirectory(const std::string& dir);
+
+// The same rules as questions only: nothing is recorded (the preview).
+bool WouldRefuseRegistryEntry(const std::string& path);
+bool WouldRefuseFileMask(const std::string& mask);
+bool WouldRefuseDirectory(const std::string& dir);

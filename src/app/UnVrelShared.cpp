@@ -130,6 +130,12 @@ void ReleaseUseCount(const std::string& path, const std::string& counter) {
 
 }  // namespace
 
+std::optional<std::int32_t> SharedUseCount(const std::string& file) {
+    const std::optional<TUseCount> count = ReadUseCountOf(CounterPath(file));
+    if (!count) return std::nullopt;
+    return count->Count;
+}
+
 void CheckSharedFiles() {
     KeptSharedFiles.clear();
     ReadProfileSection(LogPath, "SharedFiles", KeptSharedFiles);

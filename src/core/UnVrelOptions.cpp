@@ -21,6 +21,7 @@ const TOptionRule kOptionTable[] = {
     {"DELSHARED", &TRunOptions::DeleteUnusedShared, nullptr},
     {"LOG", nullptr, &TRunOptions::ReportPath},
     {kCopyOfOptionName, nullptr, &TRunOptions::CopyOf},
+    {"PREVIEW", &TRunOptions::Preview, nullptr},
 };
 
 char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }

@@ -16,6 +16,9 @@ struct TRunOptions {
     // /DELSHARED: an unattended run removes shared files whose use count has
     // dropped to zero (the answer "Yes to all"); without it they are kept.
     bool DeleteUnusedShared = false;
+    // /PREVIEW: nothing is changed and nothing is started; what a run would
+    // do is shown (or, unattended, written to the report) instead.
+    bool Preview = false;
     // /LOG=path: where the removal report goes; empty for no report. The
     // path may be quoted; the quotes are gone here.
     std::string ReportPath;

@@ -28,6 +28,7 @@ const char* RunEndName(TRunEnd end) {
         case TRunEnd::StoppedByPreRun: return "stopped by a program run first";
         case TRunEnd::Aborted: return "aborted";
         case TRunEnd::AnotherRunActive: return "another run of the log in progress";
+        case TRunEnd::Previewed: return "preview: nothing was changed";
     }
     return "unknown";
 }
@@ -60,6 +61,7 @@ int UnattendedExitCode(TRunEnd end, const TOutcomeCounts& counts) {
         case TRunEnd::Cancelled: return kExitUserStopped;
         case TRunEnd::Aborted: return kExitFailure;
         case TRunEnd::AnotherRunActive: return kExitAnotherRunActive;
+        case TRunEnd::Previewed: return kExitSuccess;
         case TRunEnd::Completed: break;
     }
     if (counts.NotRemoved() > 0) return kExitFailure;

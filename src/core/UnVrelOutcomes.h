@@ -48,11 +48,13 @@ enum class TRunEnd {
     StoppedByPreRun,  // a program to run first failed; nothing was removed
     Aborted,          // an error ended the run part way
     AnotherRunActive, // another run of the same log was going on; this one did nothing
+    Previewed,        // a preview (/PREVIEW): nothing was changed or started
 };
 
 // How the report names a run's end: "completed", "cancelled", "unknown
 // option", "log missing or unreadable", "stopped by a program run first",
-// "aborted", "another run of the log in progress".
+// "aborted", "another run of the log in progress", "preview: nothing was
+// changed".
 const char* RunEndName(TRunEnd end);
 
 // The exit codes of an unattended run, as the system's own installer service
@@ -67,7 +69,7 @@ constexpr int kExitAnotherRunActive = 1618;
 
 // The exit code of an unattended run: 87, 1619, 1602, 1618 by the way it ended
 // (a cancelled run, which an unattended one never is, counts as stopped);
-// otherwise 1603 when it was aborted or any item was refused or failed, 3010
+// 0 for a preview; otherwise 1603 when it was aborted or any item was refused or failed, 3010
 // when any item waits for the next restart, else 0.
 int UnattendedExitCode(TRunEnd end, const TOutcomeCounts& counts);
 

@@ -71,6 +71,12 @@ std::string ExtractFileExt(std::string_view path) {
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
+std::string ChangeFileExt(std::string_view path, std::string_view ext) {
+    std::string result(path.substr(0, path.size() - ExtractFileExt(path).size()));
+    result.append(ext);
+    return result;
+}
+
 std::vector<std::string> SplitTextLines(std::string_view bytes) {
     // The chunked reader leaves the file just after each CR, so chunk
     // boundaries never show: every CR ends a line, and whatever bytes follow

@@ -27,6 +27,8 @@ std::string ExtractFileDir(std::string_view path);
 std::string ExtractFileName(std::string_view path);
 // Extension of a path's file name, from its last "." (dot included), or empty.
 std::string ExtractFileExt(std::string_view path);
+// The path with its extension replaced by ext, or with ext appended when it has none.
+std::string ChangeFileExt(std::string_view path, std::string_view ext);
 
 // Splits file bytes into text lines as the line reader defines them: a line
 // ends at CR, every LF is dropped wherever it stands, and a last line without

@@ -73,6 +73,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
 std::optional<WindowKind> Classify(HWND window) {
     if (IsSharedFileDialog(window)) return WindowKind::SharedFileDialog;
     if (IsMainDialog(window)) return WindowKind::MainDialog;
+    if (IsPreviewDialog(window)) return WindowKind::PreviewDialog;
     if (IsMessageBox(window)) return WindowKind::MessageBox;
     return std::nullopt;
 }
@@ -202,6 +203,11 @@ bool IsMessageBox(HWND window) {
 bool IsMainDialog(HWND window) {
     return IsDialog(window) && HasClass(GetDlgItem(window, 101), "ListBox") &&
            HasClass(GetDlgItem(window, 102), PROGRESS_CLASSA);
+}
+
+bool IsPreviewDialog(HWND window) {
+    return IsDialog(window) && HasClass(GetDlgItem(window, 101), "ListBox") &&
+           GetDlgItem(window, 102) == nullptr && HasClass(GetDlgItem(window, 104), "Static");
 }
 
 bool IsSharedFileDialog(HWND window) {
@@ -380,6 +386,7 @@ const char* KindName(WindowKind kind) {
     case WindowKind::MessageBox: return "message box";
     case WindowKind::MainDialog: return "main dialog";
     case WindowKind::SharedFileDialog: return "shared-file dialog";
+    case WindowKind::PreviewDialog: return "preview";
     }
     return "window";
 }
@@ -429,6 +436,10 @@ Seen Record(HWND window, WindowKind kind) {
     seen.controls = ListControls(window);
     if (kind == WindowKind::MessageBox) seen.text = ReadBoxText(window);
     if (kind == WindowKind::SharedFileDialog) seen.text = ReadControlText(window, 101);
+    if (kind == WindowKind::PreviewDialog) {
+        seen.text = ReadControlText(window, 104);
+        seen.lines = ReadStatusLines(window);
+    }
     if (kind == WindowKind::MainDialog) {
         seen.lines = ReadStatusLines(window);
         seen.selected = ReadSelectedIndex(window);

@@ -79,6 +79,7 @@ bool WaitForWindowGone(HWND window, DWORD deadlineMs = kWindowDeadlineMs);
 bool IsMessageBox(HWND window);        // "#32770" with the box text static 0xFFFF
 bool IsMainDialog(HWND window);        // list box 101 and progress bar 102
 bool IsSharedFileDialog(HWND window);  // buttons 107 to 110
+bool IsPreviewDialog(HWND window);     // list box 101 and summary 104, no progress bar
 
 // The window's own text (a caption or a control's text); empty on failure.
 std::string ReadWindowText(HWND window);
@@ -143,7 +144,7 @@ bool SaveWindowBitmap(HWND window, const std::string& path);
 
 // ---- Scenario: a script of expected windows and the answers to give ----
 
-enum class WindowKind { MessageBox, MainDialog, SharedFileDialog };
+enum class WindowKind { MessageBox, MainDialog, SharedFileDialog, PreviewDialog };
 
 const char* KindName(WindowKind kind);
 
@@ -167,9 +168,9 @@ Step KeyStep(WindowKind expect, UINT key, const std::string& shot = "");
 struct Seen {
     WindowKind kind = WindowKind::MessageBox;
     std::string caption;
-    std::string text;  // message box: its text; shared-file dialog: control 101
+    std::string text;  // message box: its text; shared-file dialog: control 101; preview: 104
     std::vector<Control> controls;
-    std::vector<std::string> lines;  // main dialog only
+    std::vector<std::string> lines;  // main dialog and preview
     int selected = -1;               // main dialog only
     Progress progress;               // main dialog only
 

@@ -1,0 +1,385 @@
+// The preview's forecast: each section of the log in the order of a run,
+// each item judged by what is on the machine now, with the handlers' own
+// rules (the kept shared files, the refusals, the fonts match). Only reads.
+#include "app/UnVrelPreview.h"
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+
+#include "app/UnVrel.h"
+#include "app/UnVrelHandlers.h"
+#include "app/UnVrelSafety.h"
+#include "app/UnVrelWorker.h"
+#include "core/epFileUtils.h"
+#include "core/epProtectedKeys.h"
+#include "core/epRegPath.h"
+#include "core/epStrUtils.h"
+#include "core/epTextCase.h"
+#include "core/sysutilNumbers.h"
+#include "win/epFileFind.h"
+#include "win/epFileUtils.h"
+#include "win/epRegIni.h"
+#include "win/handles.h"
+
+namespace {
+
+using TPathSet = std::set<std::string, TLessTextI>;
+
+// The forecast as it grows, and what it knows so far that later sections
+// depend on: which shared files stay or wait for the user's answer, and
+// which files and directories would be gone.
+struct TForecastRun {
+    std::vector<TPreviewItem> items;
+    std::string section;
+    TStringList keptShared;   // "name=" lines: stay whatever happens
+    TStringList askedShared;  // "name=" lines: stay unless the user lets them go
+    TPathSet removed;         // files and directories that would be gone
+};
+
+TForecastRun* Current = nullptr;
+
+void Add(const std::string& item, TForecast forecast, const std::string& now = std::string()) {
+    Current->items.push_back(TPreviewItem{Current->section, item, forecast, now});
+}
+
+// Loads the section into the work list, as its handler would, and makes it
+// the section of the items added next. False when it has no lines.
+bool BeginSection(const char* section) {
+    LoadLogSection(section);
+    Current->section = section;
+    return !WorkList.empty();
+}
+
+// "1 subkey", "2 subkeys", "1 entry", "3 entries".
+std::string Counted(std::size_t count, const std::string& word) {
+    std::string text = std::to_string(count) + " ";
+    if (count == 1) return text + word;
+    if (word.back() == 'y') return text + word.substr(0, word.size() - 1) + "ies";
+    return text + word + "s";
+}
+
+bool IsUseError(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_USER_MAPPED_FILE;
+}
+
+// True when another program holds the file so that it cannot be deleted now:
+// it does not open for deletion, or (a running program, a loaded library)
+// not for writing. Opening changes nothing in the file.
+bool IsFileInUse(const std::string& path, bool readOnly) {
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    {
+        const UniqueFile file(CreateFileA(path.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                                          0, nullptr));
+        if (!file && IsUseError(GetLastError())) return true;
+    }
+    if (readOnly) return false;
+    const UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    return !file && IsUseError(GetLastError());
+}
+
+// What deleting the file now would do, with the words that say why.
+TForecast ForecastFileDeletion(const std::string& path, std::string& now) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        now = "missing";
+        return TForecast::Nothing;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        now = "a directory, not a file";
+        return TForecast::Fail;
+    }
+    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (IsFileInUse(path, readOnly)) {
+        now = readOnly ? "in use, read-only" : "in use";
+        return TForecast::Restart;
+    }
+    now = readOnly ? "present, read-only" : "present";
+    return TForecast::Remove;
+}
+
+void AddFileDeletion(const std::string& path) {
+    std::string now;
+    const TForecast forecast = ForecastFileDeletion(path, now);
+    if (forecast == TForecast::Remove) Current->removed.insert(path);
+    Add(path, forecast, now);
+}
+
+// The forecast for a file that a shared-file decision holds back; false when
+// none does and the file takes its own course.
+bool AddIfShared(const std::string& path) {
+    if (TKeptNames(Current->keptShared).Contains(path)) {
+        Add(path, TForecast::Keep, "a shared file that stays");
+        return true;
+    }
+    if (TKeptNames(Current->askedShared).Contains(path)) {
+        Add(path, TForecast::Ask, "goes if the shared file may go");
+        return true;
+    }
+    return false;
+}
+
+std::string ShowModeWord(const std::string& field) {
+    switch (StrToIntDef(field, 1)) {
+        case 0: return "hidden";
+        case 2: return "maximised";
+        case 3: return "minimised";
+        default: return "shown normally";
+    }
+}
+
+void ForecastPrograms(const char* section) {
+    if (!BeginSection(section)) return;
+    const bool last = std::string(section) == "RunApp";
+    for (const std::string& line : TStringList(WorkList)) {
+        const std::string value = ValueOf(line);
+        const std::string program = StripQuotes(GetField(1, value, CommaSet()), kDoubleQuote);
+        if (!IsExistingFile(program) || (last && Current->removed.count(program) > 0)) {
+            Add(program, TForecast::Skip,
+                IsExistingFile(program) ? "deleted by CopyFiles before it would run"
+                                        : "no such program");
+            continue;
+        }
+        std::string now = ShowModeWord(GetField(4, value, CommaSet()));
+        if (!last) now += "; a failure stops the removal";
+        // The item as a command line: the program and its parameters.
+        const std::string parameters = GetField(2, value, CommaSet());
+        Add(parameters.empty() ? program : program + " " + parameters, TForecast::Run, now);
+    }
+}
+
+void ForecastSharedFiles() {
+    if (!BeginSection("SharedFiles")) return;
+    for (const std::string& line : TStringList(WorkList)) {
+        const std::string path = EntryKey(line);
+        if (path.empty()) {
+            Add(path, TForecast::Skip, "names no file");
+            continue;
+        }
+        const std::optional<std::int32_t> count = SharedUseCount(path);
+        if (!count) {
+            Current->keptShared.push_back(path + "=");
+            Add(path, TForecast::Keep, "its count states no number");
+            continue;
+        }
+        const std::string counted = "count " + std::to_string(*count);
+        if (*count > 1) {
+            Current->keptShared.push_back(path + "=");
+            Add(path, TForecast::Keep, counted + ", lowered to " + std::to_string(*count - 1));
+        } else if (!RunOptions.Silent) {
+            Current->askedShared.push_back(path + "=");
+            Add(path, TForecast::Ask, counted + ", no other user");
+        } else if (RunOptions.DeleteUnusedShared) {
+            Add(path, TForecast::Remove, counted + ", no other user: its count goes (/DELSHARED)");
+        } else {
+            Current->keptShared.push_back(path + "=");
+            Add(path, TForecast::Keep, counted + ", no other user: kept (no /DELSHARED)");
+        }
+    }
+}
+
+void ForecastShortcuts() {
+    if (!BeginSection("Shortcuts")) return;
+    for (const std::string& line : TStringList(WorkList)) {
+        const std::string key = EntryKey(line);
+        bool any = false;
+        for (const char* ext : {".lnk", ".pif"}) {
+            const std::string path = ChangeFileExt(key, ext);
+            if (key.empty() || !IsExistingFile(path)) continue;
+            any = true;
+            std::string now;
+            TForecast forecast = ForecastFileDeletion(path, now);
+            // Shortcuts are never left for the next restart.
+            if (forecast == TForecast::Restart) forecast = TForecast::Fail;
+            Add(path, forecast, now);
+        }
+        if (!any) Add(key, TForecast::Nothing, "no .lnk or .pif of that name");
+    }
+}
+
+void ForecastIniEntries() {
+    if (!BeginSection("AddIni")) return;
+    for (const std::string& line : TStringList(WorkList)) {
+        const std::string fields = KeyOf(line);
+        const std::string file = GetField(1, fields, CommaSet());
+        try {
+            TepIniFile& ini = GetIniFile(file, true);
+            const bool present =
+                ini.FindKey(GetField(2, fields, CommaSet()), GetField(3, fields, CommaSet()), false)
+                    .Index >= 0;
+            Add(fields, present ? TForecast::Remove : TForecast::Nothing,
+                present ? "entry present" : "no such entry");
+        } catch (const EInOutError&) {
+            Add(fields, TForecast::Fail, "the file cannot be opened");
+        }
+    }
+}
+
+void ForecastFonts() {
+    if (!BeginSection("RegFonts")) return;
+    TStringList listing;
+    ListRegistryValues(FontsKey(), listing);
+    for (const std::string& line : TStringList(WorkList)) {
+        const std::string fontFile = EntryKey(line);
+        if (AddIfShared(fontFile)) continue;
+        std::string names;
+        for (const std::string& value : listing) {
+            if (!FontValueMatches(value, fontFile)) continue;
+            names += (names.empty() ? "" : ", ") + ("\"" + KeyOf(value) + "\"");
+        }
+        if (names.empty()) {
+            Add(fontFile, TForecast::Nothing, "no fonts-key value");
+        } else {
+            Add(fontFile, TForecast::Remove, names);
+        }
+    }
+}
+
+// A registry path of AddReg (asKey false) or CreateKeys (asKey true).
+void AddRegistryEntry(const std::string& path, bool asKey) {
+    if (WouldRefuseRegistryEntry(path)) {
+        Add(path, TForecast::Refuse,
+            IsSharedRegistryValue(path) ? "a value that many programs share"
+                                        : "the key is the system's own, or holds such a key");
+        return;
+    }
+    if (ParseRegistryPath(path).Root == TRegistryRoot::None &&
+        ParseRegistryPath(RegistryKeyPath(path)).Root == TRegistryRoot::None) {
+        Add(path, TForecast::Nothing, "its root is not HKCR, HKCU, HKLM or HKU");
+        return;
+    }
+    if (RegistryValueExists(path)) {
+        Add(path, TForecast::Remove,
+            asKey ? "a value of that name goes, not the key" : "value present");
+        return;
+    }
+    if (RegistryKeyExists(path)) {
+        TStringList subkeys;
+        ListRegistrySubkeys(path, subkeys);
+        std::string now = asKey ? "key present" : "no such value, the key goes";
+        if (!subkeys.empty()) now += ", with " + Counted(subkeys.size(), "subkey");
+        Add(path, TForecast::Remove, now);
+        return;
+    }
+    Add(path, TForecast::Nothing, "absent");
+}
+
+void ForecastRegistry() {
+    if (BeginSection("AddReg")) {
+        for (const std::string& line : TStringList(WorkList)) AddRegistryEntry(KeyOf(line), false);
+    }
+    if (BeginSection("CreateKeys")) {
+        TStringList keys;
+        for (const std::string& line : WorkList) keys.push_back(EntryKey(line));
+        SortTextI(keys);
+        for (auto key = keys.rbegin(); key != keys.rend(); ++key) AddRegistryEntry(*key, true);
+    }
+}
+
+void ForecastServers() {
+    if (!BeginSection("RegServers")) return;
+    for (const std::string& line : TStringList(WorkList)) {
+        const std::string server = EntryKey(line);
+        if (AddIfShared(server)) continue;
+        if (IsExistingFile(server)) {
+            Add(server, TForecast::Remove, "present");
+        } else {
+            Add(server, TForecast::Nothing, "missing");
+        }
+    }
+}
+
+void AddMatches(const std::string& mask, bool named) {
+    TSearchRecEx rec;
+    DWORD result = SearchFirst(mask, 0, kNonFileAttributes, rec);
+    if (result != 0 && named) Add(mask, TForecast::Nothing, "no file matches");
+    for (; result == 0; result = SearchNext(rec)) AddFileDeletion(rec.FullName);
+    SearchClose(rec);
+}
+
+void ForecastFiles() {
+    if (!BeginSection("CopyFiles")) return;
+    for (const std::string& line : TStringList(WorkList)) {
+        const std::string key = EntryKey(line);
+        if (AddIfShared(key)) continue;
+        if (WouldRefuseFileMask(key)) {
+            Add(key, TForecast::Refuse, "a mask over what is not the application's");
+            continue;
+        }
+        AddMatches(key, true);
+        if (SameTextI(ExtractFileExt(key), ".hlp")) {
+            AddMatches(ChangeFileExt(key, ".gid"), false);
+            AddMatches(ChangeFileExt(key, ".fts"), false);
+        }
+    }
+}
+
+// The directory's entries that the run would not have removed by the time
+// the directory's turn comes.
+int CountEntriesLeft(const std::string& dir) {
+    int left = 0;
+    WIN32_FIND_DATAA data{};
+    const UniqueFind find(FindFirstFileA((AddBackslash(dir) + "*").c_str(), &data));
+    if (!find) return 0;
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        if (Current->removed.count(AddBackslash(dir) + name) == 0) ++left;
+    } while (FindNextFileA(find.get(), &data));
+    return left;
+}
+
+void ForecastDirectories() {
+    if (!BeginSection("CreateDirs")) return;
+    TStringList dirs;
+    for (const std::string& line : WorkList) dirs.push_back(EntryKey(line));
+    SortTextI(dirs);
+    for (auto dir = dirs.rbegin(); dir != dirs.rend(); ++dir) {
+        if (WouldRefuseDirectory(*dir)) {
+            Add(*dir, TForecast::Refuse, "protected, or a link");
+        } else if (!IsExistingDirectory(*dir)) {
+            Add(*dir, TForecast::Nothing, "missing");
+        } else if (const int left = CountEntriesLeft(*dir)) {
+            Add(*dir, TForecast::Fail,
+                "not empty, " + Counted(static_cast<std::size_t>(left), "entry") + " left");
+        } else {
+            Current->removed.insert(RemoveBackslash(*dir));
+            Add(*dir, TForecast::Remove, "empty by then");
+        }
+    }
+}
+
+// The log goes right before the directories (and at the latest after them).
+void ForecastLogDeletion() {
+    Current->section = "Log";
+    Current->removed.insert(LogPath);
+    Add(LogPath, TForecast::Remove, "the log itself");
+}
+
+}  // namespace
+
+std::vector<TPreviewItem> ForecastRun() {
+    TForecastRun run;
+    Current = &run;
+    try {
+        ForecastPrograms("PreRunApp");
+        ForecastSharedFiles();
+        ForecastShortcuts();
+        ForecastIniEntries();
+        ForecastFonts();
+        ForecastRegistry();
+        ForecastServers();
+        ForecastFiles();
+        ForecastLogDeletion();
+        ForecastDirectories();
+        ForecastPrograms("RunApp");
+    } catch (...) {
+        Current = nullptr;
+        throw;
+    }
+    Current = nullptr;
+    return std::move(run.items);
+}
