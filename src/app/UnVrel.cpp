@@ -210,7 +210,8 @@ void RunProgramBody() {
         // Its own report, if it asks for one elsewhere, tells why nothing happened.
         BeginRunOutcomes();
         StandAsideForRunningRun();
-    } else if (!RunFromTemporaryCopy()) {
+    } else if (RunOptions.Preview || !RunFromTemporaryCopy()) {
+        // A preview removes nothing, so it never needs a copy of its own.
         RunHere();
     }
     // Else a copy of the program did the whole run, its report included;
