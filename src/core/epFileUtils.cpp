@@ -71,19 +71,26 @@ std::string ExtractFileExt(std::string_view path) {
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
-std::vector<std::string> SplitTextLines(std::string_view bytes) {
+std::string_view NextTextLine(std::string_view bytes, size_t& pos, std::string& scratch) {
     // The chunked reader leaves the file just after each CR, so chunk
     // boundaries never show: every CR ends a line, and whatever bytes follow
     // the last CR (even LFs alone) form one more line.
+    const size_t cr = bytes.find(kCr, pos);
+    const size_t end = cr == std::string_view::npos ? bytes.size() : cr;
+    std::string_view line = bytes.substr(pos, end - pos);
+    pos = end + 1;
+    // With CR LF line ends every line but the first starts with the LF of
+    // the one before: drop those without copying.
+    while (!line.empty() && line.front() == kLf) line.remove_prefix(1);
+    if (line.find(kLf) == std::string_view::npos) return line;
+    scratch.clear();
+    AppendWithoutLf(scratch, line);
+    return scratch;
+}
+
+std::vector<std::string> SplitTextLines(std::string_view bytes) {
     std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        const size_t cr = bytes.find(kCr, start);
-        const size_t end = cr == std::string_view::npos ? bytes.size() : cr;
-        std::string line;
-        AppendWithoutLf(line, bytes.substr(start, end - start));
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
+    std::string scratch;
+    for (size_t pos = 0; pos < bytes.size();) lines.emplace_back(NextTextLine(bytes, pos, scratch));
     return lines;
 }

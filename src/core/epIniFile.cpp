@@ -53,6 +53,20 @@ void StripValueQuotePair(std::string& entry) {
     entry.erase(equals + 1, 1);
 }
 
+// Whether the options change the entry whose first "=" is at equals. Most
+// entries have no blank next to "=" and no quotes around the value: they are
+// stored as they stand, without a working copy.
+bool NeedsShaping(std::string_view entry, std::size_t equals, const TIniOptions& options) {
+    if (equals == std::string_view::npos || equals == 0) return false;
+    const std::size_t after = equals + 1;
+    if (options.TrimAroundEquals &&
+        (IsBlankOrTab(entry[equals - 1]) || (after < entry.size() && IsBlankOrTab(entry[after]))))
+        return true;
+    return options.StripValueQuotes && entry.size() - after >= 2 &&
+           (entry[after] == kDoubleQuote || entry[after] == kApostrophe) &&
+           entry.back() == entry[after];
+}
+
 bool LineHasKey(std::string_view line, std::string_view key) {
     const std::size_t equals = line.find('=');
     return equals != std::string_view::npos && SameTextI(line.substr(0, equals), key);
@@ -157,6 +171,11 @@ TIniLine ParseIniLine(std::string_view line, const TIniOptions& options) {
         result.Text.assign(text.substr(1, text.size() - 2));
         return result;
     }
+    const std::size_t equals = text.find('=');
+    if (!NeedsShaping(text, equals, options)) {
+        if (options.KeyLinesOnly && equals == std::string_view::npos) return result;
+        return TIniLine{TIniLineKind::Entry, std::string(text)};
+    }
     std::string entry(text);
     if (options.TrimAroundEquals) TrimAroundFirstEquals(entry);
     if (options.StripValueQuotes) StripValueQuotePair(entry);
@@ -169,8 +188,10 @@ TIniLine ParseIniLine(std::string_view line, const TIniOptions& options) {
 TSectionList ParseIniText(std::string_view bytes, const TIniOptions& options) {
     TSectionList sections;
     std::int32_t current = -1;
-    for (const std::string& raw : SplitTextLines(bytes)) {
-        TIniLine line = ParseIniLine(raw, options);
+    // Line by line, without a copy of the whole text as lines in between.
+    std::string scratch;
+    for (size_t pos = 0; pos < bytes.size();) {
+        TIniLine line = ParseIniLine(NextTextLine(bytes, pos, scratch), options);
         switch (line.Kind) {
             case TIniLineKind::Header:
                 current = sections.Add(std::move(line.Text));
