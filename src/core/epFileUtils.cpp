@@ -1,6 +1,8 @@
 // Pure path and text-line helpers of the file primitives.
 #include "core/epFileUtils.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr char kCr = '\r';
@@ -75,14 +77,17 @@ std::string_view NextTextLine(std::string_view bytes, size_t& pos, std::string& 
     // The chunked reader leaves the file just after each CR, so chunk
     // boundaries never show: every CR ends a line, and whatever bytes follow
     // the last CR (even LFs alone) form one more line.
-    const size_t cr = bytes.find(kCr, pos);
-    const size_t end = cr == std::string_view::npos ? bytes.size() : cr;
-    std::string_view line = bytes.substr(pos, end - pos);
+    const char* const data = bytes.data();
+    const void* const cr = std::memchr(data + pos, kCr, bytes.size() - pos);
+    const size_t end = cr != nullptr ? static_cast<size_t>(static_cast<const char*>(cr) - data)
+                                     : bytes.size();
+    size_t start = pos;
     pos = end + 1;
     // With CR LF line ends every line but the first starts with the LF of
     // the one before: drop those without copying.
-    while (!line.empty() && line.front() == kLf) line.remove_prefix(1);
-    if (line.find(kLf) == std::string_view::npos) return line;
+    while (start < end && data[start] == kLf) ++start;
+    const std::string_view line(data + start, end - start);
+    if (std::memchr(line.data(), kLf, line.size()) == nullptr) return line;
     scratch.clear();
     AppendWithoutLf(scratch, line);
     return scratch;
