@@ -1,6 +1,8 @@
 // Pure path and text-line helpers of the file primitives.
 #include "core/epFileUtils.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr char kCr = '\r';
@@ -77,19 +79,29 @@ std::string ChangeFileExt(std::string_view path, std::string_view ext) {
     return result;
 }
 
-std::vector<std::string> SplitTextLines(std::string_view bytes) {
+std::string_view NextTextLine(std::string_view bytes, size_t& pos, std::string& scratch) {
     // The chunked reader leaves the file just after each CR, so chunk
     // boundaries never show: every CR ends a line, and whatever bytes follow
     // the last CR (even LFs alone) form one more line.
+    const char* const data = bytes.data();
+    const void* const cr = std::memchr(data + pos, kCr, bytes.size() - pos);
+    const size_t end = cr != nullptr ? static_cast<size_t>(static_cast<const char*>(cr) - data)
+                                     : bytes.size();
+    size_t start = pos;
+    pos = end + 1;
+    // With CR LF line ends every line but the first starts with the LF of
+    // the one before: drop those without copying.
+    while (start < end && data[start] == kLf) ++start;
+    const std::string_view line(data + start, end - start);
+    if (std::memchr(line.data(), kLf, line.size()) == nullptr) return line;
+    scratch.clear();
+    AppendWithoutLf(scratch, line);
+    return scratch;
+}
+
+std::vector<std::string> SplitTextLines(std::string_view bytes) {
     std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        const size_t cr = bytes.find(kCr, start);
-        const size_t end = cr == std::string_view::npos ? bytes.size() : cr;
-        std::string line;
-        AppendWithoutLf(line, bytes.substr(start, end - start));
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
+    std::string scratch;
+    for (size_t pos = 0; pos < bytes.size();) lines.emplace_back(NextTextLine(bytes, pos, scratch));
     return lines;
 }

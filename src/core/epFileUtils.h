@@ -34,3 +34,10 @@ std::string ChangeFileExt(std::string_view path, std::string_view ext);
 // ends at CR, every LF is dropped wherever it stands, and a last line without
 // CR ends at the end of the bytes (nothing follows a final CR).
 std::vector<std::string> SplitTextLines(std::string_view bytes);
+
+// The lines of SplitTextLines one at a time, for readers that need not hold
+// them all: the line that starts at pos, after which pos is moved past its
+// CR (beyond the end of bytes when it had none). Call while pos < bytes.size().
+// The view points into bytes, or into scratch when an LF had to be dropped
+// from the middle of the line; it is valid until the next call.
+std::string_view NextTextLine(std::string_view bytes, size_t& pos, std::string& scratch);

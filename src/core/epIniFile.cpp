@@ -55,6 +55,20 @@ void StripValueQuotePair(std::string& entry) {
     entry.erase(equals + 1, 1);
 }
 
+// Whether the options change the entry whose first "=" is at equals. Most
+// entries have no blank next to "=" and no quotes around the value: they are
+// stored as they stand, without a working copy.
+bool NeedsShaping(std::string_view entry, std::size_t equals, const TIniOptions& options) {
+    if (equals == std::string_view::npos || equals == 0) return false;
+    const std::size_t after = equals + 1;
+    if (options.TrimAroundEquals &&
+        (IsBlankOrTab(entry[equals - 1]) || (after < entry.size() && IsBlankOrTab(entry[after]))))
+        return true;
+    return options.StripValueQuotes && entry.size() - after >= 2 &&
+           (entry[after] == kDoubleQuote || entry[after] == kApostrophe) &&
+           entry.back() == entry[after];
+}
+
 bool LineHasKey(std::string_view line, std::string_view key) {
     const std::size_t equals = line.find('=');
     return equals != std::string_view::npos && SameTextI(line.substr(0, equals), key);
@@ -160,6 +174,11 @@ TIniLine ParseIniLine(std::string_view line, const TIniOptions& options) {
         return result;
     }
     if (HoldsNul(text)) return result;
+    const std::size_t equals = text.find('=');
+    if (!NeedsShaping(text, equals, options)) {
+        if (options.KeyLinesOnly && equals == std::string_view::npos) return result;
+        return TIniLine{TIniLineKind::Entry, std::string(text)};
+    }
     std::string entry(text);
     if (options.TrimAroundEquals) TrimAroundFirstEquals(entry);
     if (options.StripValueQuotes) StripValueQuotePair(entry);
@@ -193,17 +212,22 @@ std::vector<TIniTextLine> SplitIniText(std::string_view bytes, const TIniOptions
 TSectionList ParseIniText(std::string_view bytes, const TIniOptions& options) {
     TSectionList sections;
     std::int32_t current = -1;
-    for (TIniTextLine& line : SplitIniText(bytes, options)) {
-        switch (line.Parsed.Kind) {
+    // Line by line, without a copy of the whole text as lines in between; a
+    // UTF-8 byte-order mark before the first line is no part of it.
+    std::size_t pos = bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom ? kUtf8Bom.size() : 0;
+    std::string scratch;
+    while (pos < bytes.size()) {
+        TIniLine line = ParseIniLine(NextTextLine(bytes, pos, scratch), options);
+        switch (line.Kind) {
             case TIniLineKind::Header:
-                current = sections.Add(std::move(line.Parsed.Text));
+                current = sections.Add(std::move(line.Text));
                 break;
             case TIniLineKind::DamagedHeader:
                 current = -1;
                 break;
             case TIniLineKind::Entry:
                 if (current >= 0) {
-                    sections.SectionLines(current).push_back(std::move(line.Parsed.Text));
+                    sections.SectionLines(current).push_back(std::move(line.Text));
                 }
                 break;
             case TIniLineKind::Skipped:

@@ -72,6 +72,19 @@ TEST(IniParser, TrimsControlBytesButKeepsHighBytes) {
     EXPECT_EQ(StoredAs("; k=1"), "<dropped>");
 }
 
+TEST(IniParser, BlanksOnEitherSideOfEqualsGoAlone) {
+    const struct {
+        const char* line;
+        const char* stored;
+    } cases[] = {
+        {"k =v", "k=v"},       {"k= v", "k=v"},         {"k\t=v", "k=v"},
+        {"k=\tv", "k=v"},      {"k ='v'", "k=v"},       {"k= \"v\"", "k=v"},
+        {"k=v ", "k=v"},       {"k='v' x", "k='v' x"},  {"k='v\"", "k='v\""},
+        {"k=v'", "k=v'"},      {"k==v", "k==v"},        {"k= =v", "k==v"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(StoredAs(c.line), c.stored) << c.line;
+}
+
 TEST(IniParser, HeadersStandAsTheyAre) {
     const TSectionList sections =
         ParseIniText("  [Files]  \r\n[Files] ;x\r\na=1\r\n[]\r\nb=2\r\n[ A ]\r\nc=3\r\n[\r\n]\r\n",
