@@ -16,10 +16,6 @@ void HoldLog();
 // Closes the log if it is held.
 void ReleaseLog();
 
-// True when path names the file that is held as the log, however it is
-// spelt (another case, a short name, a relative path); false without a hold.
-bool IsHeldLog(const std::string& path);
-
 // Ends the hold and deletes the log (DeleteFileForced); true when deleted.
 bool DeleteLog();
 
