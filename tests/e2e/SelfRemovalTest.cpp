@@ -44,7 +44,7 @@ protected:
     }
     void TearDown() override {
         // A copy left running by a failed case must not meet the next one.
-        for (DWORD child : ListChildProcesses(first.id())) {
+        for (DWORD child : ListChildProcesses(first.id(), "UnVrel.exe")) {
             const UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child));
             if (process) TerminateProcess(process.get(), 1);
         }
@@ -136,7 +136,7 @@ TEST_F(SelfRemoval, SecondStartDuringTheCopysRunStandsAside) {
     DWORD copy = 0;
     for (DWORD start = GetTickCount(); copy == 0 && GetTickCount() - start < kWindowDeadlineMs;
          Sleep(kPollMs)) {
-        const std::vector<DWORD> children = ListChildProcesses(first.id());
+        const std::vector<DWORD> children = ListChildProcesses(first.id(), "UnVrel.exe");
         if (!children.empty()) copy = children.front();
     }
     ASSERT_NE(copy, 0u);

@@ -160,7 +160,7 @@ std::vector<HWND> ListTopWindows(DWORD processId) {
     return search.found;
 }
 
-std::vector<DWORD> ListChildProcesses(DWORD processId) {
+std::vector<DWORD> ListChildProcesses(DWORD processId, const std::string& exeName) {
     std::vector<DWORD> children;
     // Id 0 stands for no process; those started from outside Wine say it is their parent.
     if (processId == 0) return children;
@@ -171,7 +171,8 @@ std::vector<DWORD> ListChildProcesses(DWORD processId) {
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot.get(), &entry); more;
          more = Process32Next(snapshot.get(), &entry)) {
-        if (entry.th32ParentProcessID == processId && entry.th32ProcessID != processId)
+        if (entry.th32ParentProcessID == processId && entry.th32ProcessID != processId &&
+            lstrcmpiA(entry.szExeFile, exeName.c_str()) == 0)
             children.push_back(entry.th32ProcessID);
     }
     return children;
@@ -455,6 +456,7 @@ public:
     ScenarioResult Play(const std::string& exePath, const std::string& args,
                         const std::vector<Step>& steps) {
         start_ = GetTickCount();
+        exeName_ = exePath.substr(exePath.find_last_of("\\/:") + 1);
         process_ = StartProgram(exePath, args, options_.workDir);
         if (!process_) {
             result_.failure = "cannot start " + exePath;
@@ -531,7 +533,7 @@ private:
     std::vector<HWND> Windows() const {
         std::vector<HWND> windows = ListTopWindows(process_.id());
         if (!options_.followChildren) return windows;
-        for (DWORD child : ListChildProcesses(process_.id())) {
+        for (DWORD child : ListChildProcesses(process_.id(), exeName_)) {
             const std::vector<HWND> more = ListTopWindows(child);
             windows.insert(windows.end(), more.begin(), more.end());
         }
@@ -550,7 +552,7 @@ private:
                                  options_.failureShotPrefix + "-" + std::to_string(++n) + ".bmp");
         }
         if (options_.followChildren) {
-            for (DWORD child : ListChildProcesses(process_.id())) {
+            for (DWORD child : ListChildProcesses(process_.id(), exeName_)) {
                 const UniqueHandle process(
                     OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child));
                 if (!process) continue;
@@ -564,6 +566,7 @@ private:
     }
 
     const ScenarioOptions& options_;
+    std::string exeName_;  // the file name of the started program's executable
     Process process_;
     ScenarioResult result_;
     DWORD start_ = 0;

@@ -63,9 +63,11 @@ using WindowTest = std::function<bool(HWND)>;
 // Visible top-level windows of the process, in Z order (topmost first).
 std::vector<HWND> ListTopWindows(DWORD processId);
 
-// Ids of the processes that the process started and that still run; none
-// for id 0.
-std::vector<DWORD> ListChildProcesses(DWORD processId);
+// Ids of the processes that the process started, that still run and whose
+// executable's file name is exeName (letter case aside); none for id 0. The
+// name keeps out what the system starts on a program's behalf (Wine's
+// desktop process, for one).
+std::vector<DWORD> ListChildProcesses(DWORD processId, const std::string& exeName);
 
 // The first visible top-level window of the process that passes test, polled
 // until deadlineMs has passed; nullptr then.
@@ -192,9 +194,9 @@ struct ScenarioOptions {
     DWORD stepDeadlineMs = kWindowDeadlineMs;
     DWORD exitDeadlineMs = kExitDeadlineMs;
     std::string failureShotPrefix;  // failure screenshots go to <prefix>-<n>.bmp
-    // The windows of the program's child processes count as its own (a
-    // program that hands its run to a copy of itself); on a failure they are
-    // ended with it.
+    // The windows of the program's child processes that run an executable of
+    // the same file name count as its own (a program that hands its run to a
+    // copy of itself); on a failure they are ended with it.
     bool followChildren = false;
 };
 
