@@ -188,8 +188,14 @@ TEST_F(WrongLogs, OnlyTheApplicationsOwnItemsGo) {
         Section("CreateDirs", {WindowsDir(), emptyProfile, dir + "\\App", dir + "\\Busy"}));
     held.reset();
     ASSERT_TRUE(r.ok) << Describe(r);
-    EXPECT_EQ(r.seen.back().lines, (Lines{kSharedLine, kFontsLine, kValuesLine, kKeysLine,
-                                          kFilesLine, kDirsLine, kDone}));
+    // Each refused line counts as an item not removed, and so does the
+    // directory that the file in use keeps; that file waits for the restart.
+    EXPECT_EQ(r.seen.back().lines,
+              (Lines{kSharedLine, kFontsLine, "Rimozione dei valori di registro... elementi non rimossi: 2",
+                     "Rimozione delle chiavi di registro... elementi non rimossi: 4",
+                     "Rimozione dei file... elementi non rimossi: 3",
+                     "Rimozione delle cartelle... elementi non rimossi: 3",
+                     "Alcuni file verranno rimossi al prossimo riavvio del computer.", kDone}));
 
     // Every own item is gone; the file in use goes at the restart, writable.
     for (const std::string& path : ownFiles) EXPECT_FALSE(FileExists(path)) << path;
