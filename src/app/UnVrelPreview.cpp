@@ -194,6 +194,7 @@ void ForecastShortcuts() {
             TForecast forecast = ForecastFileDeletion(path, now);
             // Shortcuts are never left for the next restart.
             if (forecast == TForecast::Restart) forecast = TForecast::Fail;
+            if (forecast == TForecast::Remove) Current->removed.insert(path);
             Add(path, forecast, now);
         }
         if (!any) Add(key, TForecast::Nothing, "no .lnk or .pif of that name");

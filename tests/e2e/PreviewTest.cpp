@@ -110,6 +110,8 @@ TEST_F(Preview, ListsWhatARunWouldDoNowAndChangesNothing) {
              "Log\twould be removed: the log itself\t" + std::string(kSampleLogPath),
              "CreateDirs\twould be removed: empty by then\t" + std::string(kDemoDir) + "\\Dati",
              "CreateDirs\twould stay: not empty, 1 entry left\t" + std::string(kDemoDir),
+             "CreateDirs\twould be removed: empty by then\tC:\\ProgramData\\Microsoft\\Windows\\Start "
+             "Menu\\Programs\\Tamsk Demo",
          }) {
         EXPECT_TRUE(HasLine(lines, line)) << "missing: " << line;
     }

@@ -1,6 +1,7 @@
-// The demo: installs the sample application from its installation log, runs
-// the uninstaller on it the way a user would, saves a screenshot of every
-// window, and reports what the uninstallation left behind.
+// The demo: installs the sample application from its installation log,
+// previews its removal, runs the uninstaller on it the way a user would,
+// saves a screenshot of every window, and reports what the uninstallation
+// left behind.
 //
 //   DemoRunner.exe UNVREL TESTPROGRAM SAMPLE_LOG SHOT_DIR [OLE_SERVER_DLL]
 #include <windows.h>
@@ -49,6 +50,7 @@ int main() {
     input.sampleLog = ParamStr(commandLine, 3);
     input.shotDir = ParamStr(commandLine, 4);
     input.oleServer = ParamStr(commandLine, 5);
+    input.preview = true;
     if (input.shotDir.empty()) {
         std::printf("usage: DemoRunner UNVREL TESTPROGRAM SAMPLE_LOG SHOT_DIR [OLE_SERVER_DLL]\n");
         return 2;
@@ -60,6 +62,13 @@ int main() {
         std::printf("the sample installation could not be made\n");
         return 1;
     }
+    if (!run.preview.ok) {
+        std::printf("%s\n", Describe(run.preview).c_str());
+        return 1;
+    }
+    std::printf("Preview (nothing changed):\n");
+    for (const std::string& line : run.preview.seen[0].lines) std::printf("  %s\n", line.c_str());
+    std::printf("  %s\n", run.preview.seen[0].text.c_str());
     if (!run.scenario.ok) {
         std::printf("%s\n", Describe(run.scenario).c_str());
         return 1;

@@ -36,6 +36,12 @@ SampleRunResult RunSample(const SampleRunInput& input) {
     if (!result.installed) return result;
 
     for (const char* record : kRecords) DeleteFileA(record);
+    if (input.preview) {
+        result.preview = RunScenario(
+            input.uninstaller, Quote(kSampleLogPath) + " /PREVIEW",
+            {PressStep(WindowKind::PreviewDialog, IDOK, Shot(input.shotDir, "0-preview.bmp"))});
+        if (!result.preview.ok) return result;
+    }
     SetEnvironmentVariableA("TAMSK_OLE_FIXTURE_LOG", kRecords[1]);
     result.scenario = RunScenario(
         input.uninstaller, Quote(kSampleLogPath),

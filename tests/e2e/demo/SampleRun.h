@@ -18,10 +18,12 @@ struct SampleRunInput {
     std::string sampleLog;    // samples/demo/install.log
     std::string oleServer;    // a DLL standing in for the log's OLE server; may be empty
     std::string shotDir;      // where the screenshots go; empty for none
+    bool preview = false;     // first a preview (/PREVIEW), closed at once
 };
 
 struct SampleRunResult {
     bool installed = false;
+    ScenarioResult preview;                // when asked for: the preview window, closed
     ScenarioResult scenario;
     std::vector<LogItem> items;            // every item of the log, after the run
     bool logDeleted = false;
