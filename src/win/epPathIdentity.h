@@ -5,10 +5,7 @@
 
 #include <string>
 
-// The full path in its long form. A path that does not exist, or whose long
-// form the system does not give, stays in its full form as written; a path
-// the system cannot make full stays as it is.
-std::string GetFullLongPath(const std::string& path);
+#include "win/epProtection.h"  // GetFullLongPath
 
 // GetFullLongPath upper-cased by the user locale: compare identities with ==.
 std::string GetPathIdentity(const std::string& path);
