@@ -49,7 +49,8 @@ std::string ArgumentsAfterProgram(std::string_view commandLine) {
     return std::string(commandLine.substr(pos));
 }
 
-std::string FormatWithOneString(std::string_view format, std::string_view arg) {
+std::string FormatWithOneArgument(std::string_view format, char conversion,
+                                  std::string_view arg) {
     std::string result;
     bool argUsed = false;
     for (size_t i = 0; i < format.size(); ++i) {
@@ -60,7 +61,7 @@ std::string FormatWithOneString(std::string_view format, std::string_view arg) {
                 ++i;
                 continue;
             }
-            if (next == 's' && !argUsed) {
+            if (next == conversion && !argUsed) {
                 result.append(arg);
                 argUsed = true;
                 ++i;
@@ -70,4 +71,8 @@ std::string FormatWithOneString(std::string_view format, std::string_view arg) {
         result += format[i];
     }
     return result;
+}
+
+std::string FormatWithOneString(std::string_view format, std::string_view arg) {
+    return FormatWithOneArgument(format, 's', arg);
 }

@@ -19,3 +19,7 @@ std::string ArgumentsAfterProgram(std::string_view commandLine);
 // other conversion, and any "%s" after the first, stays as it stands: a
 // replaced message text can never make the formatting read past its argument.
 std::string FormatWithOneString(std::string_view format, std::string_view arg);
+
+// The same for any one conversion ("%d" with a number already as text):
+// only its first occurrence takes arg, "%%" gives "%", the rest stays as text.
+std::string FormatWithOneArgument(std::string_view format, char conversion, std::string_view arg);

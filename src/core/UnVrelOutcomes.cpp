@@ -1,6 +1,8 @@
 // Outcome counting, the unattended exit code and the status word.
 #include "core/UnVrelOutcomes.h"
 
+#include "core/UnVrelCommandLine.h"
+
 namespace {
 
 std::size_t IndexOf(TOutcome outcome) { return static_cast<std::size_t>(outcome); }
@@ -75,24 +77,5 @@ std::string SectionStatusWord(const TOutcomeCounts& section, std::string_view no
 }
 
 std::string FormatWithOneNumber(std::string_view format, int number) {
-    std::string result;
-    bool numberUsed = false;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size()) {
-            const char next = format[i + 1];
-            if (next == '%') {
-                result += '%';
-                ++i;
-                continue;
-            }
-            if (next == 'd' && !numberUsed) {
-                result += std::to_string(number);
-                numberUsed = true;
-                ++i;
-                continue;
-            }
-        }
-        result += format[i];
-    }
-    return result;
+    return FormatWithOneArgument(format, 'd', std::to_string(number));
 }
