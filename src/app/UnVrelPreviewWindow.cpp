@@ -18,7 +18,7 @@ namespace {
 // Where the list's forecast and item columns start, in dialog units (the
 // section's starts at the left edge).
 constexpr int kForecastColumn = 52;
-constexpr int kItemColumn = 290;
+constexpr int kItemColumn = 310;
 constexpr int kTabStops[] = {kForecastColumn, kItemColumn};
 
 const char* const kHeadText =
