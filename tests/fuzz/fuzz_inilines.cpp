@@ -31,16 +31,18 @@ TIniOptions OptionsFromBits(unsigned bits) {
     return options;
 }
 
-// The bytes as whole lines, each with its line end (a CR and the LFs right
-// after it), a leading UTF-8 mark standing alone. Written apart from the
-// editor's own splitting, so that the two check each other.
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+std::size_t BomSize(std::string_view bytes) {
+    return bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom ? kUtf8Bom.size() : 0;
+}
+
+// The bytes after a leading UTF-8 mark as whole lines, each with its line
+// end (a CR and the LFs right after it). Written apart from the editor's own
+// splitting, so that the two check each other.
 std::vector<std::string_view> WholeLines(std::string_view bytes) {
     std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        lines.push_back(bytes.substr(0, 3));
-        start = 3;
-    }
+    std::size_t start = BomSize(bytes);
     while (start < bytes.size()) {
         std::size_t end = start;
         while (end < bytes.size() && bytes[end] != '\r') ++end;
@@ -62,10 +64,13 @@ bool StandsAt(std::string_view result, std::size_t at, std::string_view line) {
 }
 
 // Checks that result is input with some whole lines left out (the earliest
-// match is the right one for a subsequence) and returns those lines.
+// match is the right one for a subsequence) and returns those lines. The
+// mark always stays: it belongs to the file, not to its first line, which
+// may begin with an LF of its own.
 std::vector<std::string_view> OmittedLines(std::string_view input, std::string_view result) {
     std::vector<std::string_view> omitted;
-    std::size_t at = 0;
+    std::size_t at = BomSize(input);
+    Require(result.substr(0, at) == input.substr(0, at));
     for (std::string_view line : WholeLines(input)) {
         if (StandsAt(result, at, line)) {
             at += line.size();
