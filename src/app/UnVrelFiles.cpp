@@ -14,6 +14,7 @@
 #include "app/UnVrelSelfCopy.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
+#include "core/epProtectedPaths.h"
 #include "core/epStrUtils.h"
 #include "core/epTextCase.h"
 #include "res/resource.h"
@@ -37,23 +38,46 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
     return path.substr(0, path.size() - ExtractFileExt(path).size()) + ext;
 }
 
-// Deletes one file now or, only when it is in use, at the next restart, and
-// records which.
-void DeleteNowOrAtRestart(const std::string& path) {
+// The two files this run holds itself, which no deletion at the next
+// restart may take: true when the path is one of them, dealt with and recorded.
+bool DeleteFileOfTheRun(const std::string& path) {
     if (ClaimOwnExecutable(path)) {
         // The uninstaller's own file, held by the process that started this
         // copy: deleted right after the run, once that process has ended.
         RecordOutcome(path, TOutcome::Removed);
-        return;
+        return true;
     }
     // The held log is in use only by this run: it goes now, not at the restart.
     if (IsHeldLog(path)) {
         const bool deleted = DeleteLog();
         RecordOutcome(path, deleted ? TOutcome::Removed : TOutcome::Failed,
                       deleted ? 0 : GetLastError());
-        return;
+        return true;
     }
-    RecordDeletion(path, DeleteFileOrSchedule(path));
+    return false;
+}
+
+// Deletes one file now or, only when it is in use, at the next restart, and
+// records which.
+void DeleteNowOrAtRestart(const std::string& path) {
+    if (!DeleteFileOfTheRun(path)) RecordDeletion(path, DeleteFileOrSchedule(path));
+}
+
+// A name without wildcards needs no directory search: nearly every such
+// file goes at the first try, and a missing one is simply absent. False
+// when the deletion was refused for another reason (read-only, in use, a
+// directory, a short name of a file of the run): the search decides then.
+bool DeleteExactName(const std::string& path) {
+    if (HasWildcard(path) || HoldsNul(path)) return false;
+    if (DeleteFileOfTheRun(path)) return true;
+    if (DeleteFileA(path.c_str())) {
+        RecordOutcome(path, TOutcome::Removed);
+        return true;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return false;
+    RecordOutcome(path, TOutcome::Absent);
+    return true;
 }
 
 // True when a search that found nothing says the mask names nothing there,
@@ -91,7 +115,7 @@ void RemoveFileEntries() {
             continue;
         }
         if (RefuseFileMask(key)) continue;
-        DeleteFilesByMask(key, true);
+        if (!DeleteExactName(key)) DeleteFilesByMask(key, true);
         if (HasExtension(key, ".hlp")) {
             DeleteFilesByMask(ChangeFileExt(key, ".gid"), false);
             DeleteFilesByMask(ChangeFileExt(key, ".fts"), false);

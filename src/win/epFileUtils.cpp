@@ -80,6 +80,11 @@ bool OpensForDelete(const std::string& path) {
 
 // True when a deletion that failed with error failed because the file is in
 // use, not because the process may not delete it.
+// Most files to delete are neither read-only nor in use: the deletions try
+// the plain call first, and look at attributes and uses only when it was
+// refused for another reason than the file's absence.
+bool IsNotThere(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
 bool IsInUse(const std::string& path, DWORD error) {
     switch (error) {
         case ERROR_SHARING_VIOLATION:
@@ -91,8 +96,7 @@ bool IsInUse(const std::string& path, DWORD error) {
 }
 
 TDeletionResult FailedOrAbsent(DWORD error) {
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-        return {TDeletionOutcome::Absent, 0};
+    if (IsNotThere(error)) return {TDeletionOutcome::Absent, 0};
     return {TDeletionOutcome::Failed, error};
 }
 
@@ -238,6 +242,8 @@ void RecordPlatformId() {
 
 bool DeleteFileForced(const std::string& path) {
     if (HoldsNul(path)) return false;
+    if (DeleteFileA(path.c_str())) return true;
+    if (IsNotThere(GetLastError())) return false;
     const DWORD attributes = GetFileAttributesA(path.c_str());
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (DeleteFileA(path.c_str())) return true;
@@ -265,6 +271,8 @@ bool DeleteFileOnRebootWin9x(const std::string& path) {
 
 TDeletionResult DeleteFileOrSchedule(const std::string& path) {
     if (HoldsNul(path)) return {TDeletionOutcome::Failed, ERROR_INVALID_NAME};
+    if (DeleteFileA(path.c_str())) return {TDeletionOutcome::Removed, 0};
+    if (IsNotThere(GetLastError())) return {TDeletionOutcome::Absent, 0};
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return FailedOrAbsent(GetLastError());
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)

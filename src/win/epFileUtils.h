@@ -67,9 +67,10 @@ extern DWORD PlatformId;
 // Leaves it unchanged when the system does not tell.
 void RecordPlatformId();
 
-// Clears the file's read-only, hidden and system attributes, then deletes it.
-// True when the file was deleted; false for a missing or locked file (or a
-// directory), whose attributes are then put back as they were.
+// Deletes the file, clearing its read-only, hidden and system attributes
+// first when the plain deletion was refused. True when the file was
+// deleted; false for a missing or locked file (or a directory), whose
+// attributes are then put back as they were.
 bool DeleteFileForced(const std::string& path);
 
 // Arranges for the file to be deleted when the system next starts, in the way

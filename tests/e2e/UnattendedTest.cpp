@@ -189,3 +189,30 @@ TEST_F(Outcomes, UnattendedRunKeepsASharedFileAtZeroUnlessDelSharedIsGiven) {
     EXPECT_FALSE(FileExists(gone));
     EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kCounters, gone));
 }
+
+// A file named without wildcards is deleted without a search first; every
+// outcome stays what the search gave, under the name the log writes.
+TEST_F(Outcomes, FilesNamedExactlyKeepTheirOutcomes) {
+    const std::string gone = Make("App\\gone.dll");
+    const std::string readOnly = Make("App\\ro.dll");
+    ASSERT_TRUE(MakeReadOnly(readOnly));
+    const std::string inUse = Make("App\\busy.dll");
+    Hold(inUse);
+    const std::string folder = dir + "\\App\\Folder.dll";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const Lines named = {gone, readOnly, inUse, folder, dir + "\\App\\missing.dll",
+                         dir + "\\NoDir\\missing.dll"};
+    std::string text = "[CopyFiles]\r\n";
+    for (const std::string& file : named) text += file + "=1\r\n";
+    ASSERT_TRUE(WriteFileBytes(log, text));
+    EXPECT_EQ(RunUnattended("/S \"/LOG=" + report + "\""), std::optional<DWORD>(3010));
+    const Lines lines = ReportLines();
+    const char* outcomes[] = {"removed", "removed", "scheduled", "absent", "absent", "absent"};
+    for (size_t i = 0; i < named.size(); ++i)
+        EXPECT_TRUE(Contains(lines, "CopyFiles\t" + named[i] + "\t" + outcomes[i]))
+            << named[i] << ::testing::PrintToString(lines);
+    EXPECT_FALSE(FileExists(gone));
+    EXPECT_FALSE(FileExists(readOnly));
+    EXPECT_TRUE(FileExists(inUse));
+    EXPECT_TRUE(DirectoryExists(folder));
+}
