@@ -16,7 +16,9 @@
 #include <string>
 
 #include "core/epIniFile.h"
+#include "core/epRegPath.h"
 #include "win/epIniFile.h"
+#include "win/handles.h"
 
 // The cached object for the name, loaded on first use. Throws EInOutError
 // ("Cannot open file ...") when the file exists but cannot be opened; the
@@ -53,6 +55,10 @@ void DeleteProfileKey(const std::string& fileName, const std::string& section,
 // Destroys every cached object in cache order (each writes its changes and
 // closes its file) and empties the cache. Never throws.
 void FlushProfileCache();
+
+// FlushProfileCache for every cached object but the one for the name, which
+// stays cached as it is.
+void FlushProfileCacheExcept(const std::string& name);
 
 // ===========================================================================
 // Registry access by path
@@ -114,6 +120,23 @@ bool DeleteRegistryKey(const std::string& path);
 // it names (DeleteRegistryKey). True when something was deleted. A value
 // that many programs share (IsSharedRegistryValue) is refused: false.
 bool DeleteRegistryEntry(const std::string& path);
+
+// Deletes one entry after another as DeleteRegistryEntry does, with the same
+// answers, but keeps the key of the last value it deleted open for the next
+// path: consecutive values of one key cost one request each to the registry
+// instead of six. The one exception to "nothing is kept between calls";
+// the key closes when the object dies.
+class TRegistryEntryDeleter {
+public:
+    bool Delete(const std::string& path);
+
+private:
+    bool OpenKeyOf(const TRegistryPath& parts);
+
+    TRegistryRoot root_ = TRegistryRoot::None;
+    std::string subKey_;
+    UniqueHkey key_;
+};
 
 // The value's type and its data bytes, whatever their size. False when the
 // value or its key does not exist or cannot be read.

@@ -351,6 +351,33 @@ bool DeleteRegistryEntry(const std::string& path) {
     return false;
 }
 
+bool TRegistryEntryDeleter::OpenKeyOf(const TRegistryPath& parts) {
+    if (key_ && parts.Root == root_ && parts.SubKey == subKey_) return true;
+    key_.reset();
+    if (parts.Root == TRegistryRoot::None) return false;
+    key_ = OpenKey(parts, KEY_SET_VALUE);
+    root_ = parts.Root;
+    subKey_ = parts.SubKey;
+    return static_cast<bool>(key_);
+}
+
+bool TRegistryEntryDeleter::Delete(const std::string& path) {
+    return Guarded(false, [&] {
+        if (IsSharedRegistryValue(path)) return false;
+        const TRegistryPath parts = ParseRegistryPath(path);
+        if (OpenKeyOf(parts)) {
+            const LONG rc = RegDeleteValueA(key_.get(), parts.ValueName.c_str());
+            if (rc == ERROR_SUCCESS) return true;
+            // No such value: the path names a key, or nothing.
+            if (rc == ERROR_FILE_NOT_FOUND) return DeleteRegistryKey(path);
+            // The key went meanwhile, or refuses: the whole way below says
+            // what became of the entry.
+            key_.reset();
+        }
+        return DeleteRegistryEntry(path);
+    });
+}
+
 bool ReadRegistryData(const std::string& path, DWORD& type, std::string& data) {
     return Guarded(false, [&] {
         const TRegistryPath parts = ParseRegistryPath(path);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "win/epRegIni.h"
@@ -309,26 +310,43 @@ TEST_F(Registry, KeyWithAnUnpairedQuoteInItsNameIsDeleted) {
     EXPECT_FALSE(KeyThere("it's"));
 }
 
+// The same answers from each entry deletion, one call after another; the
+// deleter that keeps its last key open also meets the key it holds being
+// deleted, and a value asked for in it afterwards.
 TEST_F(Registry, EntryIsAValueFirstThenAKey) {
-    // Y is both a value of X and a subkey of X: the value goes, the key stays.
-    SetDword("X", "Y", 1);
-    SetDword("X\\Y", "V", 2);
-    EXPECT_TRUE(DeleteRegistryEntry(Path("X\\Y")));
-    EXPECT_FALSE(ValueThere("X", "Y"));
-    EXPECT_TRUE(ValueThere("X\\Y", "V"));
-    // No value Y any more: now the key goes, with its values.
-    EXPECT_TRUE(DeleteRegistryEntry(Path("X\\Y")));
-    EXPECT_FALSE(KeyThere("X\\Y"));
-    EXPECT_FALSE(DeleteRegistryEntry(Path("X\\Y")));
+    TRegistryEntryDeleter deleter;
+    const std::function<bool(const std::string&)> means[] = {
+        [](const std::string& path) { return DeleteRegistryEntry(path); },
+        [&deleter](const std::string& path) { return deleter.Delete(path); }};
+    for (const auto& Delete : means) {
+        // Y is both a value of X and a subkey of X: the value goes, the key stays.
+        SetDword("X", "Y", 1);
+        SetDword("X\\Y", "V", 2);
+        EXPECT_TRUE(Delete(Path("X\\Y")));
+        EXPECT_FALSE(ValueThere("X", "Y"));
+        EXPECT_TRUE(ValueThere("X\\Y", "V"));
+        // No value Y any more: now the key goes, with its values.
+        EXPECT_TRUE(Delete(Path("X\\Y")));
+        EXPECT_FALSE(KeyThere("X\\Y"));
+        EXPECT_FALSE(Delete(Path("X\\Y")));
 
-    // A trailing backslash names the default value; without one, the key.
-    SetString("D", "", "default");
-    SetDword("D", "V", 1);
-    EXPECT_TRUE(DeleteRegistryEntry(Path("D\\")));
-    EXPECT_TRUE(ValueThere("D", "V"));
-    EXPECT_FALSE(ValueThere("D", ""));
-    EXPECT_TRUE(DeleteRegistryEntry(Path("D\\")));
-    EXPECT_FALSE(KeyThere("D"));
+        // A trailing backslash names the default value; without one, the key.
+        SetString("D", "", "default");
+        SetDword("D", "V", 1);
+        SetDword("D", "W", 2);
+        EXPECT_TRUE(Delete(Path("D\\V")));
+        EXPECT_TRUE(Delete(Path("D\\")));
+        EXPECT_TRUE(ValueThere("D", "W"));
+        EXPECT_FALSE(ValueThere("D", ""));
+        EXPECT_TRUE(Delete(Path("D\\")));
+        EXPECT_FALSE(KeyThere("D"));
+        EXPECT_FALSE(Delete(Path("D\\W")));
+        // A key made again under the same name is a new key.
+        SetDword("D", "W", 3);
+        EXPECT_TRUE(Delete(Path("D\\W")));
+        EXPECT_FALSE(ValueThere("D", "W"));
+        Wipe();
+    }
 }
 
 TEST_F(Registry, ListingsOfSubkeysAndValueNames) {
