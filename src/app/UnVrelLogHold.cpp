@@ -42,10 +42,13 @@ bool DeleteLog() {
     return DeleteFileForced(LogPath);
 }
 
-bool IsHeldLog(const std::string& path) {
-    if (!heldLog) return false;
+bool HasLogName(const std::string& path) {
     const std::string name = ExtractFileName(path);
-    if (!SameTextI(name, heldLongName) && !SameTextI(name, heldGivenName)) return false;
+    return SameTextI(name, heldLongName) || SameTextI(name, heldGivenName);
+}
+
+bool IsHeldLog(const std::string& path) {
+    if (!heldLog || !HasLogName(path)) return false;
     // Opening for no access at all is not stopped by the hold's sharing.
     const UniqueFile other(OpenFileHandle(path, 0,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

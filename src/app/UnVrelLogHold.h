@@ -23,3 +23,7 @@ bool DeleteLog();
 // that the log lists among its own files is deleted through DeleteLog, not
 // put off to the next restart because the hold keeps it in use.
 bool IsHeldLog(const std::string& path);
+
+// True when path has the log's file name, long or as given: the cheap test
+// that every path naming the log passes (a short 8.3 name aside).
+bool HasLogName(const std::string& path);

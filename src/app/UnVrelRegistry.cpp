@@ -7,6 +7,7 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
+#include "app/UnVrelLogHold.h"
 #include "app/UnVrelOutcomes.h"
 #include "app/UnVrelSafety.h"
 #include "app/UnVrelWorker.h"
@@ -21,8 +22,8 @@ namespace {
 // Deletes the value or key the path names and records what became of it.
 // Whether it was there is asked only when the deletion failed, so a run
 // that removes everything pays for no extra lookups.
-void DeleteRegistryItem(const std::string& path) {
-    if (DeleteRegistryEntry(path)) {
+void DeleteRegistryItem(const std::string& path, TRegistryEntryDeleter& deleter) {
+    if (deleter.Delete(path)) {
         RecordOutcome(path, TOutcome::Removed);
         return;
     }
@@ -36,9 +37,9 @@ void DeleteRegistryItem(const std::string& path) {
 
 // Deletes one INI entry and records whether it was there. A file that
 // exists but cannot be opened for writing (another program holds it) fails
-// the entry; the rest of the section and of the run go on.
-void DeleteIniEntry(const std::string& fields) {
-    const std::string file = GetField(1, fields, CommaSet());
+// the entry; the rest of the section and of the run go on. Gives the file.
+std::string DeleteIniEntry(const std::string& fields) {
+    std::string file = GetField(1, fields, CommaSet());
     const std::string section = GetField(2, fields, CommaSet());
     const std::string key = GetField(3, fields, CommaSet());
     try {
@@ -48,14 +49,16 @@ void DeleteIniEntry(const std::string& fields) {
     } catch (const EInOutError& error) {
         RecordOutcome(fields, TOutcome::Failed, error.SystemError);
     }
+    return file;
 }
 
 // "AddReg": each line's name part is the path of a value, or of a key when
 // no such value exists.
 void RemoveRegistryValues() {
+    TRegistryEntryDeleter deleter;
     for (const std::string& line : WorkList) {
         const std::string path = KeyOf(line);
-        if (!RefuseRegistryEntry(path)) DeleteRegistryItem(path);
+        if (!RefuseRegistryEntry(path)) DeleteRegistryItem(path, deleter);
     }
 }
 
@@ -65,16 +68,26 @@ void RemoveRegistryValues() {
 void RemoveRegistryKeys() {
     for (std::string& line : WorkList) line = EntryKey(line);
     SortTextI(WorkList);
+    TRegistryEntryDeleter deleter;
     for (auto key = WorkList.rbegin(); key != WorkList.rend(); ++key) {
-        if (!RefuseRegistryEntry(*key)) DeleteRegistryItem(*key);
+        if (!RefuseRegistryEntry(*key)) DeleteRegistryItem(*key, deleter);
     }
 }
 
 // "AddIni": field 1 of each line's name part is the INI file, field 2 the
 // section, field 3 the key; the files are written back once, at the end.
+// The log, which the run holds unchanged, stays cached for the sections
+// still to come, unless a line may have named it.
 void RemoveIniEntryLines() {
-    for (const std::string& line : WorkList) DeleteIniEntry(KeyOf(line));
-    FlushProfileCache();
+    bool mayNameLog = false;
+    for (const std::string& line : WorkList) {
+        if (HasLogName(DeleteIniEntry(KeyOf(line)))) mayNameLog = true;
+    }
+    if (mayNameLog) {
+        FlushProfileCache();
+    } else {
+        FlushProfileCacheExcept(LogPath);
+    }
 }
 
 }  // namespace

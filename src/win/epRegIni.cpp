@@ -74,3 +74,10 @@ void DeleteProfileKey(const std::string& fileName, const std::string& section,
 }
 
 void FlushProfileCache() { FlushEntries(Cache()); }
+
+void FlushProfileCacheExcept(const std::string& name) {
+    ProfileCache& cache = Cache();
+    auto kept = cache.extract(UpperCaseAnsi(name));
+    FlushEntries(cache);
+    if (!kept.empty()) cache.insert(std::move(kept));
+}
