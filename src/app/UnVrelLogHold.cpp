@@ -44,7 +44,7 @@ bool DeleteLog() {
 
 bool HasLogName(const std::string& path) {
     const std::string name = ExtractFileName(path);
-    return SameTextI(name, heldLongName) || SameTextI(name, heldGivenName);
+    return SameFileName(name, heldLongName) || SameFileName(name, heldGivenName);
 }
 
 bool IsHeldLog(const std::string& path) {

@@ -200,7 +200,7 @@ bool IsNamedInCopyFiles(const std::string& exe, const std::string& identity) {
         // Only a mask, or the program's own name, can match it: the others
         // are passed over without asking the disk.
         const bool isMask = name.find_first_of("*?") != std::string::npos;
-        if (!isMask && !SameTextI(name, longName) && !SameTextI(name, shortName)) continue;
+        if (!isMask && !SameFileName(name, longName) && !SameFileName(name, shortName)) continue;
         if (MaskMatchesFile(key, identity)) return true;
     }
     return false;
@@ -448,7 +448,7 @@ bool RunFromTemporaryCopy() {
 }
 
 bool ClaimOwnExecutable(const std::string& path) {
-    if (!First || !SameTextI(ExtractFileName(path), First->ExecutableName)) return false;
+    if (!First || !SameFileName(ExtractFileName(path), First->ExecutableName)) return false;
     if (GetPathIdentity(path) != First->ExecutableIdentity) return false;
     OriginalClaimed = true;
     return true;

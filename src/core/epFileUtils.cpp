@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "core/epTextCase.h"
+
 namespace {
 
 constexpr char kCr = '\r';
@@ -65,6 +67,10 @@ std::string ExtractFileDir(std::string_view path) {
 std::string ExtractFileName(std::string_view path) {
     const size_t pos = FindLastDelimiter(path);
     return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
+}
+
+bool SameFileName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && SameTextI(a, b);
 }
 
 std::string ExtractFileExt(std::string_view path) {

@@ -25,6 +25,11 @@ std::string RemoveBackslash(std::string_view path, const TLeadBytePredicate& isL
 std::string ExtractFileDir(std::string_view path);
 // File name of a path: what follows the directory part.
 std::string ExtractFileName(std::string_view path);
+
+// True when a and b are one file name to the file system, which takes names
+// of one length only for one another: most pairs are told apart by their
+// lengths, without a comparison by the locale.
+bool SameFileName(std::string_view a, std::string_view b);
 // Extension of a path's file name, from its last "." (dot included), or empty.
 std::string ExtractFileExt(std::string_view path);
 // The path with its extension replaced by ext, or with ext appended when it has none.

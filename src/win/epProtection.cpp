@@ -174,8 +174,11 @@ bool IsMaskRefused(const std::string& mask, const TProtectedDirs& dirs) {
 }
 
 bool IsDirectoryRefused(const std::string& dir, const TProtectedDirs& dirs) {
-    return dirs.Contains(dir) || dirs.Contains(GetFullLongPath(dir)) || IsReparsePoint(dir) ||
-           IsReparsePoint(RemoveBackslash(dir));
+    if (dirs.Contains(dir) || dirs.Contains(GetFullLongPath(dir)) || IsReparsePoint(dir))
+        return true;
+    // The form without the trailing backslash is asked about only when there is one.
+    const std::string bare = RemoveBackslash(dir);
+    return bare != dir && IsReparsePoint(bare);
 }
 
 bool IsRegistryEntryRefused(const std::string& path) {

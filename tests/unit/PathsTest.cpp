@@ -80,4 +80,11 @@ TEST(SplitTextLines, LineEndsFollowTheChunkedReader) {
     EXPECT_EQ(SplitTextLines(longLine + "\r\n" + longLine), (Lines{longLine, longLine}));
 }
 
+TEST(SameFileName, LetterCaseAloneDoesNotMatter) {
+    EXPECT_TRUE(SameFileName("Uninst.log", "UNINST.LOG"));
+    EXPECT_TRUE(SameFileName("", ""));
+    EXPECT_FALSE(SameFileName("uninst.log", "uninst.log."));
+    EXPECT_FALSE(SameFileName("uninst.log", "uninst.lag"));
+}
+
 }  // namespace
