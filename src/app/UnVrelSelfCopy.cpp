@@ -17,6 +17,7 @@
 #include "app/UnVrelWorker.h"
 #include "core/UnVrelSelfCopy.h"
 #include "core/epFileUtils.h"
+#include "core/epProtectedPaths.h"
 #include "core/epTextCase.h"
 #include "win/epFileFind.h"
 #include "win/epFileUtils.h"
@@ -199,7 +200,7 @@ bool IsNamedInCopyFiles(const std::string& exe, const std::string& identity) {
         const std::string name = ExtractFileName(key);
         // Only a mask, or the program's own name, can match it: the others
         // are passed over without asking the disk.
-        const bool isMask = name.find_first_of("*?") != std::string::npos;
+        const bool isMask = HasWildcard(name);
         if (!isMask && !SameFileName(name, longName) && !SameFileName(name, shortName)) continue;
         if (MaskMatchesFile(key, identity)) return true;
     }

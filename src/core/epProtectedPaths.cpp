@@ -137,6 +137,22 @@ std::string NormalizeDirectory(std::string_view path) {
 
 bool HasWildcard(std::string_view path) { return std::any_of(path.begin(), path.end(), IsWildcard); }
 
+bool IsPlainFullPath(std::string_view path) {
+    if (path.size() < 3 || !IsDriveLetter(path[0]) || path[1] != ':' || path[2] != '\\') return false;
+    const bool plainBytes = std::all_of(path.begin(), path.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte >= 0x20 && byte < 0x80 && c != '/' && c != '~' && !IsWildcard(c);
+    });
+    if (!plainBytes) return false;
+    std::string_view rest = path.substr(3);
+    while (!rest.empty()) {
+        const std::string_view part = TakeComponent(rest);
+        if (part.empty() || part == "." || part == ".." || part.back() == '.' || part.back() == ' ')
+            return false;
+    }
+    return true;
+}
+
 void TProtectedDirs::Add(std::string_view dir) {
     std::string normal = NormalizeDirectory(dir);
     if (!normal.empty()) InsertSorted(dirs_, std::move(normal));

@@ -22,6 +22,14 @@ std::string NormalizeDirectory(std::string_view path);
 // own "<", ">" and '"', which a directory search also expands.
 bool HasWildcard(std::string_view path);
 
+// True when the system's own path functions would give the path back as it
+// stands, letter case aside: a drive-absolute path of plain ASCII, with
+// backslashes only, no "." or ".." component, no empty one but a final one,
+// none ending in a dot or a blank, no wildcard, and no "~", which every
+// short (8.3) alias the system makes holds. Such a path needs no look at the
+// disk to be made full and long.
+bool IsPlainFullPath(std::string_view path);
+
 // The directories of one machine that are protected.
 class TProtectedDirs {
 public:

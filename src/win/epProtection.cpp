@@ -174,7 +174,9 @@ bool IsMaskRefused(const std::string& mask, const TProtectedDirs& dirs) {
 }
 
 bool IsDirectoryRefused(const std::string& dir, const TProtectedDirs& dirs) {
-    if (dirs.Contains(dir) || dirs.Contains(GetFullLongPath(dir)) || IsReparsePoint(dir))
+    // A plain full path is its own full long form: judged as written.
+    if (dirs.Contains(dir) || (!IsPlainFullPath(dir) && dirs.Contains(GetFullLongPath(dir))) ||
+        IsReparsePoint(dir))
         return true;
     // The form without the trailing backslash is asked about only when there is one.
     const std::string bare = RemoveBackslash(dir);

@@ -41,6 +41,17 @@ TProtectedDirs SampleDirs() {
     return dirs;
 }
 
+// The paths that may skip the system's full long form: any doubt falls to the system.
+TEST(ProtectedPaths, PlainFullPaths) {
+    const char* plain[] = {"C:\\", "C:\\Programmi\\Tamsk Demo", "d:\\App\\", "C:\\a.b\\c d\\f.txt"};
+    for (const char* path : plain) EXPECT_TRUE(IsPlainFullPath(path)) << path;
+    const char* others[] = {"", "C:", "C:App", "\\App", "App\\x", "\\\\srv\\share\\x",
+                            "\\\\?\\C:\\App", "C:/App", "C:\\PROGRA~1\\App", "C:\\App\\.\\x",
+                            "C:\\App\\..\\x", "C:\\App.\\x", "C:\\App \\x", "C:\\App\\\\x",
+                            "C:\\App\\*.dll", "C:\\App\\a?", "C:\\Citt\xE0", "C:\\a\tb"};
+    for (const char* path : others) EXPECT_FALSE(IsPlainFullPath(path)) << path;
+}
+
 TEST(ProtectedPaths, ProtectedDirectories) {
     struct Case {
         const char* dir;

@@ -71,6 +71,10 @@ constexpr DWORD kWatchPollMs = 5;
 constexpr DWORD kRemovalDeadlineMs = 30 * 60 * 1000;
 constexpr double kConfirmationDeadlineMs = 60 * 1000;
 constexpr double kQuestionCheckMs = 250;
+// The status list is read less often than Close is looked at: each reading
+// is a message that wakes the program's own window thread, a cost the floor
+// program does not pay. A phase boundary is then known to within this.
+constexpr double kLineCheckMs = 20;
 
 // ---- The synthetic installation ----
 
@@ -493,6 +497,7 @@ Removal TimeRemoval(const std::string& uninstaller, const std::string& log) {
     HWND list = nullptr;
     bool shown = false;
     double nextQuestionCheck = kQuestionCheckMs;
+    double nextLineCheck = 0;
     for (;;) {
         const double now = NowMs() - start;
         if (dialog == nullptr && (dialog = FindMainDialog(process.id())) != nullptr)
@@ -505,7 +510,10 @@ Removal TimeRemoval(const std::string& uninstaller, const std::string& log) {
             shown = shown || IsWindowVisible(dialog);
             if (shown && close == nullptr) close = GetDlgItem(dialog, IDC_CLOSE);
             const bool finished = close != nullptr && IsWindowEnabled(close);
-            CollectNewLines(list, now, finished, removal);
+            if (finished || now >= nextLineCheck) {
+                CollectNewLines(list, now, finished, removal);
+                nextLineCheck = now + kLineCheckMs;
+            }
             if (finished) {
                 removal.closeMs = now;
                 break;
