@@ -67,4 +67,15 @@ Process UninstallerCase::StartAndConfirm() {
     return p;
 }
 
+void KeyedUninstallerCase::SetUp() {
+    UninstallerCase::SetUp();
+    key = "Software\\TamskE2E\\" + TestName();
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
+}
+
+void KeyedUninstallerCase::TearDown() {
+    DeleteKeyTree(HKEY_CURRENT_USER, key);
+    UninstallerCase::TearDown();
+}
+
 }  // namespace e2e

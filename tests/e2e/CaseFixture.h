@@ -74,4 +74,18 @@ protected:
     Process StartAndConfirm();
 };
 
+// An uninstaller case with a registry key of its own,
+// HKCU\Software\TamskE2E\<test name>, wiped before and after.
+class KeyedUninstallerCase : public UninstallerCase {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Subkey below the case key, and its registry path as the log writes it.
+    std::string K(const std::string& rest) const { return key + "\\" + rest; }
+    std::string P(const std::string& rest) const { return "HKCU\\" + K(rest); }
+
+    std::string key;
+};
+
 }  // namespace e2e

@@ -13,22 +13,8 @@ namespace {
 const std::string kPlantedDir = TAMSK_PLANTED_DIR;
 const std::string kOleFixtureDir = TAMSK_OLE_FIXTURE_DIR;
 
-class DamagedInput : public UninstallerCase {
+class DamagedInput : public KeyedUninstallerCase {
 protected:
-    void SetUp() override {
-        UninstallerCase::SetUp();
-        key = "Software\\TamskE2E\\" + TestName();
-        DeleteKeyTree(HKEY_CURRENT_USER, key);
-    }
-    void TearDown() override {
-        DeleteKeyTree(HKEY_CURRENT_USER, key);
-        UninstallerCase::TearDown();
-    }
-
-    // Subkey below the case key, and its registry path as the log writes it.
-    std::string K(const std::string& rest) const { return key + "\\" + rest; }
-    std::string P(const std::string& rest) const { return "HKCU\\" + K(rest); }
-
     // A copy of a file at target (directories made as needed).
     static void CopyTo(const std::string& source, const std::string& target) {
         const std::optional<std::string> bytes = ReadFileBytes(source);
@@ -48,8 +34,6 @@ protected:
             Sleep(kPollMs);
         }
     }
-
-    std::string key;
 };
 
 // Wine's per-program form of WINEDLLOVERRIDES=comctl32=n,b: the loader then

@@ -9,22 +9,8 @@ using namespace e2e;
 
 namespace {
 
-class RemovalCase : public UninstallerCase {
+class RemovalCase : public KeyedUninstallerCase {
 protected:
-    void SetUp() override {
-        UninstallerCase::SetUp();
-        key = "Software\\TamskE2E\\" + TestName();
-        DeleteKeyTree(HKEY_CURRENT_USER, key);
-    }
-    void TearDown() override {
-        DeleteKeyTree(HKEY_CURRENT_USER, key);
-        UninstallerCase::TearDown();
-    }
-
-    // Subkey below the case key, and its registry path as the log writes it.
-    std::string K(const std::string& rest) const { return key + "\\" + rest; }
-    std::string P(const std::string& rest) const { return "HKCU\\" + K(rest); }
-
     // Runs the uninstaller on the log text, confirming and closing; the
     // status lines seen when Close became enabled.
     std::vector<std::string> RunLog(const std::string& text) {
@@ -33,8 +19,6 @@ protected:
         EXPECT_TRUE(r.ok) << Describe(r);
         return r.ok ? r.seen[1].lines : std::vector<std::string>{};
     }
-
-    std::string key;
 };
 
 using RegistryEntries = RemovalCase;

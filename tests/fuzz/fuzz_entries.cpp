@@ -5,6 +5,8 @@
 #include "core/UnVrelFont.h"
 #include "core/UnVrelRunEntry.h"
 
+#include "FuzzSupport.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -12,10 +14,6 @@
 #include <string_view>
 
 namespace {
-
-void Require(bool condition) {
-    if (!condition) std::abort();
-}
 
 void CheckTitleFont(std::string_view value) {
     const TTitleFont font = ParseTitleFont(value);

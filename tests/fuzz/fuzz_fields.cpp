@@ -3,6 +3,8 @@
 #include "core/epStrUtils.h"
 #include "core/sysutilNumbers.h"
 
+#include "FuzzSupport.h"
+
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -11,10 +13,6 @@
 #include <string_view>
 
 namespace {
-
-void Require(bool condition) {
-    if (!condition) std::abort();
-}
 
 void CheckFields(std::string_view line) {
     static const std::int32_t kNumbers[] = {INT_MIN, -1, 0, 1, 2, 3, 7, 1000, INT_MAX};

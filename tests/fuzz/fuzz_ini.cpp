@@ -5,6 +5,8 @@
 #include "core/epIniFile.h"
 #include "core/epTextCase.h"
 
+#include "FuzzSupport.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,19 +17,6 @@ namespace {
 
 constexpr std::size_t kMaxPieces = 16;
 constexpr std::int32_t kMaxPairwiseSections = 300;
-
-void Require(bool condition) {
-    if (!condition) std::abort();
-}
-
-TIniOptions OptionsFromBits(unsigned bits) {
-    TIniOptions options;
-    options.SkipComments = (bits & 1) != 0;
-    options.KeyLinesOnly = (bits & 2) != 0;
-    options.TrimAroundEquals = (bits & 4) != 0;
-    options.StripValueQuotes = (bits & 8) != 0;
-    return options;
-}
 
 // No name or line of a parsed model holds a NUL byte: such a line never
 // reaches a handler, and a damaged header opens no section.

@@ -7,6 +7,8 @@
 #include "core/epIniLines.h"
 #include "core/epStrUtils.h"
 
+#include "FuzzSupport.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,19 +19,6 @@
 namespace {
 
 constexpr std::size_t kMaxRemovals = 48;
-
-void Require(bool condition) {
-    if (!condition) std::abort();
-}
-
-TIniOptions OptionsFromBits(unsigned bits) {
-    TIniOptions options;
-    options.SkipComments = (bits & 1) != 0;
-    options.KeyLinesOnly = (bits & 2) != 0;
-    options.TrimAroundEquals = (bits & 4) != 0;
-    options.StripValueQuotes = (bits & 8) != 0;
-    return options;
-}
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 

@@ -2,6 +2,8 @@
 // outside its string, and the split keeps its cheap invariants.
 #include "core/epRegPath.h"
 
+#include "FuzzSupport.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,10 +11,6 @@
 #include <string_view>
 
 namespace {
-
-void Require(bool condition) {
-    if (!condition) std::abort();
-}
 
 void CheckSplit(std::string_view path) {
     const std::size_t separator = FindRegistrySeparator(path);
