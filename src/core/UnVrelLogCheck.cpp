@@ -43,6 +43,55 @@ std::string ComparablePath(std::string_view path) { return NormalizeDirectory(pa
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// "\\?\", "\\.\" or "\??\": a path handed to the system's own namespace.
+bool HasDevicePrefix(std::string_view path) {
+    return path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[3]) &&
+           ((IsSeparator(path[1]) && (path[2] == '?' || path[2] == '.')) ||
+            (path[1] == '?' && path[2] == '?'));
+}
+
+std::string WithBackslashes(std::string_view path) {
+    std::string result(path);
+    for (char& c : result) {
+        if (c == '/') c = '\\';
+    }
+    return result;
+}
+
+}  // namespace
+
+std::string DescribeNotFullPath(std::string_view path, const TCheckTarget& target) {
+    if (IsAbsolutePath(path)) return std::string();
+    const std::string& windows = target.WindowsDir;
+    const std::string drive = windows.substr(0, 2);
+    if (HasDevicePrefix(path)) {
+        return "is a device path that names no drive letter and no share the safety rules "
+               "recognise, so they cannot tell where it leads";
+    }
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        return "names a server but no share (\\\\server\\share\\...)";
+    }
+    if (!path.empty() && IsSeparator(path[0])) {
+        return "has no drive letter, so it is taken on the drive of the Windows directory (" +
+               drive + WithBackslashes(path) + ")";
+    }
+    if (path.size() >= 2 && IsLetter(path[0]) && path[1] == ':') {
+        if (SameTextI(path.substr(0, 2), drive)) {
+            return "has no backslash after the drive letter, so it is taken from the current "
+                   "folder of drive " + drive + ", the Windows directory (" + windows + ")";
+        }
+        return "has no backslash after the drive letter, so it is taken from whatever folder "
+               "is current on drive " + std::string(path.substr(0, 2)) + " (usually its root)";
+    }
+    return "is a relative path, taken from the Windows directory (" + windows + ")";
+}
+
 }  // namespace logcheck
 
 namespace {
@@ -269,7 +318,7 @@ std::vector<TFinding> CheckLogText(std::string_view bytes, const TCheckTarget& t
         const TLogView log = SelectSections(reading, findings);
         CheckSomethingToRemove(log, findings);
         CheckTexts(log, findings);
-        CheckPrograms(log, findings);
+        CheckPrograms(log, target, findings);
         CheckRegistry(log, findings);
         CheckFiles(log, target, findings);
     }

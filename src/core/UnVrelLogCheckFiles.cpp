@@ -1,7 +1,10 @@
 // The log checker on the sections that name files and directories:
 // "SharedFiles", "Shortcuts", "AddIni", "RegFonts", "RegServers", "CopyFiles"
 // and "CreateDirs".
+#include <algorithm>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/UnVrelLogCheckView.h"
@@ -29,6 +32,32 @@ const std::vector<TEntry>& EntriesOf(const TLogView& log, const char* name) {
     return section != nullptr ? section->Entries : none;
 }
 
+// The path without the "\\?\" or "\\.\" that hands it to the system as it
+// stands: its "?" is no wildcard, as the safety rules read it too.
+std::string_view WithoutDevicePrefix(std::string_view path) {
+    if (path.size() >= 4 && (path.substr(0, 4) == "\\\\?\\" || path.substr(0, 4) == "\\\\.\\" ||
+                             path.substr(0, 4) == "//?/" || path.substr(0, 4) == "//./")) {
+        path.remove_prefix(4);
+    }
+    return path;
+}
+
+// 'the wildcard "*"' or 'the wildcards "*" and "?"': each kind the
+// text holds, in the order of first appearance. The system also expands
+// "<", ">" and '"', which no file name can hold.
+std::string NameWildcards(std::string_view text) {
+    std::string kinds;
+    for (const char c : text) {
+        if (HoldsWildcard(std::string_view(&c, 1)) && kinds.find(c) == std::string::npos) kinds += c;
+    }
+    std::string named;
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        if (i > 0) named += i + 1 == kinds.size() ? " and " : ", ";
+        named += kinds[i] == '"' ? std::string("'\"'") : Quoted(std::string(1, kinds[i]));
+    }
+    return (kinds.size() == 1 ? "the wildcard " : "the wildcards ") + named;
+}
+
 // Reports what makes the path unusable or suspect; false when it names
 // nothing at all, so that no further check applies.
 bool CheckPath(const TSectionView& section, const TEntry& entry, const std::string& path,
@@ -38,33 +67,61 @@ bool CheckPath(const TSectionView& section, const TEntry& entry, const std::stri
                      "the line begins with \"=\" and names nothing");
         return false;
     }
-    if (!rules.masks && HoldsWildcard(path)) {
+    const std::string_view body = WithoutDevicePrefix(path);
+    if (!rules.masks && body.find('"') != std::string_view::npos) {
         findings.Add(entry.Line, TSeverity::Warning, "wildcard", section.Name,
-                     Quoted(path) + " holds a wildcard, which this section does not expand: "
-                     "name each item");
+                     Quoted(path) + " holds a double quote, which no file name can hold: quotes "
+                     "around a path are part of it here, so the line names nothing; write the "
+                     "path without them");
+    } else if (!rules.masks && HoldsWildcard(body)) {
+        findings.Add(entry.Line, TSeverity::Warning, "wildcard", section.Name,
+                     Quoted(path) + " holds " + NameWildcards(body) +
+                         ", which this section does not expand: name each item");
     }
     const bool bare = ExtractFileDir(path).empty();
     if (!IsAbsolutePath(path) && !(rules.bareNames && bare)) {
         findings.Add(entry.Line, TSeverity::Warning, "relative-path", section.Name,
-                     Quoted(path) + " is a relative path, taken from the Windows directory (" +
-                         target.WindowsDir + "): give the full path");
+                     Quoted(path) + " " + DescribeNotFullPath(path, target) +
+                         ": give the full path");
     }
     return true;
 }
 
-// Why the safety rules refuse the mask, as one sentence.
-std::string WhyMaskRefused(const std::string& mask) {
-    const std::string dir = ExtractFileDir(mask);
+// The folder as written (without its last backslash), and where it leads
+// when the rules read it otherwise than letter case ("C:\App\..\Windows").
+std::string ShownFolder(const std::string& dir) {
+    std::string written = dir;
+    if (written.size() > 1 && written.back() == '\\' && written[written.size() - 2] != ':') written.pop_back();
+    const std::string real = ComparablePath(written);
+    if (real.empty() || real == UpperCaseAnsi(written)) return Quoted(written);
+    return Quoted(written) + " (" + real + ")";
+}
+
+// Why the safety rules refuse the mask, as one sentence: the rules' own
+// reading of it ("/" a separator, the "?" of "\\?\" no wildcard), in their order.
+std::string WhyMaskRefused(const std::string& mask, const TCheckTarget& target) {
+    std::string path = mask;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    const std::string dir = ExtractFileDir(path);
+    const std::string_view dirBody = WithoutDevicePrefix(dir);
+    if (HoldsWildcard(dirBody)) {
+        return "the folder part of the mask " + Quoted(mask) + " holds " + NameWildcards(dirBody) +
+               ": the safety rules expand a mask only in one fixed folder";
+    }
+    if (dir.empty()) {
+        return "the mask " + Quoted(mask) + " names no folder, so it would be expanded in the "
+               "Windows directory (" + target.WindowsDir + "): the safety rules refuse it";
+    }
     if (!IsAbsolutePath(dir)) {
-        return "the mask " + Quoted(mask) + " has no full directory, so it would be expanded in "
-               "the Windows directory: the safety rules refuse it";
+        const bool separatorLast = dir.size() > 1 && dir.back() == '\\';
+        const std::string shown = separatorLast ? dir.substr(0, dir.size() - 1) : dir;
+        return "the mask " + Quoted(mask) + " has no full folder: " + Quoted(shown) + " " +
+               DescribeNotFullPath(shown, target) + "; the safety rules expand a mask only in a "
+               "full folder";
     }
-    if (HoldsWildcard(dir)) {
-        return "the mask " + Quoted(mask) + " has a wildcard in its directory part: the safety "
-               "rules refuse it";
-    }
-    return "the mask " + Quoted(mask) + " would sweep a protected directory: there its name must "
-           "start with at least three characters that are no wildcards (tamsk*.dll)";
+    return "the mask " + Quoted(mask) + " would sweep the protected folder " + ShownFolder(dir) +
+           ": there its name must start with at least three characters that are no wildcards "
+           "(tamsk*.dll)";
 }
 
 void CheckCopyFiles(const TLogView& log, const TCheckTarget& target, TFindings& findings) {
@@ -74,7 +131,7 @@ void CheckCopyFiles(const TLogView& log, const TCheckTarget& target, TFindings& 
         const std::string key = EntryKeyOf(entry.Text);
         if (!key.empty() && IsRefusedMask(key, target.ProtectedDirs)) {
             findings.Add(entry.Line, TSeverity::Error, "refused-mask", section->Name,
-                         WhyMaskRefused(key));
+                         WhyMaskRefused(key, target));
             continue;
         }
         CheckPath(*section, entry, key, TPathRules{true, false}, target, findings);
@@ -128,34 +185,25 @@ void CheckIniEntries(const TLogView& log, const TCheckTarget& target, TFindings&
 
 // ---- SharedFiles against CopyFiles ----
 
-bool MaskTakes(const std::string& mask, const std::string& file) {
-    const std::string maskPath = ComparablePath(mask);
-    const std::string filePath = ComparablePath(file);
-    return !maskPath.empty() && !filePath.empty() && HoldsWildcard(ExtractFileName(maskPath)) &&
-           ExtractFileDir(maskPath) == ExtractFileDir(filePath) &&
-           MatchesMask(ExtractFileName(filePath), ExtractFileName(maskPath), true);
-}
-
 void CheckSharedAgainstCopies(const TSectionView& section, const TEntry& entry,
-                              const std::string& path, const std::vector<TEntry>& copies,
-                              TFindings& findings) {
-    const std::string same = ComparablePath(path);
+                              const std::string& path, const std::string& same,
+                              const TCopyIndex& copies, TFindings& findings) {
     bool named = false;
-    for (const TEntry& copy : copies) {
-        const std::string key = EntryKeyOf(copy.Text);
-        const std::string where = "CopyFiles (line " + std::to_string(copy.Line) + ")";
+    for (const TCopyLine* copy : copies.Candidates(path, same)) {
+        const std::string& key = copy->Key;
+        const std::string where = "CopyFiles (line " + std::to_string(copy->Entry->Line) + ")";
         if (SameTextI(key, path)) {
             named = true;
             findings.Add(entry.Line, TSeverity::Note, "shared-and-copied", section.Name,
                          where + " deletes this file only once no other installation counts it "
                          "and the user agrees; until then it stays");
-        } else if (!same.empty() && ComparablePath(key) == same) {
+        } else if (!same.empty() && copy->Comparable == same) {
             named = true;
             findings.Add(entry.Line, TSeverity::Error, "shared-spelling", section.Name,
                          where + " names this file as " + Quoted(key) +
                              "; the uninstaller compares the text, so it deletes the file even "
                              "while other programs count it: spell it the same in both");
-        } else if (MaskTakes(key, path)) {
+        } else if (copy->Mask && TCopyIndex::Takes(*copy, same)) {
             named = true;
             findings.Add(entry.Line, TSeverity::Error, "shared-by-mask", section.Name,
                          where + " takes this file with the mask " + Quoted(key) +
@@ -170,41 +218,58 @@ void CheckSharedAgainstCopies(const TSectionView& section, const TEntry& entry,
     }
 }
 
+// The shared files named so far, by their text (letter case aside) and by
+// their comparable path, each with the line that named it first.
+struct TSharedSeen {
+    std::unordered_map<std::string, const TEntry*> byText;
+    std::unordered_map<std::string, const TEntry*> byComparable;
+
+    // The earlier line that names the same file, or kNoEntry (and the path
+    // is remembered).
+    const TEntry* Note(const TEntry& entry, const std::string& path, const std::string& same) {
+        const auto text = byText.emplace(UpperCaseAnsi(path), &entry);
+        if (!text.second) return text.first->second;
+        if (same.empty()) return kNoEntry;
+        const auto comparable = byComparable.emplace(same, &entry);
+        if (comparable.second) return kNoEntry;
+        byText.erase(text.first);
+        return comparable.first->second;
+    }
+};
+
 void CheckSharedFiles(const TLogView& log, const TCheckTarget& target, TFindings& findings) {
     const TSectionView* section = log.Find("SharedFiles");
     if (section == nullptr) return;
-    const std::vector<TEntry>& copies = EntriesOf(log, "CopyFiles");
-    std::vector<const TEntry*> seen;
+    const TCopyIndex copies(log);
+    TSharedSeen seen;
     for (const TEntry& entry : section->Entries) {
         const std::string path = EntryKeyOf(entry.Text);
         if (!CheckPath(*section, entry, path, {}, target, findings)) continue;
         const std::string same = ComparablePath(path);
-        const TEntry* earlier = kNoEntry;
-        for (const TEntry* other : seen) {
-            const std::string otherPath = EntryKeyOf(other->Text);
-            if (SameTextI(otherPath, path) || (!same.empty() && ComparablePath(otherPath) == same))
-                earlier = other;
-        }
-        if (earlier != kNoEntry) {
+        if (const TEntry* earlier = seen.Note(entry, path, same)) {
             findings.Add(entry.Line, TSeverity::Error, "shared-twice", section->Name,
                          "line " + std::to_string(earlier->Line) +
                              " names this file already: its use count would be lowered twice");
             continue;
         }
-        seen.push_back(&entry);
-        CheckSharedAgainstCopies(*section, entry, path, copies, findings);
+        CheckSharedAgainstCopies(*section, entry, path, same, copies, findings);
     }
 }
 
 // ---- CreateDirs ----
 
-// The comparable paths of every file, shortcut, INI file and directory the
-// log names, to see which directories hold something.
-std::vector<std::string> NamedPaths(const TLogView& log) {
-    std::vector<std::string> paths;
-    const auto add = [&paths](const std::string& path) {
-        std::string same = ComparablePath(path);
-        if (!same.empty()) paths.push_back(std::move(same));
+// Every folder that holds a file, shortcut, INI file or folder the log names
+// (at any depth), in the comparable form: each named path adds its folders
+// up to the first one already there, whose own folders are there too.
+std::unordered_set<std::string> FoldersHoldingNamedPaths(const TLogView& log) {
+    std::unordered_set<std::string> folders;
+    const auto add = [&folders](const std::string& path) {
+        const std::string same = ComparablePath(path);
+        for (std::size_t end = same.rfind('\\'); end != std::string::npos && end > 0;
+             end = same.rfind('\\', end - 1)) {
+            if (end + 1 >= same.size()) continue;  // "C:\": nothing below the separator
+            if (!folders.insert(same.substr(0, end)).second) break;
+        }
     };
     for (const char* name : {"CopyFiles", "Shortcuts", "SharedFiles", "RegFonts", "RegServers",
                              "CreateDirs"}) {
@@ -213,21 +278,13 @@ std::vector<std::string> NamedPaths(const TLogView& log) {
     for (const TEntry& entry : EntriesOf(log, "AddIni")) {
         add(GetField(1, KeyOf(entry.Text), CommaSet()));
     }
-    return paths;
-}
-
-bool HoldsNamedPath(const std::string& dir, const std::vector<std::string>& paths) {
-    const std::string prefix = dir + "\\";
-    for (const std::string& path : paths) {
-        if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0) return true;
-    }
-    return false;
+    return folders;
 }
 
 void CheckDirectories(const TLogView& log, const TCheckTarget& target, TFindings& findings) {
     const TSectionView* section = log.Find("CreateDirs");
     if (section == nullptr) return;
-    const std::vector<std::string> paths = NamedPaths(log);
+    const std::unordered_set<std::string> holding = FoldersHoldingNamedPaths(log);
     for (const TEntry& entry : section->Entries) {
         const std::string dir = EntryKeyOf(entry.Text);
         if (!CheckPath(*section, entry, dir, {}, target, findings)) continue;
@@ -236,7 +293,7 @@ void CheckDirectories(const TLogView& log, const TCheckTarget& target, TFindings
             findings.Add(entry.Line, TSeverity::Error, "protected-dir", section->Name,
                          Quoted(dir) + " is a protected directory and is never removed: list "
                          "only the directories the installation created");
-        } else if (!same.empty() && !HoldsNamedPath(same, paths)) {
+        } else if (!same.empty() && holding.count(same) == 0) {
             findings.Add(entry.Line, TSeverity::Warning, "empty-dir", section->Name,
                          "the log names nothing inside " + Quoted(dir) +
                              ": unless the installation leaves it empty, it stays");
@@ -245,6 +302,51 @@ void CheckDirectories(const TLogView& log, const TCheckTarget& target, TFindings
 }
 
 }  // namespace
+
+TCopyIndex::TCopyIndex(const TLogView& log) {
+    const std::vector<TEntry>& entries = EntriesOf(log, "CopyFiles");
+    lines_.reserve(entries.size());
+    for (const TEntry& entry : entries) {
+        TCopyLine line;
+        line.Entry = &entry;
+        line.Key = EntryKeyOf(entry.Text);
+        line.Comparable = ComparablePath(line.Key);
+        line.Mask = !line.Comparable.empty() && HoldsWildcard(ExtractFileName(line.Comparable));
+        const std::size_t at = lines_.size();
+        byText_[UpperCaseAnsi(line.Key)].push_back(at);
+        if (!line.Comparable.empty()) byComparable_[line.Comparable].push_back(at);
+        if (line.Mask) masksByFolder_[ExtractFileDir(line.Comparable)].push_back(at);
+        lines_.push_back(std::move(line));
+    }
+}
+
+std::vector<const TCopyLine*> TCopyIndex::Candidates(const std::string& path,
+                                                     const std::string& comparable) const {
+    TPositions positions;
+    const auto gather = [&positions](const std::unordered_map<std::string, TPositions>& index,
+                                     const std::string& key) {
+        const auto found = index.find(key);
+        if (found != index.end()) positions.insert(positions.end(), found->second.begin(), found->second.end());
+    };
+    gather(byText_, UpperCaseAnsi(path));
+    if (!comparable.empty()) {
+        gather(byComparable_, comparable);
+        gather(masksByFolder_, ExtractFileDir(comparable));
+    }
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    std::vector<const TCopyLine*> result;
+    result.reserve(positions.size());
+    for (const std::size_t at : positions) result.push_back(&lines_[at]);
+    return result;
+}
+
+bool TCopyIndex::Takes(const TCopyLine& line, const std::string& comparable) {
+    if (line.Comparable.empty() || comparable.empty()) return false;
+    if (!line.Mask) return line.Comparable == comparable;
+    return ExtractFileDir(line.Comparable) == ExtractFileDir(comparable) &&
+           MatchesMask(ExtractFileName(comparable), ExtractFileName(line.Comparable), true);
+}
 
 void CheckFiles(const TLogView& log, const TCheckTarget& target, TFindings& findings) {
     CheckSharedFiles(log, target, findings);

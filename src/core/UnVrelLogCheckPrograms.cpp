@@ -13,22 +13,11 @@ namespace {
 
 constexpr std::int32_t kProgramFields = 5;
 
-// True when the CopyFiles line's key, a file or a mask, takes the file.
-bool DeletesFile(const std::string& key, const std::string& file) {
-    const std::string keyPath = ComparablePath(key);
-    const std::string filePath = ComparablePath(file);
-    if (keyPath.empty() || filePath.empty()) return false;
-    if (!HoldsWildcard(ExtractFileName(keyPath))) return keyPath == filePath;
-    return ExtractFileDir(keyPath) == ExtractFileDir(filePath) &&
-           MatchesMask(ExtractFileName(filePath), ExtractFileName(keyPath), true);
-}
-
-// The CopyFiles line that deletes the file, or nullptr.
-const TEntry* CopyFilesLineFor(const TLogView& log, const std::string& file) {
-    const TSectionView* copyFiles = log.Find("CopyFiles");
-    if (copyFiles == nullptr) return nullptr;
-    for (const TEntry& entry : copyFiles->Entries) {
-        if (DeletesFile(EntryKeyOf(entry.Text), file)) return &entry;
+// The first CopyFiles line that deletes the file, or nullptr.
+const TEntry* CopyFilesLineFor(const TCopyIndex& copies, const std::string& file) {
+    const std::string same = ComparablePath(file);
+    for (const TCopyLine* line : copies.Candidates(file, same)) {
+        if (TCopyIndex::Takes(*line, same)) return line->Entry;
     }
     return nullptr;
 }
@@ -48,8 +37,8 @@ bool LosesProgramQuotes(const TEntry& entry) {
            unstripped.front() == kDoubleQuote;
 }
 
-void CheckProgram(const TLogView& log, const TSectionView& section, const TEntry& entry,
-                  TFindings& findings) {
+void CheckProgram(const TCopyIndex& copies, const TCheckTarget& target,
+                  const TSectionView& section, const TEntry& entry, TFindings& findings) {
     const std::string value = ValueOf(entry.Text);
     if (LosesProgramQuotes(entry)) {
         findings.Add(entry.Line, TSeverity::Error, "program-quotes", section.Name,
@@ -66,8 +55,8 @@ void CheckProgram(const TLogView& log, const TSectionView& section, const TEntry
     }
     if (!IsAbsolutePath(program)) {
         findings.Add(entry.Line, TSeverity::Warning, "program-relative", section.Name,
-                     "program " + Quoted(program) +
-                         " is a relative path, taken from the Windows directory: give its full path");
+                     "program " + Quoted(program) + " " + DescribeNotFullPath(program, target) +
+                         ": give its full path");
     }
     const std::string show = GetField(4, value, CommaSet());
     if (!IsKnownShowMode(show)) {
@@ -82,7 +71,7 @@ void CheckProgram(const TLogView& log, const TSectionView& section, const TEntry
                      "status text that holds commas in double quotes");
     }
     if (section.Info->Name == "RunApp") {
-        if (const TEntry* copy = CopyFilesLineFor(log, program)) {
+        if (const TEntry* copy = CopyFilesLineFor(copies, program)) {
             findings.Add(entry.Line, TSeverity::Error, "program-removed", section.Name,
                          "RunApp programs run after the removal, but CopyFiles (line " +
                              std::to_string(copy->Line) + ") deletes " + Quoted(program) +
@@ -93,11 +82,14 @@ void CheckProgram(const TLogView& log, const TSectionView& section, const TEntry
 
 }  // namespace
 
-void CheckPrograms(const TLogView& log, TFindings& findings) {
+void CheckPrograms(const TLogView& log, const TCheckTarget& target, TFindings& findings) {
+    const TCopyIndex copies(log);
     for (const char* name : {"PreRunApp", "RunApp"}) {
         const TSectionView* section = log.Find(name);
         if (section == nullptr) continue;
-        for (const TEntry& entry : section->Entries) CheckProgram(log, *section, entry, findings);
+        for (const TEntry& entry : section->Entries) {
+            CheckProgram(copies, target, *section, entry, findings);
+        }
     }
 }
 

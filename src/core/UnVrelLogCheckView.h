@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/UnVrelLogCheck.h"
@@ -68,9 +69,48 @@ std::string ComparablePath(std::string_view path);
 // The text in double quotes for a message.
 std::string Quoted(std::string_view text);
 
+// One CopyFiles line with the forms the checks compare.
+struct TCopyLine {
+    const TEntry* Entry = nullptr;
+    std::string Key;         // EntryKeyOf, as written
+    std::string Comparable;  // ComparablePath(Key); empty when not absolute
+    bool Mask = false;       // a full path whose name part holds a wildcard
+};
+
+// The CopyFiles lines, indexed so that the lines that may concern one file
+// are found without going through all of them: a large log names tens of
+// thousands of files, and every shared file and program is looked up.
+class TCopyIndex {
+public:
+    explicit TCopyIndex(const TLogView& log);
+    // In line order, every line that names the path with the same text
+    // (letter case aside) or the same comparable path, and every mask in the
+    // same folder: a superset of the lines that take the file, for the caller
+    // to judge. comparable is ComparablePath(path).
+    std::vector<const TCopyLine*> Candidates(const std::string& path,
+                                             const std::string& comparable) const;
+    // True when the line, a file or a mask, takes the file whose comparable
+    // path is given (never for a path that is not absolute).
+    static bool Takes(const TCopyLine& line, const std::string& comparable);
+
+private:
+    using TPositions = std::vector<std::size_t>;
+    std::vector<TCopyLine> lines_;
+    std::unordered_map<std::string, TPositions> byText_;        // upper-cased key
+    std::unordered_map<std::string, TPositions> byComparable_;
+    std::unordered_map<std::string, TPositions> masksByFolder_;  // ExtractFileDir(Comparable)
+};
+
+// How the uninstaller places a path that the safety rules do not take as a
+// full path, as the end of a sentence beginning with the quoted path: "is a
+// relative path, taken from the Windows directory (C:\Windows)". Empty for a
+// full path.
+std::string DescribeNotFullPath(std::string_view path, const TCheckTarget& target);
+
 // The checks, one family per source file.
 void CheckTexts(const TLogView& log, TFindings& findings);       // Strings, Display
-void CheckPrograms(const TLogView& log, TFindings& findings);    // PreRunApp, RunApp
+void CheckPrograms(const TLogView& log, const TCheckTarget& target,
+                   TFindings& findings);                          // PreRunApp, RunApp
 void CheckRegistry(const TLogView& log, TFindings& findings);    // AddReg, CreateKeys
 void CheckFiles(const TLogView& log, const TCheckTarget& target, TFindings& findings);
 

@@ -136,6 +136,23 @@ TEST(CheckProgram, FindsTheDocumentsExampleLogsClean) {
     EXPECT_NE(run.output.find("\"exitCode\":0}"), std::string::npos) << run.output;
 }
 
+// A directory among the logs, as a build's glob may pass one: a finding of
+// its own, and every other log still checked and reported.
+TEST(CheckProgram, ReportsAnUnreadableArgumentAndChecksTheOthers) {
+    const fs::path dir = fs::path(TAMSK_CHECK_WORK_DIR) / "unreadable";
+    fs::remove_all(dir);
+    fs::create_directories(dir / "logs.d");
+    std::ofstream(dir / "good.log", std::ios::binary) << "[CopyFiles]\r\nC:\\App\\a.exe=1\r\n";
+    std::ofstream(dir / "bad.log", std::ios::binary) << "[CopyFiles]\r\nApp\\a.exe=1\r\n";
+    const CheckerRun run = RunChecker(Quote(dir / "good.log") + " " + Quote(dir / "logs.d") + " " +
+                                      Quote(dir / "bad.log"));
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_NE(run.output.find("logs.d: error: the file cannot be read: it is a directory"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("good.log: 0 errors, 0 warnings, 0 notes"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("bad.log:2: warning: "), std::string::npos) << run.output;
+}
+
 TEST(CheckProgram, TellsHowItIsUsed) {
     EXPECT_EQ(RunChecker("").exitCode, 2);
     EXPECT_EQ(RunChecker("--frobnicate x.log").exitCode, 2);

@@ -184,6 +184,81 @@ TEST(LogCheck, WhatTheSafetyRulesRefuse) {
     });
 }
 
+// The messages of the findings on the line, one a line, to pin what a
+// reason says.
+std::string MessagesAt(const std::string& log, std::int32_t line) {
+    std::string messages;
+    for (const TFinding& f : CheckLogText(log, StandardCheckTarget())) {
+        if (f.Line == line) messages += f.Message + "\n";
+    }
+    return messages;
+}
+
+TEST(LogCheck, ReasonsSayWhatTheRuleSaw) {
+    struct ReasonCase {
+        const char* section;
+        const char* line;
+        const char* says;      // a part of the message
+        const char* saysNot;   // a part it must not hold, or ""
+    };
+    const std::vector<ReasonCase> cases = {
+        {"CopyFiles", "\\\\?\\C:\\Windows\\*.dll=1", "would sweep the protected folder \"\\\\?\\C:\\Windows\" (C:\\WINDOWS)",
+         "wildcard in"},
+        {"CopyFiles", "C:/Windows/System32/*.dll=1", "protected folder \"C:\\Windows\\System32\"", "no full"},
+        {"CopyFiles", "C:\\App\\..\\Windows\\*.dll=1", "(C:\\WINDOWS)", ""},
+        {"CopyFiles", "*.*=1", "names no folder, so it would be expanded in the Windows directory (C:\\Windows)", ""},
+        {"CopyFiles", "App\\*.dll=1", "\"App\" is a relative path, taken from the Windows directory", ""},
+        {"CopyFiles", "\\App\\*.dll=1", "no drive letter, so it is taken on the drive of the Windows directory (C:\\App)", ""},
+        {"CopyFiles", "D:*.dll=1", "current on drive D:", "Windows directory"},
+        {"CopyFiles", "\\\\srv\\*.dll=1", "names a server but no share", ""},
+        {"CopyFiles", "\\\\?\\Volume{1}\\*.dll=1", "device path", "relative"},
+        {"CopyFiles", "C:\\App\\*\\a.dll=1", "folder part of the mask \"C:\\App\\*\\a.dll\" holds the wildcard \"*\"", ""},
+        {"CopyFiles", "\"C:\\App\\*.dll\"=1", "holds the wildcard '\"'", "no full"},
+        {"SharedFiles", "App\\a.dll=1", "is a relative path, taken from the Windows directory (C:\\Windows)", ""},
+        {"SharedFiles", "C:a.dll=1", "current folder of drive C:, the Windows directory", ""},
+        {"CreateDirs", "\"C:\\App\"=1", "holds a double quote", "expand"},
+        {"RegServers", "C:\\App\\s?.dll=1", "holds the wildcard \"?\", which this section does not expand", ""},
+        {"PreRunApp", "1=\\App\\stop.exe", "program \"\\App\\stop.exe\" has no drive letter", ""},
+    };
+    for (const ReasonCase& c : cases) {
+        const bool copyFiles = std::string(c.section) == "CopyFiles";
+        const std::string log =
+            Log({std::string("[") + c.section + "]", c.line}) + (copyFiles ? "" : kFiles);
+        const std::string message = MessagesAt(log, 2);
+        EXPECT_NE(message.find(c.says), std::string::npos) << c.line << "\n" << message;
+        if (*c.saysNot != '\0') {
+            EXPECT_EQ(message.find(c.saysNot), std::string::npos) << c.line << "\n" << message;
+        }
+    }
+    // A path handed to the system as it stands: its "?" is no wildcard.
+    ExpectCases({{"device paths in sections that do not expand masks",
+                  kFiles + Log({"[SharedFiles]", "\\\\?\\C:\\App\\a.exe=1", "[CreateDirs]",
+                                "\\\\?\\C:\\App=1"}),
+                  {"4 error shared-spelling"}}});
+}
+
+TEST(LogCheck, FindsEveryCopyFilesLineThatTakesASharedFileInLineOrder) {
+    ExpectCases({
+        {"the same file named, respelled and masked, more than once",
+         Log({"[SharedFiles]", "C:\\App\\a.dll=1", "\\\\?\\C:\\App\\A.DLL=1", "App\\r.dll=1",
+              "app\\R.DLL=1", "[CopyFiles]", "C:\\App\\*.dll=1", "c:\\app\\a.dll=1",
+              "C:\\App\\.\\a.dll=1", "C:\\App\\a*=1", "C:\\Other\\*.dll=1", "C:\\App\\a.dll=1",
+              "APP\\R.DLL=1", "[RunApp]", "1=C:\\Other\\x.dll", "2=C:\\App\\A.dll"}),
+         {"2 error shared-by-mask", "2 note shared-and-copied", "2 error shared-spelling",
+          "2 error shared-by-mask", "2 note shared-and-copied", "3 error shared-twice",
+          "4 warning relative-path", "4 note shared-and-copied", "5 warning relative-path",
+          "5 error shared-twice", "13 warning relative-path",
+          "15 error program-removed", "16 error program-removed"}},
+        {"a folder holds what the log names at any depth, spelled any way",
+         Log({"[CopyFiles]", "c:/app/bin/x/../a.exe=1", "[CreateDirs]", "C:\\App=1",
+              "C:\\App\\Bin=1", "C:\\App\\Bin\\a.exe=1", "C:\\App\\Bi=1"}),
+         {"6 warning empty-dir", "7 warning empty-dir"}},
+    });
+    const std::string first = MessagesAt(
+        Log({"[CopyFiles]", "C:\\App\\*.exe=1", "C:\\App\\a.exe=1", "[RunApp]", "1=C:\\App\\a.exe"}), 5);
+    EXPECT_NE(first.find("(line 2)"), std::string::npos) << first;
+}
+
 TEST(LogCheckReport, TextJsonAndExitCodes) {
     const TCheckedLog log{"C:\\setup\\app.log",
                           {TFinding{0, TSeverity::Error, "utf16", "", "UTF-16"},
@@ -208,6 +283,64 @@ TEST(LogCheckReport, TextJsonAndExitCodes) {
     EXPECT_EQ(CheckExitCode(std::vector<TFinding>{note, warning}), 1);
     EXPECT_EQ(CheckExitCode(std::vector<TFinding>{warning, error, note}), 2);
     EXPECT_EQ(CheckExitCode(std::vector<TCheckedLog>{{"a", {warning}}, {"b", {}}}), 1);
+}
+
+// True when the text is well-formed UTF-8 and holds no C0 or C1 control.
+bool IsUtf8WithoutControls(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+        if (length == 0 || i + length > text.size() || lead < 0x20 || lead == 0x7F) return false;
+        std::uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code >= 0x80 && code < 0xA0) return false;
+        i += length;
+    }
+    return true;
+}
+
+// Whatever bytes a log or its name holds, text output never carries a
+// control character to the terminal, and JSON output is valid UTF-8.
+TEST(LogCheckReport, EscapesControlsAndBytesThatAreNotUtf8) {
+    const std::vector<TFinding> findings = {
+        TFinding{3, TSeverity::Warning, "wildcard", "Copy\x1B[2J", "\"C:\\a\x1B]0;x\x07\x7F\x9B\""}};
+    struct Case {
+        const char* what;
+        std::string path;
+        bool utf8;
+        std::string text;  // the first line of the text output
+        std::string json;  // the path and the message in the JSON output
+    };
+    const std::vector<Case> cases = {
+        {"UTF-8 names, a log in 1252", "d\xC3\xA9j\xC3\xA0.log", true,
+         "d\xC3\xA9j\xC3\xA0.log:3: warning: [Copy<0x1B>[2J] \"C:\\a<0x1B>]0;x<0x07><0x7F>\xE2\x80\xBA\" (wildcard)",
+         "\"path\":\"d\xC3\xA9j\xC3\xA0.log\"|\"message\":\"\\\"C:\\\\a\\u001b]0;x\\u0007\\u007f\xE2\x80\xBA\\\"\""},
+        {"a name that is not UTF-8: a 1252 byte, an unassigned one, a cut sequence, a C1 control",
+         "\xE9\x81\xC3\xC2\x9B\x1B.log", true,
+         "\xC3\xA9<0x81>\xC3\x83<0x9B><0x1B>.log:3: warning:",
+         "\"path\":\"\\u00e9\\u0081\\u00c3\\u009b\\u001b.log\""},
+        {"an ANSI build keeps the code page's bytes and escapes the controls", "\xE9\x1B.log", false,
+         "\xE9<0x1B>.log:3: warning: [Copy<0x1B>[2J] \"C:\\a<0x1B>]0;x<0x07><0x7F>\x9B\" (wildcard)",
+         "\"path\":\"\xC3\xA9\\u001b.log\""},
+    };
+    for (const Case& c : cases) {
+        const TCheckedLog log{c.path, findings};
+        const std::string text = FormatFindingsText(log, c.utf8);
+        EXPECT_EQ(text.substr(0, c.text.size()), c.text) << c.what;
+        const std::string json = FormatFindingsJson({log}, c.utf8);
+        std::size_t from = 0;
+        for (std::size_t bar = 0; from <= c.json.size(); from = bar + 1) {
+            bar = c.json.find('|', from);
+            if (bar == std::string::npos) bar = c.json.size();
+            const std::string part = c.json.substr(from, bar - from);
+            EXPECT_NE(json.find(part), std::string::npos) << c.what << "\n" << part << "\n" << json;
+        }
+        EXPECT_TRUE(IsUtf8WithoutControls(json.substr(0, json.size() - 1))) << c.what << "\n" << json;
+    }
 }
 
 }  // namespace
