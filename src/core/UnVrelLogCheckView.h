@@ -109,6 +109,7 @@ std::string DescribeNotFullPath(std::string_view path, const TCheckTarget& targe
 
 // The checks, one family per source file.
 void CheckTexts(const TLogView& log, TFindings& findings);       // Strings, Display
+void CheckOptions(const TLogView& log, TFindings& findings);     // Options
 void CheckPrograms(const TLogView& log, const TCheckTarget& target,
                    TFindings& findings);                          // PreRunApp, RunApp
 void CheckRegistry(const TLogView& log, TFindings& findings);    // AddReg, CreateKeys
