@@ -44,6 +44,13 @@ void HandleDialogMessage(HWND dialog, UINT message, WPARAM wParam) {
     }
 }
 
+// The text of the status list's last line as this program added it. The
+// line is never read back from the list: Wine converts a line asked for in
+// the ANSI form from another thread through a fixed buffer on the list's
+// thread, and a long line (a replaced message of a thousand characters or
+// more) overran it and killed the dialog's thread, so Close never came.
+std::string lastStatusLine;
+
 LRESULT SendToStatusList(UINT message, WPARAM wParam, LPARAM lParam) {
     return SendDlgItemMessageA(MainDialog, IDC_STATUS, message, wParam, lParam);
 }
@@ -68,6 +75,7 @@ INT_PTR CALLBACK UninstallDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 // what they would tell is in the outcome record and its report.
 void AddStatusLine(const std::string& text) {
     if (MainDialog == nullptr) return;
+    lastStatusLine = text;
     SendToStatusList(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     UpdateWindow(GetDlgItem(MainDialog, IDC_STATUS));
     const LRESULT count = SendToStatusList(LB_GETCOUNT, 0, 0);
@@ -78,12 +86,6 @@ void AppendStatus(const std::string& word) {
     if (MainDialog == nullptr) return;
     const LRESULT last = SendToStatusList(LB_GETCOUNT, 0, 0) - 1;
     if (last < 0) return;
-    const LRESULT length = SendToStatusList(LB_GETTEXTLEN, static_cast<WPARAM>(last), 0);
-    // Room for the text and its terminating NUL.
-    std::string line(length > 0 ? static_cast<size_t>(length) + 1 : 1, '\0');
-    const LRESULT copied =
-        SendToStatusList(LB_GETTEXT, static_cast<WPARAM>(last), reinterpret_cast<LPARAM>(&line[0]));
-    line.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
     SendToStatusList(LB_DELETESTRING, static_cast<WPARAM>(last), 0);
-    AddStatusLine(line + " " + word);
+    AddStatusLine(lastStatusLine + " " + word);
 }

@@ -106,6 +106,20 @@ TEST_F(Startup, ReplacedTextsUseTheDecimalKeyAndTurnBarsIntoLineBreaks) {
     EXPECT_EQ(r.seen[1].lines.back(), kDone);
 }
 
+// A replaced text is shown whole whatever its length, and the run still ends.
+TEST_F(Startup, StatusTextOfTenThousandCharactersIsShownAndTheRunEnds) {
+    const std::string file = dir + "\\app.dll";
+    ASSERT_TRUE(WriteFileBytes(file, "x"));
+    std::string text;
+    while (text.size() < 10000) text += "Rimozione dei file " + std::to_string(text.size()) + "; ";
+    text.resize(10000);
+    ASSERT_TRUE(WriteFileBytes(log, "[Strings]\r\n6=" + text + "\r\n[CopyFiles]\r\n" + file + "=1\r\n"));
+    const ScenarioResult r = RunToTheEnd();
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_EQ(r.seen.back().lines, (Lines{text + " ok", kDone}));
+    EXPECT_FALSE(FileExists(file));
+}
+
 TEST_F(Startup, LogWithoutSectionsEndsWithTheFinalLineAndAFullBar) {
     ASSERT_TRUE(WriteFileBytes(log, "; nothing installed\r\n"));
     const ScenarioResult r =
