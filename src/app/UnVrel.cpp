@@ -17,6 +17,7 @@
 #include "res/resource.h"
 #include "win/epDllSearch.h"
 #include "win/epFileUtils.h"
+#include "win/epPathIdentity.h"
 #include "win/epRegIni.h"
 #include "win/handles.h"
 #include "win/sysutil.h"
@@ -38,6 +39,8 @@ namespace {
 
 const char* const kCannotCreateDialog = "Cannot create DLG_UNINSTALL dialog!";
 const char* const kCannotCreateWorker = "Cannot create the uninstall thread!";
+const char* const kReportIsTheLog =
+    "%s names the installation log itself: the report would replace it. Nothing was changed.";
 
 // COM on the main thread for the whole run: the servers that the worker
 // unregisters and the type libraries it loads expect it in the process.
@@ -131,25 +134,42 @@ bool CanReadLog() {
     }
 }
 
+// Reads the log into the profile cache and holds it, then opens the report:
+// whatever the report path, by then the log's bytes are read and no one,
+// the report included, can write over them. True when the log was read.
+bool ReadAndHoldLog() {
+    const bool read = CanReadLog();
+    HoldLog();
+    BeginRunOutcomes();
+    return read;
+}
+
 // The interactive run: boxes for what is wrong, the confirmation, then the
 // worker under the main dialog; with /PREVIEW the preview window instead of
 // the confirmation. Unknown options are ignored here.
 void RunInteractive() {
     if (LogPath.empty()) {
+        BeginRunOutcomes();
         SetRunEnd(TRunEnd::LogUnreadable);
         ShowError(LoadMessageText(IDS_NO_LOG_GIVEN));
-    } else if (!IsExistingFile(LogPath)) {
+        return;
+    }
+    if (!IsExistingFile(LogPath)) {
+        BeginRunOutcomes();
         SetRunEnd(TRunEnd::LogUnreadable);
         ShowError(FormatWithOneString(LoadMessageText(IDS_LOG_NOT_FOUND), LogPath));
-    } else if (RunOptions.Preview) {
+        return;
+    }
+    // An unreadable log shows the default texts, as it always has.
+    ReadAndHoldLog();
+    if (RunOptions.Preview) {
         RunPreview();
     } else if (AskQuestion(LoadMessageText(IDS_CONFIRM_REMOVE)) == IDYES) {
-        HoldLog();
         RunUninstall();
-        ReleaseLog();
     } else {
         SetRunEnd(TRunEnd::Cancelled);
     }
+    ReleaseLog();
 }
 
 // The unattended run: no box and no dialog; what would stop the interactive
@@ -157,16 +177,38 @@ void RunInteractive() {
 // The removal itself is the worker's, run here on the main thread.
 void RunUnattended() {
     if (!RunOptions.Unknown.empty()) {
+        BeginRunOutcomes();
         SetRunEnd(TRunEnd::InvalidOption, RunOptions.Unknown.front());
-    } else if (LogPath.empty() || !IsExistingFile(LogPath) || !CanReadLog()) {
+        return;
+    }
+    if (LogPath.empty() || !IsExistingFile(LogPath)) {
+        BeginRunOutcomes();
+        SetRunEnd(TRunEnd::LogUnreadable);
+        return;
+    }
+    if (!ReadAndHoldLog()) {
         SetRunEnd(TRunEnd::LogUnreadable);
     } else if (RunOptions.Preview) {
         RunPreview();
     } else {
-        HoldLog();
         UninstallWorker(nullptr);
-        ReleaseLog();
     }
+    ReleaseLog();
+}
+
+// True when /LOG names the log itself, in any spelling: creating the report
+// would empty the log before it is read.
+bool ReportWouldReplaceLog() {
+    return !RunOptions.ReportPath.empty() && !LogPath.empty() &&
+           IsSameFilePath(RunOptions.ReportPath, LogPath);
+}
+
+// A report over the log is an invalid parameter: nothing is opened or
+// touched, no report is written; interactively a box says why.
+void RefuseReportOnLog() {
+    const std::string option = "/LOG=" + RunOptions.ReportPath;
+    SetRunEnd(TRunEnd::InvalidOption, option);
+    if (!RunOptions.Silent) ShowError(FormatWithOneString(kReportIsTheLog, option));
 }
 
 // A second start on a log whose run is going on does nothing of its own: it
@@ -176,10 +218,9 @@ void StandAsideForRunningRun() {
     if (!RunOptions.Silent) BringRunToFront(LogPath);
 }
 
-// The run of this start: the report opens, then the interactive or the
-// unattended run.
+// The run of this start, the interactive or the unattended one; each opens
+// the report once it is safe to.
 void RunHere() {
-    BeginRunOutcomes();
     if (RunOptions.Silent) {
         RunUnattended();
     } else {
@@ -194,7 +235,7 @@ void RunProgramBody() {
     ApplicationTitle = kProgramTitle;
     InstanceHandle = GetModuleHandleA(nullptr);
     const std::string commandLine = GetCommandLineA();
-    LogPath = ParamStr(commandLine, 1);
+    LogPath = LogPathArgument(commandLine);
     RunOptions = ParseRunOptions(commandLine);
     RunOptions.ReportPath = FullPathOf(RunOptions.ReportPath);
     PrepareSelfCopy(RunOptions);
@@ -204,7 +245,9 @@ void RunProgramBody() {
     WorkList.clear();
     KeptSharedFiles.clear();
 
-    if (!IsExistingFile(LogPath)) {
+    if (ReportWouldReplaceLog()) {
+        RefuseReportOnLog();
+    } else if (!IsExistingFile(LogPath)) {
         RunHere();
     } else if (!TakeRunLock(LogPath, IsTemporaryCopy())) {
         // Its own report, if it asks for one elsewhere, tells why nothing happened.

@@ -2,6 +2,7 @@
 // is removed, the replaced message texts, and the main dialog's life cycle.
 #include <gtest/gtest.h>
 
+#include "../support/FileBytes.h"
 #include "CaseFixture.h"
 
 using namespace e2e;
@@ -104,6 +105,18 @@ TEST_F(Startup, ReplacedTextsUseTheDecimalKeyAndTurnBarsIntoLineBreaks) {
                          PressStep(WindowKind::MainDialog, IDOK)});
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.seen[1].lines.back(), kDone);
+}
+
+TEST_F(Startup, ReportNamingTheLogIsRefusedWithABoxBeforeTheConfirmation) {
+    const std::string bytes = "[CopyFiles]\r\n" + dir + "\\app.dll=1\r\n";
+    ASSERT_TRUE(WriteFileBytes(log, bytes));
+    const ScenarioResult r =
+        Run(Quote("/LOG=" + log) + " " + Quote(log), {PressStep(WindowKind::MessageBox, IDOK)});
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_EQ(r.seen[0].text, "/LOG=" + log +
+                                  " names the installation log itself: the report would replace "
+                                  "it. Nothing was changed.");
+    EXPECT_EQ(ReadAllBytes(log), std::optional<std::string>(bytes));
 }
 
 // A replaced text is shown whole whatever its length, and the run still ends.

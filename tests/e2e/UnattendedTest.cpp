@@ -216,3 +216,42 @@ TEST_F(Outcomes, FilesNamedExactlyKeepTheirOutcomes) {
     EXPECT_TRUE(FileExists(inUse));
     EXPECT_TRUE(DirectoryExists(folder));
 }
+
+// Deployment tools write the options before the log, add /NORESTART to every
+// uninstall command, and sometimes name no log at all: each ends unattended.
+TEST_F(Outcomes, OptionsStandBeforeOrAfterTheLogAndNoRestartIsAccepted) {
+    const std::string file = dir + "\\App\\app.exe";
+    const std::string bytes = "[CopyFiles]\r\n" + file + "=1\r\n";
+    for (const std::string& arguments :
+         {"/S " + Quote(log), Quote(log) + " /S /NORESTART", "-norestart /s " + Quote(log)}) {
+        Make("App\\app.exe");
+        ASSERT_TRUE(WriteFileBytes(log, bytes));
+        const Process p = StartProgram(kUninstaller, arguments);
+        ASSERT_TRUE(p);
+        EXPECT_EQ(WaitForExit(p), std::optional<DWORD>(0)) << arguments;
+        EXPECT_FALSE(FileExists(file)) << arguments;
+        EXPECT_FALSE(FileExists(log)) << arguments;
+    }
+    const Process bare = StartProgram(kUninstaller, "/S /NORESTART");
+    ASSERT_TRUE(bare);
+    EXPECT_EQ(WaitForExit(bare), std::optional<DWORD>(1619));
+}
+
+// A report path that names the log in any spelling would empty the log
+// before it is read: the run refuses it and leaves the log as it was.
+TEST_F(Outcomes, ReportNamingTheLogIsAnInvalidParameterAndTouchesNothing) {
+    const std::string file = Make("app.dll");
+    const std::string bytes = "[CopyFiles]\r\n" + file + "=1\r\n";
+    ASSERT_TRUE(WriteFileBytes(log, bytes));
+    const std::string link = dir + "\\link.log";
+    ASSERT_TRUE(CreateHardLinkA(link.c_str(), log.c_str(), nullptr));
+    for (const std::string& spelling : {log, dir + "\\.\\UNINST.LOG", link}) {
+        for (const char* mode : {"/S", "/S /PREVIEW"}) {
+            EXPECT_EQ(RunUnattended(std::string(mode) + " \"/LOG=" + spelling + "\""),
+                      std::optional<DWORD>(87))
+                << spelling << " " << mode;
+            EXPECT_EQ(ReadAllBytes(log), std::optional<std::string>(bytes)) << spelling;
+            EXPECT_TRUE(FileExists(file));
+        }
+    }
+}
