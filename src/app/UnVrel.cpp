@@ -134,14 +134,20 @@ bool CanReadLog() {
     }
 }
 
-// Reads the log into the profile cache and holds it, then opens the report:
-// whatever the report path, by then the log's bytes are read and no one,
-// the report included, can write over them. True when the log was read.
-bool ReadAndHoldLog() {
-    const bool read = CanReadLog();
+// Holds the log, then opens the report: whatever the report path, by then
+// the log's bytes are read and no one, the report included, can write over
+// them. The hold lasts until ReleaseLog.
+void HoldLogAndOpenReport() {
     HoldLog();
     BeginRunOutcomes();
-    return read;
+}
+
+// A preview changes nothing and judges every file as others see it: it runs
+// without the hold, which it would take for a file in use.
+void PreviewWithReport() {
+    HoldLogAndOpenReport();
+    ReleaseLog();
+    RunPreview();
 }
 
 // The interactive run: boxes for what is wrong, the confirmation, then the
@@ -161,10 +167,14 @@ void RunInteractive() {
         return;
     }
     // An unreadable log shows the default texts, as it always has.
-    ReadAndHoldLog();
+    CanReadLog();
     if (RunOptions.Preview) {
-        RunPreview();
-    } else if (AskQuestion(LoadMessageText(IDS_CONFIRM_REMOVE)) == IDYES) {
+        PreviewWithReport();
+        return;
+    }
+    const bool confirmed = AskQuestion(LoadMessageText(IDS_CONFIRM_REMOVE)) == IDYES;
+    HoldLogAndOpenReport();
+    if (confirmed) {
         RunUninstall();
     } else {
         SetRunEnd(TRunEnd::Cancelled);
@@ -179,21 +189,23 @@ void RunUnattended() {
     if (!RunOptions.Unknown.empty()) {
         BeginRunOutcomes();
         SetRunEnd(TRunEnd::InvalidOption, RunOptions.Unknown.front());
-        return;
-    }
-    if (LogPath.empty() || !IsExistingFile(LogPath)) {
+    } else if (LogPath.empty() || !IsExistingFile(LogPath) || !CanReadLog()) {
         BeginRunOutcomes();
         SetRunEnd(TRunEnd::LogUnreadable);
-        return;
-    }
-    if (!ReadAndHoldLog()) {
-        SetRunEnd(TRunEnd::LogUnreadable);
     } else if (RunOptions.Preview) {
-        RunPreview();
+        PreviewWithReport();
     } else {
+        HoldLogAndOpenReport();
         UninstallWorker(nullptr);
+        ReleaseLog();
     }
-    ReleaseLog();
+}
+
+// A second start on a log whose run is going on does nothing of its own: it
+// shows the running one, or in an unattended run just says so.
+void StandAsideForRunningRun() {
+    SetRunEnd(TRunEnd::AnotherRunActive);
+    if (!RunOptions.Silent) BringRunToFront(LogPath);
 }
 
 // True when /LOG names the log itself, in any spelling: creating the report
@@ -209,13 +221,6 @@ void RefuseReportOnLog() {
     const std::string option = "/LOG=" + RunOptions.ReportPath;
     SetRunEnd(TRunEnd::InvalidOption, option);
     if (!RunOptions.Silent) ShowError(FormatWithOneString(kReportIsTheLog, option));
-}
-
-// A second start on a log whose run is going on does nothing of its own: it
-// shows the running one, or in an unattended run just says so.
-void StandAsideForRunningRun() {
-    SetRunEnd(TRunEnd::AnotherRunActive);
-    if (!RunOptions.Silent) BringRunToFront(LogPath);
 }
 
 // The run of this start, the interactive or the unattended one; each opens

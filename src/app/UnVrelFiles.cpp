@@ -8,6 +8,7 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
+#include "app/UnVrelLeftOnDisk.h"
 #include "app/UnVrelLogHold.h"
 #include "app/UnVrelOutcomes.h"
 #include "app/UnVrelSafety.h"
@@ -44,12 +45,14 @@ bool DeleteFileOfTheRun(const std::string& path) {
     if (ClaimOwnExecutable(path)) {
         // The uninstaller's own file, held by the process that started this
         // copy: deleted right after the run, once that process has ended.
+        NoteLeftOnDisk(path, TLeftState::Goes);
         RecordOutcome(path, TOutcome::Removed);
         return true;
     }
     // The held log is in use only by this run: it goes now, not at the restart.
     if (IsHeldLog(path)) {
         const bool deleted = DeleteLog();
+        if (!deleted) NoteLeftOnDisk(path, TLeftState::Stayed);
         RecordOutcome(path, deleted ? TOutcome::Removed : TOutcome::Failed,
                       deleted ? 0 : GetLastError());
         return true;
@@ -60,7 +63,11 @@ bool DeleteFileOfTheRun(const std::string& path) {
 // Deletes one file now or, only when it is in use, at the next restart, and
 // records which.
 void DeleteNowOrAtRestart(const std::string& path) {
-    if (!DeleteFileOfTheRun(path)) RecordDeletion(path, DeleteFileOrSchedule(path));
+    if (DeleteFileOfTheRun(path)) return;
+    const TDeletionResult result = DeleteFileOrSchedule(path);
+    if (result.Outcome == TDeletionOutcome::Scheduled) NoteLeftOnDisk(path, TLeftState::Goes);
+    if (result.Outcome == TDeletionOutcome::Failed) NoteLeftOnDisk(path, TLeftState::Stayed);
+    RecordDeletion(path, result);
 }
 
 // A name without wildcards needs no directory search: nearly every such
@@ -111,6 +118,7 @@ void RemoveFileEntries() {
         // The kept name is compared with the key as written: a mask is not
         // expanded for it.
         if (kept.Contains(key)) {
+            NoteLeftOnDisk(key, TLeftState::Kept);
             RecordOutcome(key, TOutcome::Kept);
             continue;
         }
@@ -155,25 +163,81 @@ void RemoveShortcutEntries() {
     }
 }
 
+// Why a folder that is not empty stays (the report's reason for "kept").
+const char* const kHoldsOthers = "holds files the log does not list";
+const char* const kHoldsKept = "holds files that stay in use";
+
+// A folder that holds nothing but what goes at the next restart is deleted
+// then too, after its contents (scheduled earlier, so listed before it), so
+// the restart leaves nothing behind. A folder listed twice is scheduled once.
+void ScheduleFolder(const std::string& dir) {
+    if (IsNotedAsGoing(dir)) {
+        RecordOutcome(dir, TOutcome::Scheduled);
+        return;
+    }
+    // The 95 family deletes only files at the restart: there the folder stays.
+    if (PlatformId == VER_PLATFORM_WIN32_NT && DeleteFileOnRebootNT(dir)) {
+        NoteLeftOnDisk(dir, TLeftState::Goes);
+        RecordOutcome(dir, TOutcome::Scheduled);
+        return;
+    }
+    NoteLeftOnDisk(dir, TLeftState::Stayed);
+    RecordOutcome(dir, TOutcome::Failed, ERROR_DIR_NOT_EMPTY);
+}
+
+// A folder that is not empty: scheduled when all it holds goes at the
+// restart; kept when it holds what is not the application's alone; failed
+// when what holds it is an item of the log that could not be removed.
+void SettleFolderThatIsNotEmpty(const std::string& dir) {
+    switch (JudgeFolderContents(dir)) {
+        case TFolderContents::OnlyGoing:
+            ScheduleFolder(dir);
+            break;
+        case TFolderContents::Kept:
+            NoteLeftOnDisk(dir, TLeftState::Kept);
+            RecordStaying(dir, kHoldsKept);
+            break;
+        case TFolderContents::Others:
+            // Not noted: to the folder above, this one is as foreign as its files.
+            RecordStaying(dir, kHoldsOthers);
+            break;
+        case TFolderContents::Stayed:
+            NoteLeftOnDisk(dir, TLeftState::Stayed);
+            RecordOutcome(dir, TOutcome::Failed, ERROR_DIR_NOT_EMPTY);
+            break;
+    }
+}
+
+void RemoveDirectoryEntry(const std::string& dir) {
+    if (HoldsNul(dir) || RefuseDirectory(dir)) return;
+    if (RemoveDirectoryA(dir.c_str())) {
+        RecordOutcome(dir, TOutcome::Removed);
+        return;
+    }
+    const DWORD error = GetLastError();
+    // A folder left holding only the uninstaller's own file goes right after
+    // that file, once the run is over.
+    if (DeferDirectoryRemoval(dir)) {
+        NoteLeftOnDisk(dir, TLeftState::Goes);
+        RecordOutcome(dir, TOutcome::Removed);
+        return;
+    }
+    if (error == ERROR_DIR_NOT_EMPTY) {
+        SettleFolderThatIsNotEmpty(dir);
+        return;
+    }
+    const TOutcome outcome = DeletionOutcome(false, error);
+    if (outcome == TOutcome::Failed) NoteLeftOnDisk(dir, TLeftState::Stayed);
+    RecordOutcome(dir, outcome, error);
+}
+
 void RemoveDirectoryEntries() {
     DeleteLog();
     for (std::string& line : WorkList) line = EntryKey(line);
     // A directory sorts before every path that extends it, so going from the
     // last to the first removes each subdirectory before its parent.
     SortTextI(WorkList);
-    for (auto it = WorkList.rbegin(); it != WorkList.rend(); ++it) {
-        if (HoldsNul(*it) || RefuseDirectory(*it)) continue;
-        // A directory that still holds something stays, and says so; but a
-        // folder left holding only the uninstaller's own file goes right
-        // after that file, once the run is over.
-        const bool removed = RemoveDirectoryA(it->c_str()) != FALSE;
-        const DWORD error = removed ? ERROR_SUCCESS : GetLastError();
-        if (!removed && DeferDirectoryRemoval(*it)) {
-            RecordOutcome(*it, TOutcome::Removed);
-            continue;
-        }
-        RecordOutcome(*it, DeletionOutcome(removed, error), error);
-    }
+    for (auto it = WorkList.rbegin(); it != WorkList.rend(); ++it) RemoveDirectoryEntry(*it);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Keeping the installation log as the user confirmed it. From before the
-// confirmation (and before the report is opened) until the run deletes it, the program holds the log open for
+// Keeping the installation log as the user confirmed it. From the
+// confirmation (before the report is opened) until the run deletes it, the program holds the log open for
 // reading and shares it for reading only: no other program can rewrite,
 // replace or delete it, so every time the run reads the log again it reads
 // the same bytes. Used by the main thread before the worker starts and after

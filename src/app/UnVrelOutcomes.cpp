@@ -29,6 +29,12 @@ void RecordOutcome(const std::string& item, TOutcome outcome, DWORD systemError)
     ReportItem(CurrentSection, item, outcome, systemError);
 }
 
+void RecordStaying(const std::string& item, const std::string& reason) {
+    SectionCounts.Add(TOutcome::Kept, true);
+    RunCounts.Add(TOutcome::Kept, true);
+    ReportItem(CurrentSection, item, TOutcome::Kept, 0, reason);
+}
+
 TOutcome DeletionOutcome(bool deleted, DWORD error) {
     if (deleted) return TOutcome::Removed;
     // A name the file system refuses (a wildcard in a plain path) cannot be
@@ -53,7 +59,7 @@ std::string EndSectionOutcomes() {
     const TOutcomeCounts counts = SectionCounts;
     SectionCounts.Clear();
     CurrentSection.clear();
-    if (counts.NotRemoved() == 0) return "ok";
+    if (counts.Staying() == 0) return "ok";
     return SectionStatusWord(counts, LoadMessageText(IDS_NOT_REMOVED));
 }
 

@@ -28,6 +28,12 @@ void BeginSectionOutcomes(const std::string& section);
 // failed item the system's error code (0 when there is none to give).
 void RecordOutcome(const std::string& item, TOutcome outcome, DWORD systemError = 0);
 
+// Records an item of the current section that the log asked to remove and
+// that stays because it is not the application's alone (a folder that still
+// holds files the log does not list): kept, with the reason in the report,
+// counted on the status line as not removed, a success for the exit code.
+void RecordStaying(const std::string& item, const std::string& reason);
+
 // The outcome of a deletion attempt: Removed when it succeeded; Absent when
 // it failed because the item (or its directory) does not exist or its name
 // cannot name one; otherwise
@@ -38,7 +44,8 @@ TOutcome DeletionOutcome(bool deleted, DWORD error);
 void RecordDeletion(const std::string& item, const TDeletionResult& result);
 
 // Ends the current section: the word that ends its status line, "ok" when no
-// item was refused or failed, else message 24 with their number. The report
+// item was refused or failed or stays (RecordStaying), else message 24 with
+// their number. The report
 // is made safe on the disk here.
 std::string EndSectionOutcomes();
 

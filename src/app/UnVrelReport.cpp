@@ -58,11 +58,11 @@ void OpenReport(const std::string& path, const std::string& logPath) {
 }
 
 void ReportItem(const std::string& section, const std::string& item, TOutcome outcome,
-                DWORD error) {
+                DWORD error, const std::string& reason) {
     if (!Report) return;
     const bool explain = outcome == TOutcome::Failed && error != 0;
     WriteLine(FormatReportItem(section, item, outcome, error,
-                               explain ? SystemErrorText(error) : std::string()));
+                               explain ? SystemErrorText(error) : reason));
 }
 
 void ReportLine(const std::string& text) { WriteLine(text); }
