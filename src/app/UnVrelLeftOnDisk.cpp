@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <map>
 
 #include "core/epFileUtils.h"
 #include "win/epPathIdentity.h"
@@ -12,12 +11,24 @@
 
 namespace {
 
-// Few items ever stay (files in use, failures): a plain map is enough.
-std::map<std::string, TLeftState> LeftOnDisk;
+bool IsDotEntry(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
 
-TFolderContents ContentsOf(const std::string& path) {
-    const auto noted = LeftOnDisk.find(GetPathIdentity(path));
-    if (noted == LeftOnDisk.end()) return TFolderContents::Others;
+}  // namespace
+
+void TLeftOnDisk::Note(const std::string& path, TLeftState state) {
+    left_[GetPathIdentity(path)] = state;
+}
+
+bool TLeftOnDisk::IsNotedAsGoing(const std::string& path) const {
+    const auto noted = left_.find(GetPathIdentity(path));
+    return noted != left_.end() && noted->second == TLeftState::Goes;
+}
+
+TFolderContents TLeftOnDisk::ContentsOf(const std::string& path) const {
+    const auto noted = left_.find(GetPathIdentity(path));
+    if (noted == left_.end()) return TFolderContents::Others;
     switch (noted->second) {
         case TLeftState::Goes: return TFolderContents::OnlyGoing;
         case TLeftState::Kept: return TFolderContents::Kept;
@@ -26,22 +37,7 @@ TFolderContents ContentsOf(const std::string& path) {
     return TFolderContents::Others;
 }
 
-bool IsDotEntry(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
-}  // namespace
-
-void NoteLeftOnDisk(const std::string& path, TLeftState state) {
-    LeftOnDisk[GetPathIdentity(path)] = state;
-}
-
-bool IsNotedAsGoing(const std::string& path) {
-    const auto noted = LeftOnDisk.find(GetPathIdentity(path));
-    return noted != LeftOnDisk.end() && noted->second == TLeftState::Goes;
-}
-
-TFolderContents JudgeFolderContents(const std::string& dir) {
+TFolderContents TLeftOnDisk::JudgeFolder(const std::string& dir) const {
     const std::string folder = AddBackslash(dir);
     WIN32_FIND_DATAA data{};
     const UniqueFind search(FindFirstFileA((folder + "*").c_str(), &data));

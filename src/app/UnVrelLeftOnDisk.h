@@ -3,10 +3,9 @@
 // once; the "CreateDirs" handler, when a folder is not empty, asks whether
 // it holds only what goes anyway (it is then scheduled after its contents),
 // something of the log that stays, or anything the log does not list.
-//
-// Used by the worker alone (or the main thread of an unattended run).
 #pragma once
 
+#include <map>
 #include <string>
 
 // What became of an item of the log that is still on the disk.
@@ -16,19 +15,29 @@ enum class TLeftState {
     Stayed,  // stays against the log: it was refused or could not be removed
 };
 
-// Notes the item, found again later by any spelling of its path.
-void NoteLeftOnDisk(const std::string& path, TLeftState state);
-
-// True when the item was noted as Goes.
-bool IsNotedAsGoing(const std::string& path);
-
-// What a folder that could not be removed holds, the worst first.
+// What a folder that could not be removed holds, the worst last.
 enum class TFolderContents {
-    OnlyGoing,   // nothing but items noted as Goes
-    Kept,        // items noted as Kept besides them
-    Others,      // something the log does not list (or never noted)
-    Stayed,      // an item noted as Stayed, or the folder cannot be read
+    OnlyGoing,  // nothing but items noted as Goes
+    Kept,       // items noted as Kept besides them
+    Others,     // something the log does not list (or never noted)
+    Stayed,     // an item noted as Stayed, or the folder cannot be read
 };
 
-// Looks at each entry of the folder and gives the worst.
-TFolderContents JudgeFolderContents(const std::string& dir);
+class TLeftOnDisk {
+public:
+    // Notes the item, found again later by any spelling of its path.
+    void Note(const std::string& path, TLeftState state);
+
+    // True when the item was noted as Goes.
+    bool IsNotedAsGoing(const std::string& path) const;
+
+    // Looks at each entry of the folder and gives the worst.
+    TFolderContents JudgeFolder(const std::string& dir) const;
+
+private:
+    TFolderContents ContentsOf(const std::string& path) const;
+
+    // Few items ever stay (files in use, failures): a plain map is enough.
+    // Keyed by path identity.
+    std::map<std::string, TLeftState> left_;
+};
