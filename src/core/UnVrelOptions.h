@@ -44,8 +44,8 @@ std::string LogPathArgument(std::string_view commandLine);
 
 // The options among the command line's arguments after the program, split
 // as ParamStr splits them. Never fails: what it does not understand lands in
-// Unknown. To add an option, give TRunOptions a member
-// and kOptionTable in UnVrelOptions.cpp a row.
+// Unknown. To add an option, give TRunOptions a member and kOptionTable in
+// UnVrelOptions.cpp a row.
 TRunOptions ParseRunOptions(std::string_view commandLine);
 
 // The same over arguments already split; those that are not options (the
