@@ -105,6 +105,7 @@ void DeleteFilesByMask(const std::string& mask, bool named) {
 }
 
 void RemoveFileEntries() {
+    ForgetRealPlaces();
     const TKeptNames kept(KeptSharedFiles);
     for (const std::string& line : WorkList) {
         const std::string key = EntryKey(line);
@@ -156,6 +157,7 @@ void RemoveShortcutEntries() {
 }
 
 void RemoveDirectoryEntries() {
+    ForgetRealPlaces();
     DeleteLog();
     for (std::string& line : WorkList) line = EntryKey(line);
     // A directory sorts before every path that extends it, so going from the

@@ -117,10 +117,11 @@ protected:
 TEST_F(WrongLogs, OnlyTheApplicationsOwnItemsGo) {
     // The rules hold on this machine's own directories and keys.
     const TProtectedDirs dirs = GatherProtectedDirs();
+    TRealPlaces places(GatherLocalShares());
     for (const std::string& mask : {std::string("*.*"), std::string("C:\\*.*"), system + "\\*.dll",
                                     WindowsDir() + "\\*.*"})
-        ASSERT_TRUE(IsMaskRefused(mask, dirs)) << mask;
-    ASSERT_TRUE(IsDirectoryRefused(WindowsDir(), dirs));
+        ASSERT_TRUE(IsMaskRefused(mask, dirs, places)) << mask;
+    ASSERT_TRUE(IsDirectoryRefused(WindowsDir(), dirs, places));
     const Lines systemKeys{"HKLM\\SOFTWARE", "HKCU\\Software", "HKLM\\SYSTEM\\CurrentControlSet",
                            "HKCR\\CLSID"};
     for (const std::string& path : systemKeys) ASSERT_TRUE(IsRegistryEntryRefused(path)) << path;
