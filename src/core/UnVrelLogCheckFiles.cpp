@@ -39,7 +39,8 @@ bool CheckPath(const TSectionView& section, const TEntry& entry, const std::stri
                      "the line begins with \"=\" and names nothing");
         return false;
     }
-    if (!rules.masks && HoldsWildcard(path)) {
+    // The "?" of a "\\?\" or "\??\" prefix is no wildcard.
+    if (!rules.masks && IsMaskPath(path)) {
         findings.Add(entry.Line, TSeverity::Warning, "wildcard", section.Name,
                      Quoted(path) + " holds a wildcard, which this section does not expand: "
                      "name each item");
