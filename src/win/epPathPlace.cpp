@@ -135,9 +135,12 @@ bool FinalPathOf(const std::string& path, std::string& final, DWORD& error) {
     return false;
 }
 
+// Errors that say the directory is not there (also a drive without its
+// disk): its place is its nearest existing ancestor's.
 bool IsAbsent(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-           error == ERROR_BAD_NETPATH || error == ERROR_BAD_NET_NAME;
+           error == ERROR_BAD_NETPATH || error == ERROR_BAD_NET_NAME ||
+           error == ERROR_NOT_READY || error == ERROR_INVALID_DRIVE;
 }
 
 // The parent of a full path, or empty at a root ("C:\", "\\server\share").
