@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include "app/UnVrel.h"
 #include "core/epFileUtils.h"
 #include "core/epTextCase.h"
 #include "win/epFileUtils.h"
@@ -11,12 +10,6 @@
 #include "win/handles.h"
 
 namespace {
-
-UniqueFile heldLog;
-// The held log's file name, long and as given: a path with another name
-// cannot be the log, and needs no look at the file system.
-std::string heldLongName;
-std::string heldGivenName;
 
 // The identity of an open file: its volume and its index on the volume.
 bool SameFile(HANDLE a, HANDLE b) {
@@ -28,30 +21,31 @@ bool SameFile(HANDLE a, HANDLE b) {
 
 }  // namespace
 
-void HoldLog() {
-    heldLog.reset(OpenFileHandle(LogPath, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL));
-    heldLongName = ExtractFileName(GetFullLongPath(LogPath));
-    heldGivenName = ExtractFileName(LogPath);
+void TLogHold::Hold(const std::string& path) {
+    path_ = path;
+    held_.reset(OpenFileHandle(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL));
+    longName_ = ExtractFileName(GetFullLongPath(path));
+    givenName_ = ExtractFileName(path);
 }
 
-void ReleaseLog() { heldLog.reset(); }
+void TLogHold::Release() { held_.reset(); }
 
-bool DeleteLog() {
-    ReleaseLog();
-    return DeleteFileForced(LogPath);
+bool TLogHold::Delete() {
+    Release();
+    return DeleteFileForced(path_);
 }
 
-bool HasLogName(const std::string& path) {
+bool TLogHold::HasLogName(const std::string& path) const {
     const std::string name = ExtractFileName(path);
-    return SameFileName(name, heldLongName) || SameFileName(name, heldGivenName);
+    return SameFileName(name, longName_) || SameFileName(name, givenName_);
 }
 
-bool IsHeldLog(const std::string& path) {
-    if (!heldLog || !HasLogName(path)) return false;
+bool TLogHold::IsHeldLog(const std::string& path) const {
+    if (!held_ || !HasLogName(path)) return false;
     // Opening for no access at all is not stopped by the hold's sharing.
     const UniqueFile other(OpenFileHandle(path, 0,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
-    return other && SameFile(heldLog.get(), other.get());
+    return other && SameFile(held_.get(), other.get());
 }

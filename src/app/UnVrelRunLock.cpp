@@ -20,19 +20,17 @@
 
 namespace {
 
-UniqueHandle RunLock;
-UniqueHandle OwnerRecord;
-
-// Writes this process's id into the record of the run's window owner.
-void PublishWindowOwner(const std::string& fullLongPath) {
+// Writes this process's id into the record of the run's window owner; the
+// record, which must stay open for others to read it.
+UniqueHandle PublishWindowOwner(const std::string& fullLongPath) {
     UniqueHandle record(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                            sizeof(LONG), RunOwnerName(fullLongPath).c_str()));
-    if (!record) return;
+    if (!record) return UniqueHandle();
     const MappedView view(MapViewOfFile(record.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
-    if (!view) return;
+    if (!view) return UniqueHandle();
     InterlockedExchange(static_cast<volatile LONG*>(view.get()),
                         static_cast<LONG>(GetCurrentProcessId()));
-    OwnerRecord = std::move(record);
+    return record;
 }
 
 // The process recorded as showing the run's windows; 0 when none is.
@@ -62,15 +60,15 @@ BOOL CALLBACK FindFrontWindow(HWND window, LPARAM data) {
 
 }  // namespace
 
-bool TakeRunLock(const std::string& logPath, bool joinFirstProcess) {
+bool TRunLock::Take(const std::string& logPath, bool joinFirstProcess) {
     const std::string path = GetFullLongPath(logPath);
     SetLastError(ERROR_SUCCESS);
     UniqueHandle lock(CreateMutexA(nullptr, FALSE, RunLockName(path).c_str()));
     const DWORD error = GetLastError();
     if (!lock) return error != ERROR_ACCESS_DENIED;
     if (error == ERROR_ALREADY_EXISTS && !joinFirstProcess) return false;
-    RunLock = std::move(lock);
-    PublishWindowOwner(path);
+    lock_ = std::move(lock);
+    ownerRecord_ = PublishWindowOwner(path);
     return true;
 }
 

@@ -7,14 +7,24 @@
 
 #include <string>
 
-// Takes this process's share of the lock of the runs on the log, for the rest
-// of the process's life. False when another run of the same log holds it:
-// this start must not run. True when the lock is now held, and also when the
-// system gives no lock at all (the run then goes on unguarded, as it always
-// did). joinFirstProcess: this is the temporary copy that does the run for
-// its first process, which holds the lock; the copy shares it instead of
-// being refused, and from now on a second start finds the copy's windows.
-bool TakeRunLock(const std::string& logPath, bool joinFirstProcess);
+#include "win/handles.h"
+
+class TRunLock {
+public:
+    // Takes this process's share of the lock of the runs on the log, held
+    // until this object goes (the end of the process). False when another run
+    // of the same log holds it: this start must not run. True when the lock
+    // is now held, and also when the system gives no lock at all (the run
+    // then goes on unguarded, as it always did). joinFirstProcess: this is
+    // the temporary copy that does the run for its first process, which holds
+    // the lock; the copy shares it instead of being refused, and from now on
+    // a second start finds the copy's windows.
+    bool Take(const std::string& logPath, bool joinFirstProcess);
+
+private:
+    UniqueHandle lock_;
+    UniqueHandle ownerRecord_;
+};
 
 // Brings the window of the run that holds the lock of the log to the front:
 // its topmost enabled window (a question or dialog it is asking, else its

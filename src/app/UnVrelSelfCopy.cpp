@@ -13,7 +13,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/UnVrel.h"
 #include "app/UnVrelWorker.h"
 #include "core/UnVrelSelfCopy.h"
 #include "core/epFileUtils.h"
@@ -26,6 +25,15 @@
 #include "win/handles.h"
 #include "win/sysutil.h"
 
+// What the copy knows of its first process.
+struct TSelfCopy::TFirstProcess {
+    UniqueHandle Process;            // SYNCHRONIZE: to wait for its end
+    unsigned long Id = 0;
+    std::string Executable;          // as the system names it
+    std::string ExecutableIdentity;  // see GetPathIdentity
+    std::string ExecutableName;      // its long file name
+};
+
 namespace {
 
 // How long the copy waits for the first process to end after telling it the
@@ -37,25 +45,7 @@ constexpr DWORD kDeleteRetryMs = 100;
 // New random folder names tried before giving up.
 constexpr int kFolderAttempts = 8;
 
-// ---- What the copy knows of its first process ----
-
-struct TFirstProcess {
-    UniqueHandle Process;            // SYNCHRONIZE: to wait for its end
-    unsigned long Id = 0;
-    std::string Executable;          // as the system names it
-    std::string ExecutableIdentity;  // see GetPathIdentity
-    std::string ExecutableName;      // its long file name
-};
-
-std::optional<TFirstProcess> First;
-bool OriginalClaimed = false;
-std::vector<std::string> DeferredDirs;        // as the log names them, in removal order
-std::vector<std::string> DeferredIdentities;  // the same, as identities
-
-// ---- What the first process knows for its copy, and learns from it ----
-
-std::string StartDirectory;  // the current directory the program was started in
-std::optional<int> CopyExitCode;
+using TFirstProcess = TSelfCopy::TFirstProcess;
 
 std::string GetOwnExecutable() {
     std::string buffer(MAX_PATH, '\0');
@@ -140,11 +130,11 @@ bool RunsFromCopyFolder() {
 
 // ---- The copy: after the run ----
 
-void SignalFirstProcess(int exitCode) {
+void SignalFirstProcess(const TFirstProcess& first, int exitCode) {
     const UniqueHandle record(
-        OpenFileMappingA(FILE_MAP_WRITE, FALSE, CopyExitCodeName(First->Id).c_str()));
+        OpenFileMappingA(FILE_MAP_WRITE, FALSE, CopyExitCodeName(first.Id).c_str()));
     const UniqueHandle finished(
-        OpenEventA(EVENT_MODIFY_STATE, FALSE, CopyFinishedName(First->Id).c_str()));
+        OpenEventA(EVENT_MODIFY_STATE, FALSE, CopyFinishedName(first.Id).c_str()));
     if (!record || !finished) return;
     {
         const MappedView view(MapViewOfFile(record.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
@@ -154,13 +144,13 @@ void SignalFirstProcess(int exitCode) {
     SetEvent(finished.get());
 }
 
-void DeleteOriginal() {
+void DeleteOriginal(const TFirstProcess& first) {
     for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
-        if (DeleteFileForced(First->Executable) || !IsExistingFile(First->Executable)) return;
+        if (DeleteFileForced(first.Executable) || !IsExistingFile(first.Executable)) return;
         Sleep(kDeleteRetryMs);
     }
     // Still held by someone: it goes at the next restart, as a direct run's would.
-    DeleteFileOnReboot(First->Executable);
+    DeleteFileOnReboot(first.Executable);
 }
 
 // A running program cannot delete its own file: the copy and its folder go
@@ -190,9 +180,10 @@ bool MaskMatchesFile(const std::string& mask, const std::string& identity) {
     return found;
 }
 
-bool IsNamedInCopyFiles(const std::string& exe, const std::string& identity) {
+bool IsNamedInCopyFiles(const std::string& logPath, const std::string& exe,
+                        const std::string& identity) {
     TStringList lines;
-    ReadProfileSection(LogPath, "CopyFiles", lines);
+    ReadProfileSection(logPath, "CopyFiles", lines);
     const std::string longName = ExtractFileName(GetFullLongPath(exe));
     const std::string shortName = ExtractFileName(GetShortPath(exe));
     for (const std::string& line : lines) {
@@ -207,9 +198,9 @@ bool IsNamedInCopyFiles(const std::string& exe, const std::string& identity) {
     return false;
 }
 
-bool LiesInCreatedDirectory(const std::string& identity) {
+bool LiesInCreatedDirectory(const std::string& logPath, const std::string& identity) {
     TStringList lines;
-    ReadProfileSection(LogPath, "CreateDirs", lines);
+    ReadProfileSection(logPath, "CreateDirs", lines);
     for (const std::string& line : lines) {
         const std::string dir = EntryKey(line);
         if (!dir.empty() && IsSameOrWithin(identity, GetPathIdentity(dir))) return true;
@@ -217,10 +208,11 @@ bool LiesInCreatedDirectory(const std::string& identity) {
     return false;
 }
 
-bool NeedsTemporaryCopy(const std::string& exe) {
+bool NeedsTemporaryCopy(const std::string& logPath, const std::string& exe) {
     const std::string identity = GetPathIdentity(exe);
     try {
-        return LiesInCreatedDirectory(identity) || IsNamedInCopyFiles(exe, identity);
+        return LiesInCreatedDirectory(logPath, identity) ||
+               IsNamedInCopyFiles(logPath, exe, identity);
     } catch (const EInOutError&) {
         // A log that cannot be read is the run's to report, as it always was.
         return false;
@@ -332,7 +324,7 @@ int ReadSignalledExitCode(const TCopySignal& signal) {
 // Starts the copy by its full path, with this process's arguments, the
 // internal option, the show state this process was given, in the directory
 // this process was started in.
-UniqueHandle StartCopy(const std::string& copyPath) {
+UniqueHandle StartCopy(const std::string& copyPath, const std::string& startDirectory) {
     STARTUPINFOA own{};
     own.cb = sizeof own;
     GetStartupInfoA(&own);
@@ -344,7 +336,7 @@ UniqueHandle StartCopy(const std::string& copyPath) {
     }
     std::string commandLine = CopyCommandLine(GetCommandLineA(), copyPath, GetCurrentProcessId());
     PROCESS_INFORMATION info{};
-    const char* directory = StartDirectory.empty() ? nullptr : StartDirectory.c_str();
+    const char* directory = startDirectory.empty() ? nullptr : startDirectory.c_str();
     if (!CreateProcessA(copyPath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         directory, &startup, &info))
         return UniqueHandle();
@@ -386,7 +378,8 @@ void RemoveCopy(const std::string& copyPath) {
 
 // True when nothing but the claimed executable and directories put off
 // before is left in dir (identity given).
-bool HoldsOnlyWhatIsPutOff(const std::string& dir) {
+bool HoldsOnlyWhatIsPutOff(const std::string& dir, const std::string& executableIdentity,
+                           const std::vector<std::string>& deferredIdentities) {
     WIN32_FIND_DATAA data{};
     const HANDLE raw = FindFirstFileA((AddBackslash(dir) + "*").c_str(), &data);
     if (raw == INVALID_HANDLE_VALUE) return false;
@@ -395,9 +388,9 @@ bool HoldsOnlyWhatIsPutOff(const std::string& dir) {
         const std::string name = data.cFileName;
         if (name == "." || name == "..") continue;
         const std::string identity = GetPathIdentity(AddBackslash(dir) + name);
-        const bool putOff = identity == First->ExecutableIdentity ||
-                            std::find(DeferredIdentities.begin(), DeferredIdentities.end(),
-                                      identity) != DeferredIdentities.end();
+        const bool putOff = identity == executableIdentity ||
+                            std::find(deferredIdentities.begin(), deferredIdentities.end(),
+                                      identity) != deferredIdentities.end();
         if (!putOff) return false;
     } while (FindNextFileA(search.get(), &data));
     return true;
@@ -405,26 +398,29 @@ bool HoldsOnlyWhatIsPutOff(const std::string& dir) {
 
 }  // namespace
 
-void PrepareSelfCopy(TRunOptions& options) {
+TSelfCopy::TSelfCopy() = default;
+TSelfCopy::~TSelfCopy() = default;
+
+void TSelfCopy::Prepare(TRunOptions& options) {
     char directory[MAX_PATH + 1] = {};
     const DWORD n = GetCurrentDirectoryA(sizeof directory, directory);
-    StartDirectory = (n > 0 && n <= MAX_PATH) ? std::string(directory, n) : std::string();
+    startDirectory_ = (n > 0 && n <= MAX_PATH) ? std::string(directory, n) : std::string();
     if (options.CopyOf.empty()) return;
     std::optional<TFirstProcess> first = OpenFirstProcess(options.CopyOf);
     if (first && RunsFromCopyFolder()) {
-        First = std::move(first);
+        first_ = std::make_unique<TFirstProcess>(std::move(*first));
         return;
     }
     options.Unknown.push_back("/" + std::string(kCopyOfOptionName) + "=" + options.CopyOf);
     options.CopyOf.clear();
 }
 
-bool IsTemporaryCopy() { return First.has_value(); }
+bool TSelfCopy::IsTemporaryCopy() const { return first_ != nullptr; }
 
-bool RunFromTemporaryCopy() {
+bool TSelfCopy::RunFromTemporaryCopy(const std::string& logPath) {
     if (IsTemporaryCopy()) return false;
     const std::string exe = GetOwnExecutable();
-    if (exe.empty() || !NeedsTemporaryCopy(exe)) return false;
+    if (exe.empty() || !NeedsTemporaryCopy(logPath, exe)) return false;
     const std::optional<TCopySignal> signal = CreateCopySignal();
     if (!signal) return false;
     const std::string folder = CreatePrivateFolder();
@@ -435,43 +431,44 @@ bool RunFromTemporaryCopy() {
         // A read-only original gives a read-only copy, which the deletion
         // at the next restart would pass over.
         SetFileAttributesA(copyPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-        process = StartCopy(copyPath);
+        process = StartCopy(copyPath, startDirectory_);
     }
     if (!process) {
         RemoveCopy(copyPath);
         return false;
     }
     const TCopyEnd end = WaitForCopy(process.get(), *signal);
-    CopyExitCode = end.ExitCode;
+    copyExitCode_ = end.ExitCode;
     // A copy that ended without a word did not clean up after itself.
     if (!end.Signalled) RemoveCopy(copyPath);
     return true;
 }
 
-bool ClaimOwnExecutable(const std::string& path) {
-    if (!First || !SameFileName(ExtractFileName(path), First->ExecutableName)) return false;
-    if (GetPathIdentity(path) != First->ExecutableIdentity) return false;
-    OriginalClaimed = true;
+bool TSelfCopy::ClaimOwnExecutable(const std::string& path) {
+    if (!first_ || !SameFileName(ExtractFileName(path), first_->ExecutableName)) return false;
+    if (GetPathIdentity(path) != first_->ExecutableIdentity) return false;
+    originalClaimed_ = true;
     return true;
 }
 
-bool DeferDirectoryRemoval(const std::string& dir) {
-    if (!First || !OriginalClaimed) return false;
+bool TSelfCopy::DeferDirectoryRemoval(const std::string& dir) {
+    if (!first_ || !originalClaimed_) return false;
     const std::string identity = GetPathIdentity(RemoveBackslash(dir));
-    if (!IsSameOrWithin(First->ExecutableIdentity, identity)) return false;
-    if (!HoldsOnlyWhatIsPutOff(identity)) return false;
-    DeferredDirs.push_back(dir);
-    DeferredIdentities.push_back(identity);
+    if (!IsSameOrWithin(first_->ExecutableIdentity, identity)) return false;
+    if (!HoldsOnlyWhatIsPutOff(identity, first_->ExecutableIdentity, deferredIdentities_))
+        return false;
+    deferredDirs_.push_back(dir);
+    deferredIdentities_.push_back(identity);
     return true;
 }
 
-int FinishSelfCopy(int exitCode) {
-    if (CopyExitCode) return *CopyExitCode;
-    if (!First) return exitCode;
-    SignalFirstProcess(exitCode);
-    WaitForSingleObject(First->Process.get(), kFirstProcessDeadlineMs);
-    if (OriginalClaimed) DeleteOriginal();
-    for (const std::string& dir : DeferredDirs) RemoveDirectoryA(dir.c_str());
+int TSelfCopy::Finish(int exitCode) {
+    if (copyExitCode_) return *copyExitCode_;
+    if (!first_) return exitCode;
+    SignalFirstProcess(*first_, exitCode);
+    WaitForSingleObject(first_->Process.get(), kFirstProcessDeadlineMs);
+    if (originalClaimed_) DeleteOriginal(*first_);
+    for (const std::string& dir : deferredDirs_) RemoveDirectoryA(dir.c_str());
     ScheduleOwnRemoval();
     return exitCode;
 }
