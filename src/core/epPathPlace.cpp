@@ -105,7 +105,8 @@ void TLocalShares::AddServerName(std::string_view name) {
 }
 
 void TLocalShares::AddShare(std::string_view name, std::string_view folder) {
-    if (!name.empty() && !folder.empty()) shares_.emplace_back(UpperAscii(name), std::string(folder));
+    if (!name.empty() && !folder.empty())
+        shares_.emplace_back(UpperAscii(name), std::string(folder));
 }
 
 void TLocalShares::SetWindowsDir(std::string_view dir) { windowsDir_ = std::string(dir); }
@@ -154,7 +155,8 @@ TPlace LocalSpelling(std::string_view path, const TLocalShares& shares) {
         const bool drive = rest.size() >= 2 && IsLetter(rest[0]) && rest[1] == ':' &&
                            (rest.size() == 2 || rest[2] == '\\');
         if (!drive) return TPlace{};
-        return TPlace{TPlaceKind::Local, rest.size() == 2 ? std::string(rest) + "\\" : std::string(rest)};
+        const std::string local(rest);
+        return TPlace{TPlaceKind::Local, rest.size() == 2 ? local + "\\" : local};
     }
     return TPlace{TPlaceKind::Local, slashed};
 }

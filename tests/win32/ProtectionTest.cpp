@@ -64,7 +64,8 @@ TEST_F(Protection, TheMachinesOwnDirectoriesAreGathered) {
         windows_ + "\\Temp", programFiles + "\\Tamsk Demo", Env("APPDATA") + "\\Tamsk",
         Env("ProgramData") + "\\Tamsk", dir_,
     };
-    for (const std::string& dir : ownDirs) EXPECT_FALSE(IsDirectoryRefused(dir, dirs_, places_)) << dir;
+    for (const std::string& dir : ownDirs)
+        EXPECT_FALSE(IsDirectoryRefused(dir, dirs_, places_)) << dir;
 }
 
 // A link to a directory stands for another directory: removing it is not
@@ -83,12 +84,14 @@ TEST_F(Protection, MasksAreJudgedAsWrittenAndInTheirFullLongForm) {
         "*.*", "..\\*.*", windows_ + "\\System32\\..\\*.*", SystemDir() + "\\*.dll",
         shortProgramFiles + "\\*.exe", GetShortPath(Env("USERPROFILE")) + "\\*.*", "C:\\*.*",
     };
-    for (const std::string& mask : refused) EXPECT_TRUE(IsMaskRefused(mask, dirs_, places_)) << mask;
+    for (const std::string& mask : refused)
+        EXPECT_TRUE(IsMaskRefused(mask, dirs_, places_)) << mask;
     const std::string allowed[] = {
         SystemDir() + "\\tamsk*.dll", dir_ + "\\*.*", shortProgramFiles + "\\Tamsk Demo\\*.log",
         windows_ + "\\notepad.exe",
     };
-    for (const std::string& mask : allowed) EXPECT_FALSE(IsMaskRefused(mask, dirs_, places_)) << mask;
+    for (const std::string& mask : allowed)
+        EXPECT_FALSE(IsMaskRefused(mask, dirs_, places_)) << mask;
 }
 
 // The place a spelling really stands for: a share of this machine (the test
