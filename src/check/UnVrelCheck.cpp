@@ -73,7 +73,9 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& why
     bool ok = true;
     try {
         char buffer[64 * 1024];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, n);
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+            bytes.append(buffer, n);
+        }
         if (std::ferror(file)) {
             why = DescribeReadError(errno);
             ok = false;
@@ -129,7 +131,8 @@ int main(int argc, char** argv) {
             Write("unvrel-check " TAMSK_VERSION_STRING "\n");
             return 0;
         } else if (arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "unvrel-check: unknown option %s\n%s", ShowControls(arg).c_str(), kUsage);
+            std::fprintf(stderr, "unvrel-check: unknown option %s\n%s", ShowControls(arg).c_str(),
+                         kUsage);
             return kExitUsage;
         } else {
             paths.push_back(arg);

@@ -34,7 +34,9 @@ const char kHex[] = "0123456789ABCDEF";
 // A character a terminal may act on rather than show: C0 controls (ESC
 // begins a terminal's escape sequences), DEL and the C1 controls (U+009B is
 // a terminal's one-character CSI).
-bool IsControl(std::uint32_t code) { return code < 0x20 || code == 0x7F || (code >= 0x80 && code < 0xA0); }
+bool IsControl(std::uint32_t code) {
+    return code < 0x20 || code == 0x7F || (code >= 0x80 && code < 0xA0);
+}
 
 // "<0x1B>": how text output shows a control character, or a byte it cannot
 // show. No file name on Windows holds "<" or ">", so a path never reads so.

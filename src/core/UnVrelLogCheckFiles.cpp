@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/UnVrelLogCheckView.h"
+#include "core/epPathPlace.h"
 #include "core/epProtectedPaths.h"
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
@@ -32,13 +33,14 @@ const std::vector<TEntry>& EntriesOf(const TLogView& log, const char* name) {
     return section != nullptr ? section->Entries : none;
 }
 
-// The path without the "\\?\" or "\\.\" that hands it to the system as it
-// stands: its "?" is no wildcard, as the safety rules read it too.
+// The path without the "\\?\", "\\.\" or "\??\" ("/" counting as "\") that
+// hands it to the system as it stands: its "?" is no wildcard, as the safety
+// rules read it too (IsMaskPath).
 std::string_view WithoutDevicePrefix(std::string_view path) {
-    if (path.size() >= 4 && (path.substr(0, 4) == "\\\\?\\" || path.substr(0, 4) == "\\\\.\\" ||
-                             path.substr(0, 4) == "//?/" || path.substr(0, 4) == "//./")) {
-        path.remove_prefix(4);
-    }
+    if (path.size() < 4) return path;
+    std::string head(path.substr(0, 4));
+    std::replace(head.begin(), head.end(), '/', '\\');
+    if (head == "\\\\?\\" || head == "\\\\.\\" || head == "\\??\\") path.remove_prefix(4);
     return path;
 }
 
@@ -48,7 +50,8 @@ std::string_view WithoutDevicePrefix(std::string_view path) {
 std::string NameWildcards(std::string_view text) {
     std::string kinds;
     for (const char c : text) {
-        if (HoldsWildcard(std::string_view(&c, 1)) && kinds.find(c) == std::string::npos) kinds += c;
+        const bool wildcard = HoldsWildcard(std::string_view(&c, 1));
+        if (wildcard && kinds.find(c) == std::string::npos) kinds += c;
     }
     std::string named;
     for (std::size_t i = 0; i < kinds.size(); ++i) {
@@ -67,16 +70,16 @@ bool CheckPath(const TSectionView& section, const TEntry& entry, const std::stri
                      "the line begins with \"=\" and names nothing");
         return false;
     }
-    const std::string_view body = WithoutDevicePrefix(path);
-    if (!rules.masks && body.find('"') != std::string_view::npos) {
+    // The "?" of a "\\?\" or "\??\" prefix is no wildcard.
+    if (!rules.masks && IsMaskPath(path)) {
+        const std::string_view body = WithoutDevicePrefix(path);
+        const bool quoted = body.find('"') != std::string_view::npos;
         findings.Add(entry.Line, TSeverity::Warning, "wildcard", section.Name,
-                     Quoted(path) + " holds a double quote, which no file name can hold: quotes "
-                     "around a path are part of it here, so the line names nothing; write the "
-                     "path without them");
-    } else if (!rules.masks && HoldsWildcard(body)) {
-        findings.Add(entry.Line, TSeverity::Warning, "wildcard", section.Name,
-                     Quoted(path) + " holds " + NameWildcards(body) +
-                         ", which this section does not expand: name each item");
+                     quoted ? Quoted(path) + " holds a double quote, which no file name can hold: "
+                              "quotes around a path are part of it here, so the line names "
+                              "nothing; write the path without them"
+                            : Quoted(path) + " holds " + NameWildcards(body) +
+                                  ", which this section does not expand: name each item");
     }
     const bool bare = ExtractFileDir(path).empty();
     if (!IsAbsolutePath(path) && !(rules.bareNames && bare)) {
@@ -91,37 +94,70 @@ bool CheckPath(const TSectionView& section, const TEntry& entry, const std::stri
 // when the rules read it otherwise than letter case ("C:\App\..\Windows").
 std::string ShownFolder(const std::string& dir) {
     std::string written = dir;
-    if (written.size() > 1 && written.back() == '\\' && written[written.size() - 2] != ':') written.pop_back();
+    const std::size_t size = written.size();
+    if (size > 1 && written.back() == '\\' && written[size - 2] != ':') written.pop_back();
     const std::string real = ComparablePath(written);
     if (real.empty() || real == UpperCaseAnsi(written)) return Quoted(written);
     return Quoted(written) + " (" + real + ")";
 }
 
-// Why the safety rules refuse the mask, as one sentence: the rules' own
-// reading of it ("/" a separator, the "?" of "\\?\" no wildcard), in their order.
-std::string WhyMaskRefused(const std::string& mask, const TCheckTarget& target) {
-    std::string path = mask;
+// Why the mask rule (IsRefusedMask) refuses the path the mask is read as,
+// as one sentence: the rule's own reading of it ("/" a separator, the "?" of
+// "\\?\" no wildcard), in its order. where says what the mask stands for
+// when that is not the mask as written.
+std::string WhyRuleRefuses(const std::string& mask, const std::string& where,
+                           const std::string& stands, const TCheckTarget& target) {
+    std::string path = stands;
     std::replace(path.begin(), path.end(), '/', '\\');
     const std::string dir = ExtractFileDir(path);
     const std::string_view dirBody = WithoutDevicePrefix(dir);
     if (HoldsWildcard(dirBody)) {
-        return "the folder part of the mask " + Quoted(mask) + " holds " + NameWildcards(dirBody) +
-               ": the safety rules expand a mask only in one fixed folder";
+        return "the folder part of the mask " + Quoted(mask) + where + " holds " +
+               NameWildcards(dirBody) + ": the safety rules expand a mask only in one fixed folder";
     }
     if (dir.empty()) {
-        return "the mask " + Quoted(mask) + " names no folder, so it would be expanded in the "
-               "Windows directory (" + target.WindowsDir + "): the safety rules refuse it";
+        return "the mask " + Quoted(mask) + where + " names no folder, so it would be expanded in "
+               "the Windows directory (" + target.WindowsDir + "): the safety rules refuse it";
     }
     if (!IsAbsolutePath(dir)) {
         const bool separatorLast = dir.size() > 1 && dir.back() == '\\';
         const std::string shown = separatorLast ? dir.substr(0, dir.size() - 1) : dir;
-        return "the mask " + Quoted(mask) + " has no full folder: " + Quoted(shown) + " " +
+        return "the mask " + Quoted(mask) + where + " has no full folder: " + Quoted(shown) + " " +
                DescribeNotFullPath(shown, target) + "; the safety rules expand a mask only in a "
                "full folder";
     }
-    return "the mask " + Quoted(mask) + " would sweep the protected folder " + ShownFolder(dir) +
+    const std::string guarded =
+        target.ProtectedDirs.Contains(dir)
+            ? "the protected folder " + ShownFolder(dir)
+            : "the folder " + ShownFolder(dir) + " below the Windows directory";
+    return "the mask " + Quoted(mask) + where + " would sweep " + guarded +
            ": there its name must start with at least three characters that are no wildcards "
            "(tamsk*.dll)";
+}
+
+// Why the safety rules refuse the mask: as written, or else as what its
+// spelling stands for (a share of this machine, a device prefix).
+std::string WhyMaskRefused(const std::string& mask, const TCheckTarget& target) {
+    if (IsRefusedMask(mask, target.ProtectedDirs)) return WhyRuleRefuses(mask, "", mask, target);
+    const TPlace place = LocalSpelling(mask, target.Shares);
+    if (place.Kind == TPlaceKind::Unknown) {
+        return "the mask " + Quoted(mask) + " names a share of this machine or a device whose "
+               "folder cannot be told: the safety rules refuse it";
+    }
+    return WhyRuleRefuses(mask, " (it stands for " + Quoted(place.Path) + ")", place.Path, target);
+}
+
+// A share of this machine names a local folder the long way round: the
+// uninstaller judges the folder, but the log is clearer with it.
+void CheckShareSpelling(const TSectionView& section, const TEntry& entry, const std::string& path,
+                        const TCheckTarget& target, TFindings& findings) {
+    TSharePath share;
+    if (!ParseSharePath(path, share) || !target.Shares.IsThisMachine(share.Server)) return;
+    const TPlace place = LocalSpelling(path, target.Shares);
+    if (place.Kind != TPlaceKind::Local) return;
+    findings.Add(entry.Line, TSeverity::Warning, "share-path", section.Name,
+                 Quoted(path) + " reaches " + Quoted(place.Path) + " through a share of this "
+                 "machine: the safety rules judge that folder; write it so");
 }
 
 void CheckCopyFiles(const TLogView& log, const TCheckTarget& target, TFindings& findings) {
@@ -129,12 +165,13 @@ void CheckCopyFiles(const TLogView& log, const TCheckTarget& target, TFindings& 
     if (section == nullptr) return;
     for (const TEntry& entry : section->Entries) {
         const std::string key = EntryKeyOf(entry.Text);
-        if (!key.empty() && IsRefusedMask(key, target.ProtectedDirs)) {
+        if (!key.empty() && IsRefusedMaskSpelling(key, target.Shares, target.ProtectedDirs)) {
             findings.Add(entry.Line, TSeverity::Error, "refused-mask", section->Name,
                          WhyMaskRefused(key, target));
             continue;
         }
-        CheckPath(*section, entry, key, TPathRules{true, false}, target, findings);
+        if (CheckPath(*section, entry, key, TPathRules{true, false}, target, findings))
+            CheckShareSpelling(*section, entry, key, target, findings);
     }
 }
 
@@ -281,6 +318,20 @@ std::unordered_set<std::string> FoldersHoldingNamedPaths(const TLogView& log) {
     return folders;
 }
 
+// Why CreateDirs never removes the directory, as one sentence.
+std::string WhyDirectoryProtected(const std::string& dir, const TCheckTarget& target) {
+    const TPlace place = LocalSpelling(dir, target.Shares);
+    if (place.Kind == TPlaceKind::Unknown) {
+        return Quoted(dir) + " names a share of this machine or a device whose folder cannot be "
+               "told, and is never removed: give the folder's own path";
+    }
+    const std::string stands = target.ProtectedDirs.Contains(dir) || place.Path == dir
+                                   ? std::string()
+                                   : " (it stands for " + Quoted(place.Path) + ")";
+    return Quoted(dir) + stands + " is a protected directory and is never removed: list only the "
+           "directories the installation created";
+}
+
 void CheckDirectories(const TLogView& log, const TCheckTarget& target, TFindings& findings) {
     const TSectionView* section = log.Find("CreateDirs");
     if (section == nullptr) return;
@@ -289,11 +340,13 @@ void CheckDirectories(const TLogView& log, const TCheckTarget& target, TFindings
         const std::string dir = EntryKeyOf(entry.Text);
         if (!CheckPath(*section, entry, dir, {}, target, findings)) continue;
         const std::string same = ComparablePath(dir);
-        if (target.ProtectedDirs.Contains(dir)) {
+        if (IsProtectedDirSpelling(dir, target.Shares, target.ProtectedDirs)) {
             findings.Add(entry.Line, TSeverity::Error, "protected-dir", section->Name,
-                         Quoted(dir) + " is a protected directory and is never removed: list "
-                         "only the directories the installation created");
-        } else if (!same.empty() && holding.count(same) == 0) {
+                         WhyDirectoryProtected(dir, target));
+            continue;
+        }
+        CheckShareSpelling(*section, entry, dir, target, findings);
+        if (!same.empty() && holding.count(same) == 0) {
             findings.Add(entry.Line, TSeverity::Warning, "empty-dir", section->Name,
                          "the log names nothing inside " + Quoted(dir) +
                              ": unless the installation leaves it empty, it stays");
@@ -326,7 +379,8 @@ std::vector<const TCopyLine*> TCopyIndex::Candidates(const std::string& path,
     const auto gather = [&positions](const std::unordered_map<std::string, TPositions>& index,
                                      const std::string& key) {
         const auto found = index.find(key);
-        if (found != index.end()) positions.insert(positions.end(), found->second.begin(), found->second.end());
+        if (found == index.end()) return;
+        positions.insert(positions.end(), found->second.begin(), found->second.end());
     };
     gather(byText_, UpperCaseAnsi(path));
     if (!comparable.empty()) {
