@@ -116,3 +116,13 @@ std::optional<std::string> PathInView(std::string_view path, TView view,
     mapped += part->Below;
     return mapped;
 }
+
+std::string PathForOtherBitness(std::string_view path, const TSystemLayout& layout) {
+    if (!layout.Windows64) return std::string(path);
+    // This program's own view, seen by the other: for it, what this one
+    // names is in this one's view.
+    TSystemLayout other = layout;
+    other.Program64 = !layout.Program64;
+    const TView own = layout.Program64 ? TView::Bits64 : TView::Bits32;
+    return PathInView(path, own, other).value_or(std::string(path));
+}
