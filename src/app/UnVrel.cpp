@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "win/epDllSearch.h"
 #include "win/epFileUtils.h"
+#include "win/epPathIdentity.h"
 #include "win/epRegIni.h"
 #include "win/handles.h"
 #include "win/sysutil.h"
@@ -22,6 +23,8 @@ namespace {
 
 const char* const kCannotCreateDialog = "Cannot create DLG_UNINSTALL dialog!";
 const char* const kCannotCreateWorker = "Cannot create the uninstall thread!";
+const char* const kReportIsTheLog =
+    "%s names the installation log itself: the report would replace it. Nothing was changed.";
 
 // COM on the main thread for the whole run: the servers that the worker
 // unregisters and the type libraries it loads expect it in the process.
@@ -115,25 +118,52 @@ bool CanReadLog(const TRun& run) {
     }
 }
 
+// Holds the log, then opens the report: whatever the report path, by then
+// the log's bytes are read and no one, the report included, can write over
+// them. The hold lasts until run.Log.Release.
+void HoldLogAndOpenReport(TRun& run) {
+    run.Log.Hold(run.LogPath);
+    run.Outcomes.Begin(run.Options.ReportPath, run.LogPath);
+}
+
+// A preview changes nothing and judges every file as others see it: it runs
+// without the hold, which it would take for a file in use.
+void PreviewWithReport(TRun& run) {
+    HoldLogAndOpenReport(run);
+    run.Log.Release();
+    RunPreview(run);
+}
+
 // The interactive run: boxes for what is wrong, the confirmation, then the
 // worker under the main dialog; with /PREVIEW the preview window instead of
 // the confirmation. Unknown options are ignored here.
 void RunInteractive(TRun& run) {
     if (run.LogPath.empty()) {
+        run.Outcomes.Begin(run.Options.ReportPath, run.LogPath);
         run.Outcomes.SetRunEnd(TRunEnd::LogUnreadable);
         ShowError(LoadMessageText(run, IDS_NO_LOG_GIVEN));
-    } else if (!IsExistingFile(run.LogPath)) {
+        return;
+    }
+    if (!IsExistingFile(run.LogPath)) {
+        run.Outcomes.Begin(run.Options.ReportPath, run.LogPath);
         run.Outcomes.SetRunEnd(TRunEnd::LogUnreadable);
         ShowError(FormatWithOneString(LoadMessageText(run, IDS_LOG_NOT_FOUND), run.LogPath));
-    } else if (run.Options.Preview) {
-        RunPreview(run);
-    } else if (AskQuestion(LoadMessageText(run, IDS_CONFIRM_REMOVE)) == IDYES) {
-        run.Log.Hold(run.LogPath);
+        return;
+    }
+    // An unreadable log shows the default texts, as it always has.
+    CanReadLog(run);
+    if (run.Options.Preview) {
+        PreviewWithReport(run);
+        return;
+    }
+    const bool confirmed = AskQuestion(LoadMessageText(run, IDS_CONFIRM_REMOVE)) == IDYES;
+    HoldLogAndOpenReport(run);
+    if (confirmed) {
         RunUninstall(run);
-        run.Log.Release();
     } else {
         run.Outcomes.SetRunEnd(TRunEnd::Cancelled);
     }
+    run.Log.Release();
 }
 
 // The unattended run: no box and no dialog; what would stop the interactive
@@ -141,13 +171,15 @@ void RunInteractive(TRun& run) {
 // The removal itself is the worker's, run here on the main thread.
 void RunUnattended(TRun& run) {
     if (!run.Options.Unknown.empty()) {
+        run.Outcomes.Begin(run.Options.ReportPath, run.LogPath);
         run.Outcomes.SetRunEnd(TRunEnd::InvalidOption, run.Options.Unknown.front());
     } else if (run.LogPath.empty() || !IsExistingFile(run.LogPath) || !CanReadLog(run)) {
+        run.Outcomes.Begin(run.Options.ReportPath, run.LogPath);
         run.Outcomes.SetRunEnd(TRunEnd::LogUnreadable);
     } else if (run.Options.Preview) {
-        RunPreview(run);
+        PreviewWithReport(run);
     } else {
-        run.Log.Hold(run.LogPath);
+        HoldLogAndOpenReport(run);
         UninstallWorker(&run);
         run.Log.Release();
     }
@@ -160,10 +192,24 @@ void StandAsideForRunningRun(TRun& run) {
     if (!run.Options.Silent) BringRunToFront(run.LogPath);
 }
 
-// The run of this start: the report opens, then the interactive or the
-// unattended run.
+// True when /LOG names the log itself, in any spelling: creating the report
+// would empty the log before it is read.
+bool ReportWouldReplaceLog(const TRun& run) {
+    return !run.Options.ReportPath.empty() && !run.LogPath.empty() &&
+           IsSameFilePath(run.Options.ReportPath, run.LogPath);
+}
+
+// A report over the log is an invalid parameter: nothing is opened or
+// touched, no report is written; interactively a box says why.
+void RefuseReportOnLog(TRun& run) {
+    const std::string option = "/LOG=" + run.Options.ReportPath;
+    run.Outcomes.SetRunEnd(TRunEnd::InvalidOption, option);
+    if (!run.Options.Silent) ShowError(FormatWithOneString(kReportIsTheLog, option));
+}
+
+// The run of this start, the interactive or the unattended one; each opens
+// the report once it is safe to.
 void RunHere(TRun& run) {
-    run.Outcomes.Begin(run.Options.ReportPath, run.LogPath);
     if (run.Options.Silent) {
         RunUnattended(run);
     } else {
@@ -178,7 +224,7 @@ void RunProgramBody(TRun& run) {
     ApplicationTitle = kProgramTitle;
     run.Instance = GetModuleHandleA(nullptr);
     const std::string commandLine = GetCommandLineA();
-    run.LogPath = ParamStr(commandLine, 1);
+    run.LogPath = LogPathArgument(commandLine);
     run.Options = ParseRunOptions(commandLine);
     run.Options.ReportPath = FullPathOf(run.Options.ReportPath);
     run.SelfCopy.Prepare(run.Options);
@@ -186,7 +232,9 @@ void RunProgramBody(TRun& run) {
     // Windows directory.
     SetCurrentDirectoryA(GetWindowsDir().c_str());
 
-    if (!IsExistingFile(run.LogPath)) {
+    if (ReportWouldReplaceLog(run)) {
+        RefuseReportOnLog(run);
+    } else if (!IsExistingFile(run.LogPath)) {
         RunHere(run);
     } else if (!run.Lock.Take(run.LogPath, run.SelfCopy.IsTemporaryCopy())) {
         // Its own report, if it asks for one elsewhere, tells why nothing happened.

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <string>
 
 #include "app/UnVrel.h"
 #include "app/UnVrelBanner.h"
@@ -16,6 +17,13 @@ namespace {
 struct TMainDialog {
     TRun& Run;
     std::unique_ptr<TBannerSurface> Banner;
+    // The text of the status list's last line as the worker added it. The
+    // line is never read back from the list: Wine converts a line asked for
+    // in the ANSI form from another thread through a fixed buffer on the
+    // list's thread, and a long line (a replaced message of a thousand
+    // characters or more) overran it and killed the dialog's thread, so
+    // Close never came.
+    std::string LastStatusLine;
 };
 
 TMainDialog* DialogData(HWND dialog) {
@@ -81,7 +89,7 @@ LRESULT SendToStatusList(const TRun& run, UINT message, WPARAM wParam, LPARAM lP
 }  // namespace
 
 INT_PTR ShowUninstallDialog(TRun& run) {
-    TMainDialog data{run, nullptr};
+    TMainDialog data{run, nullptr, std::string()};
     const INT_PTR result = DialogBoxParamA(run.Instance, RES_DLG_UNINSTALL, nullptr,
                                            UninstallDialogProc, reinterpret_cast<LPARAM>(&data));
     run.MainDialog = nullptr;
@@ -92,6 +100,7 @@ INT_PTR ShowUninstallDialog(TRun& run) {
 // what they would tell is in the outcome record and its report.
 void AddStatusLine(const TRun& run, const std::string& text) {
     if (run.MainDialog == nullptr) return;
+    if (TMainDialog* data = DialogData(run.MainDialog)) data->LastStatusLine = text;
     SendToStatusList(run, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     UpdateWindow(GetDlgItem(run.MainDialog, IDC_STATUS));
     const LRESULT count = SendToStatusList(run, LB_GETCOUNT, 0, 0);
@@ -100,14 +109,9 @@ void AddStatusLine(const TRun& run, const std::string& text) {
 
 void AppendStatus(const TRun& run, const std::string& word) {
     if (run.MainDialog == nullptr) return;
+    const TMainDialog* data = DialogData(run.MainDialog);
     const LRESULT last = SendToStatusList(run, LB_GETCOUNT, 0, 0) - 1;
-    if (last < 0) return;
-    const LRESULT length = SendToStatusList(run, LB_GETTEXTLEN, static_cast<WPARAM>(last), 0);
-    // Room for the text and its terminating NUL.
-    std::string line(length > 0 ? static_cast<size_t>(length) + 1 : 1, '\0');
-    const LRESULT copied = SendToStatusList(run, LB_GETTEXT, static_cast<WPARAM>(last),
-                                            reinterpret_cast<LPARAM>(&line[0]));
-    line.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    if (data == nullptr || last < 0) return;
     SendToStatusList(run, LB_DELETESTRING, static_cast<WPARAM>(last), 0);
-    AddStatusLine(run, line + " " + word);
+    AddStatusLine(run, data->LastStatusLine + " " + word);
 }

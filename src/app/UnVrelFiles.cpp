@@ -20,6 +20,7 @@
 #include "res/resource.h"
 #include "win/epFileFind.h"
 #include "win/epFileUtils.h"
+#include "win/epWow64.h"
 
 namespace {
 
@@ -44,12 +45,14 @@ bool DeleteFileOfTheRun(TRun& run, const std::string& path) {
     if (run.SelfCopy.ClaimOwnExecutable(path)) {
         // The uninstaller's own file, held by the process that started this
         // copy: deleted right after the run, once that process has ended.
+        run.LeftOnDisk.Note(path, TLeftState::Goes);
         run.Outcomes.Record(path, TOutcome::Removed);
         return true;
     }
     // The held log is in use only by this run: it goes now, not at the restart.
     if (run.Log.IsHeldLog(path)) {
         const bool deleted = run.Log.Delete();
+        if (!deleted) run.LeftOnDisk.Note(path, TLeftState::Stayed);
         run.Outcomes.Record(path, deleted ? TOutcome::Removed : TOutcome::Failed,
                       deleted ? 0 : GetLastError());
         return true;
@@ -60,7 +63,11 @@ bool DeleteFileOfTheRun(TRun& run, const std::string& path) {
 // Deletes one file now or, only when it is in use, at the next restart, and
 // records which.
 void DeleteNowOrAtRestart(TRun& run, const std::string& path) {
-    if (!DeleteFileOfTheRun(run, path)) run.Outcomes.RecordDeletion(path, DeleteFileOrSchedule(path));
+    if (DeleteFileOfTheRun(run, path)) return;
+    const TDeletionResult result = DeleteFileOrSchedule(path);
+    if (result.Outcome == TDeletionOutcome::Scheduled) run.LeftOnDisk.Note(path, TLeftState::Goes);
+    if (result.Outcome == TDeletionOutcome::Failed) run.LeftOnDisk.Note(path, TLeftState::Stayed);
+    run.Outcomes.RecordDeletion(path, result);
 }
 
 // A name without wildcards needs no directory search: nearly every such
@@ -112,6 +119,8 @@ void RemoveFileEntries(TRun& run, TStringList& lines) {
         // The kept name is compared with the key as written: a mask is not
         // expanded for it.
         if (kept.Contains(written)) {
+            // The folders judge what stays where it lies: in the log's view.
+            run.LeftOnDisk.Note(FileInView(written, view).value_or(written), TLeftState::Kept);
             run.Outcomes.Record(written, TOutcome::Kept);
             continue;
         }
@@ -161,6 +170,74 @@ void RemoveShortcutEntries(TRun& run, TStringList& lines) {
     }
 }
 
+// Why a folder that is not empty stays (the report's reason for "kept").
+const char* const kHoldsOthers = "holds files the log does not list";
+const char* const kHoldsKept = "holds files that stay in use";
+
+// A folder that holds nothing but what goes at the next restart is deleted
+// then too, after its contents (scheduled earlier, so listed before it), so
+// the restart leaves nothing behind. A folder listed twice is scheduled once.
+void ScheduleFolder(TRun& run, const std::string& dir) {
+    if (run.LeftOnDisk.IsNotedAsGoing(dir)) {
+        run.Outcomes.Record(dir, TOutcome::Scheduled);
+        return;
+    }
+    // The 95 family deletes only files at the restart: there the folder stays.
+    if (PlatformId == VER_PLATFORM_WIN32_NT && DeleteFileOnRebootNT(dir)) {
+        run.LeftOnDisk.Note(dir, TLeftState::Goes);
+        run.Outcomes.Record(dir, TOutcome::Scheduled);
+        return;
+    }
+    run.LeftOnDisk.Note(dir, TLeftState::Stayed);
+    run.Outcomes.Record(dir, TOutcome::Failed, ERROR_DIR_NOT_EMPTY);
+}
+
+// A folder that is not empty: scheduled when all it holds goes at the
+// restart; kept when it holds what is not the application's alone; failed
+// when what holds it is an item of the log that could not be removed.
+void SettleFolderThatIsNotEmpty(TRun& run, const std::string& dir) {
+    switch (run.LeftOnDisk.JudgeFolder(dir)) {
+        case TFolderContents::OnlyGoing:
+            ScheduleFolder(run, dir);
+            break;
+        case TFolderContents::Kept:
+            run.LeftOnDisk.Note(dir, TLeftState::Kept);
+            run.Outcomes.RecordStaying(dir, kHoldsKept);
+            break;
+        case TFolderContents::Others:
+            // Not noted: to the folder above, this one is as foreign as its files.
+            run.Outcomes.RecordStaying(dir, kHoldsOthers);
+            break;
+        case TFolderContents::Stayed:
+            run.LeftOnDisk.Note(dir, TLeftState::Stayed);
+            run.Outcomes.Record(dir, TOutcome::Failed, ERROR_DIR_NOT_EMPTY);
+            break;
+    }
+}
+
+void RemoveDirectoryEntry(TRun& run, const std::string& dir) {
+    if (HoldsNul(dir) || RefuseDirectory(run.Outcomes, dir)) return;
+    if (RemoveDirectoryA(dir.c_str())) {
+        run.Outcomes.Record(dir, TOutcome::Removed);
+        return;
+    }
+    const DWORD error = GetLastError();
+    // A folder left holding only the uninstaller's own file goes right after
+    // that file, once the run is over.
+    if (run.SelfCopy.DeferDirectoryRemoval(dir)) {
+        run.LeftOnDisk.Note(dir, TLeftState::Goes);
+        run.Outcomes.Record(dir, TOutcome::Removed);
+        return;
+    }
+    if (error == ERROR_DIR_NOT_EMPTY) {
+        SettleFolderThatIsNotEmpty(run, dir);
+        return;
+    }
+    const TOutcome outcome = DeletionOutcome(false, error);
+    if (outcome == TOutcome::Failed) run.LeftOnDisk.Note(dir, TLeftState::Stayed);
+    run.Outcomes.Record(dir, outcome, error);
+}
+
 void RemoveDirectoryEntries(TRun& run, TStringList& lines) {
     run.Log.Delete();
     const TView view = LogView(run);
@@ -173,19 +250,7 @@ void RemoveDirectoryEntries(TRun& run, TStringList& lines) {
     // A directory sorts before every path that extends it, so going from the
     // last to the first removes each subdirectory before its parent.
     SortTextI(lines);
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-        if (HoldsNul(*it) || RefuseDirectory(run.Outcomes, *it)) continue;
-        // A directory that still holds something stays, and says so; but a
-        // folder left holding only the uninstaller's own file goes right
-        // after that file, once the run is over.
-        const bool removed = RemoveDirectoryA(it->c_str()) != FALSE;
-        const DWORD error = removed ? ERROR_SUCCESS : GetLastError();
-        if (!removed && run.SelfCopy.DeferDirectoryRemoval(*it)) {
-            run.Outcomes.Record(*it, TOutcome::Removed);
-            continue;
-        }
-        run.Outcomes.Record(*it, DeletionOutcome(removed, error), error);
-    }
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) RemoveDirectoryEntry(run, *it);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Keeping the installation log as the user confirmed it. From the
-// confirmation until the run deletes it, the program holds the log open for
-// reading and shares it for reading only: no other program can rewrite,
-// replace or delete it, so every time the run reads the log again it reads
-// the same bytes. Used by the main thread before the worker starts and after
+// confirmation (before the report is opened) until the run deletes it, the
+// program holds the log open for reading and shares it for reading only: no
+// other program can rewrite, replace or delete it, so every time the run
+// reads the log again it reads the same bytes. Used by the main thread before the worker starts and after
 // it has finished, and by the worker in between.
 #pragma once
 

@@ -17,6 +17,12 @@ void TOutcomeRecorder::Record(const std::string& item, TOutcome outcome, DWORD s
     report_.Item(section_, item, outcome, systemError);
 }
 
+void TOutcomeRecorder::RecordStaying(const std::string& item, const std::string& reason) {
+    sectionCounts_.Add(TOutcome::Kept, true);
+    runCounts_.Add(TOutcome::Kept, true);
+    report_.Item(section_, item, TOutcome::Kept, 0, reason);
+}
+
 TOutcome DeletionOutcome(bool deleted, DWORD error) {
     if (deleted) return TOutcome::Removed;
     // A name the file system refuses (a wildcard in a plain path) cannot be
@@ -41,7 +47,7 @@ std::string TOutcomeRecorder::EndSection(std::string_view notRemovedFormat) {
     const TOutcomeCounts counts = sectionCounts_;
     sectionCounts_.Clear();
     section_.clear();
-    if (counts.NotRemoved() == 0) return "ok";
+    if (counts.Staying() == 0) return "ok";
     return SectionStatusWord(counts, notRemovedFormat);
 }
 

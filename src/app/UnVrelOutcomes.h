@@ -37,12 +37,19 @@ public:
     // a failed item the system's error code (0 when there is none to give).
     void Record(const std::string& item, TOutcome outcome, DWORD systemError = 0);
 
+    // Records an item of the current section that the log asked to remove
+    // and that stays because it is not the application's alone (a folder
+    // that still holds files the log does not list): kept, with the reason
+    // in the report, counted on the status line as not removed, a success
+    // for the exit code.
+    void RecordStaying(const std::string& item, const std::string& reason);
+
     // Records the answer of the file-deletion service for the item.
     void RecordDeletion(const std::string& item, const TDeletionResult& result);
 
     // Ends the current section: the word that ends its status line, "ok" when
-    // no item was refused or failed, else notRemovedFormat (message 24) with
-    // their number. The report is made safe on the disk here.
+    // no item was refused or failed or stays (RecordStaying), else
+    // notRemovedFormat (message 24) with their number. The report is made safe on the disk here.
     std::string EndSection(std::string_view notRemovedFormat);
 
     // True when any item of the run so far waits for the next restart.

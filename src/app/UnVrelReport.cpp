@@ -56,11 +56,11 @@ void TReport::Open(const std::string& path, const std::string& logPath) {
 }
 
 void TReport::Item(const std::string& section, const std::string& item, TOutcome outcome,
-                   DWORD error) {
+                   DWORD error, const std::string& reason) {
     if (!file_) return;
     const bool explain = outcome == TOutcome::Failed && error != 0;
     WriteLine(file_.get(), FormatReportItem(section, item, outcome, error,
-                                            explain ? SystemErrorText(error) : std::string()));
+                                            explain ? SystemErrorText(error) : reason));
 }
 
 void TReport::Line(const std::string& text) { WriteLine(file_.get(), text); }

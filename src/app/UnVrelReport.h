@@ -18,8 +18,10 @@ public:
     void Open(const std::string& path, const std::string& logPath);
 
     // One item line; nothing when no report is open. error: the system's
-    // error code of a failure, whose text the report adds.
-    void Item(const std::string& section, const std::string& item, TOutcome outcome, DWORD error);
+    // error code of a failure, whose text the report adds; reason: why a
+    // kept item stays, when it is not the ordinary keeping of a shared file.
+    void Item(const std::string& section, const std::string& item, TOutcome outcome, DWORD error,
+              const std::string& reason = std::string());
 
     // One line as given (a preview's forecast); nothing when no report is open.
     void Line(const std::string& text);

@@ -12,6 +12,7 @@
 
 #include <string>
 
+#include "app/UnVrelLeftOnDisk.h"
 #include "app/UnVrelLogHold.h"
 #include "app/UnVrelOutcomes.h"
 #include "app/UnVrelRunLock.h"
@@ -21,9 +22,10 @@
 
 struct TRun {
     HINSTANCE Instance = nullptr;
-    // The installation log as the command line names it (argument 1).
+    // The installation log as the command line names it (the first argument
+    // that is not an option).
     std::string LogPath;
-    // The options after the log path; read once at start-up, then only read.
+    // The options around the log path; read once at start-up, then only read.
     TRunOptions Options;
     // The main dialog while it is shown; null in an unattended run, whose
     // status lines and progress go nowhere.
@@ -34,6 +36,8 @@ struct TRun {
     TLogHold Log;
     TRunLock Lock;
     TSelfCopy SelfCopy;
+    // The files and folders of the log that did not go at once.
+    TLeftOnDisk LeftOnDisk;
     // The shared files that stay on the system, as "SharedFiles" leaves them
     // for the later phases ("name=" lines).
     TStringList KeptSharedFiles;

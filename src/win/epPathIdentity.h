@@ -9,3 +9,8 @@
 
 // GetFullLongPath upper-cased by the user locale: compare identities with ==.
 std::string GetPathIdentity(const std::string& path);
+
+// True when both paths name one file: by the file's own identity (its volume
+// and its index there) when both can be opened, so that hard links, short
+// names and other spellings are seen through; else by GetPathIdentity.
+bool IsSameFilePath(const std::string& one, const std::string& other);

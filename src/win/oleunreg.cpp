@@ -24,9 +24,6 @@ constexpr std::string_view kProgramExtension = ".exe";
 constexpr const char* kTypeLibModule = "OLEAUT32.DLL";
 constexpr const char* kUnregisterTypeLibFunction = "UnRegisterTypeLib";
 
-// How long the regsvr32 of the other bitness may take over one server.
-constexpr DWORD kRegsvr32TimeoutMs = 60000;
-
 using DllUnregisterServerFunction = HRESULT(STDAPICALLTYPE*)();
 using UnRegisterTypeLibFunction = HRESULT(STDAPICALLTYPE*)(REFGUID, WORD, WORD, LCID, SYSKIND);
 
@@ -122,7 +119,7 @@ bool UnregisterDllServer(const std::string& path) {
         // A server program of the other bitness is started as any other.
         if (SameTextAscii(ExtractFileExt(path), kProgramExtension)) return false;
         return UnregisterWithRegsvr32(Regsvr32Path(route, layout),
-                                      PathForOtherBitness(fullPath, layout), kRegsvr32TimeoutMs);
+                                      PathForOtherBitness(fullPath, layout), kServerProgramWaitMs);
     }
     const UniqueModule module(
         LoadLibraryExA(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
@@ -132,7 +129,7 @@ bool UnregisterDllServer(const std::string& path) {
     return SUCCEEDED(unregister());
 }
 
-bool UnregisterExeServer(const std::string& path) {
+bool UnregisterExeServer(const std::string& path, DWORD timeoutMs) {
     if (path.empty() || HoldsNul(path)) return false;
     // The program is named apart from its command line: an unquoted path with
     // blanks would otherwise start C:\My.exe for C:\My Apps\srv.exe.
@@ -146,10 +143,9 @@ bool UnregisterExeServer(const std::string& path) {
                         nullptr, &startup, &started)) {
         return false;
     }
-    // Not waited for: the handles go at once.
     const UniqueHandle process(started.hProcess);
     const UniqueHandle thread(started.hThread);
-    return true;
+    return WaitHandlingSentMessages(process.get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 bool UnregisterServerModule(const std::string& path) {
@@ -208,7 +204,7 @@ TMachine ReadImageMachine(const std::string& path) {
 }
 
 bool UnregisterWithRegsvr32(const std::string& regsvr32, const std::string& dll,
-                            unsigned long timeoutMs) {
+                            DWORD timeoutMs) {
     if (regsvr32.empty() || dll.empty() || HoldsNul(regsvr32) || HoldsNul(dll)) return false;
     // The program by its full path, apart from the command line; the DLL's
     // path quoted, as regsvr32 reads its last argument.
