@@ -112,6 +112,7 @@ void DeleteFilesByMask(TRun& run, const std::string& mask, bool named) {
 }
 
 void RemoveFileEntries(TRun& run, TStringList& lines) {
+    ForgetRealPlaces();
     const TKeptNames kept(run.KeptSharedFiles);
     const TView view = LogView(run);
     for (const std::string& line : lines) {
@@ -239,6 +240,7 @@ void RemoveDirectoryEntry(TRun& run, const std::string& dir) {
 }
 
 void RemoveDirectoryEntries(TRun& run, TStringList& lines) {
+    ForgetRealPlaces();
     run.Log.Delete();
     const TView view = LogView(run);
     TStringList dirs;
