@@ -77,8 +77,8 @@ bool HoldsDotComponent(std::string_view path) {
     for (std::size_t i = 0; i <= path.size(); ++i) {
         if (i < path.size() && FoldAscii(path[i]) != '\\') continue;
         const std::string_view component = path.substr(start, i - start);
-        if (component == "." || component == ".." || (component.empty() && i > 1 && i < path.size()))
-            return true;
+        const bool doubled = component.empty() && i > 1 && i < path.size();
+        if (component == "." || component == ".." || doubled) return true;
         start = i + 1;
     }
     return false;

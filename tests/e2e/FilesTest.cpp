@@ -19,7 +19,8 @@ protected:
         ClearPendingRenames();
     }
     void TearDown() override {
-        for (const std::string& file : counters) DeleteValue(HKEY_LOCAL_MACHINE, kCounters, file, kOldLogView);
+        for (const std::string& file : counters) DeleteValue(HKEY_LOCAL_MACHINE, kCounters,
+                file, kOldLogView);
         ClearPendingRenames();
         UninstallerCase::TearDown();
     }
@@ -139,7 +140,8 @@ TEST_F(Files, KeptSharedFileIsPassedOverWithItsCompanions) {
     EXPECT_TRUE(FileExists(fts));
     EXPECT_FALSE(FileExists(maskReached));
     EXPECT_FALSE(FileExists(plain));
-    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, shared, kOldLogView), std::optional<DWORD>(2));
+    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters,
+            shared, kOldLogView), std::optional<DWORD>(2));
 }
 
 TEST_F(Files, ShortcutsGetTheirExtensionReplacedOrAppendedAndAreNeverScheduled) {

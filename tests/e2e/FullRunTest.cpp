@@ -45,9 +45,11 @@ TEST(FullRun, RemovesTheSampleInstallationLeavingOnlyTheSharedFilesThatStay) {
     for (const LogItem& item : run.items) {
         EXPECT_EQ(item.present, SampleItemShouldStay(item)) << item.section << ": " << item.item;
     }
-    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, "C:\\windows\\system32\\tamskdemo-common.dll", kOldLogView),
+    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters,
+            "C:\\windows\\system32\\tamskdemo-common.dll", kOldLogView),
               std::optional<DWORD>(2));
-    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, "C:\\windows\\system32\\tamskdemo-kept.dll", kOldLogView),
+    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters,
+            "C:\\windows\\system32\\tamskdemo-kept.dll", kOldLogView),
               std::optional<DWORD>(1));
     EXPECT_TRUE(run.logDeleted);
     ASSERT_EQ(run.records.size(), 3u);

@@ -64,7 +64,8 @@ protected:
             EXPECT_TRUE(item.present) << item.section << ": " << item.item;
         }
         EXPECT_TRUE(FileExists(kSampleLogPath));
-        EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, "C:\\windows\\system32\\tamskdemo-common.dll", kOldLogView),
+        EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters,
+                "C:\\windows\\system32\\tamskdemo-common.dll", kOldLogView),
                   std::optional<DWORD>(3));
         EXPECT_FALSE(FileExists(kPreRunRecord)) << "a program was started";
         EXPECT_TRUE(ReadPendingRenames().empty());

@@ -21,7 +21,8 @@ constexpr int kYes = 107, kYesToAll = 108, kNo = 109, kNoToAll = 110;
 class SharedFiles : public UninstallerCase {
 protected:
     void TearDown() override {
-        for (const std::string& file : files) DeleteValue(HKEY_LOCAL_MACHINE, kCounters, file, kOldLogView);
+        for (const std::string& file : files) DeleteValue(HKEY_LOCAL_MACHINE, kCounters,
+                file, kOldLogView);
         UninstallerCase::TearDown();
     }
 

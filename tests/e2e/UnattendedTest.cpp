@@ -24,7 +24,8 @@ protected:
     }
     void TearDown() override {
         held.clear();
-        for (const std::string& file : counters) DeleteValue(HKEY_LOCAL_MACHINE, kCounters, file, kOldLogView);
+        for (const std::string& file : counters) DeleteValue(HKEY_LOCAL_MACHINE, kCounters,
+                file, kOldLogView);
         ClearPendingRenames();
         UninstallerCase::TearDown();
     }
@@ -214,7 +215,8 @@ TEST_F(Outcomes, UnattendedRunKeepsASharedFileAtZeroUnlessDelSharedIsGiven) {
         log, "[SharedFiles]\r\n" + kept + "=1\r\n[CopyFiles]\r\n" + kept + "=1\r\n"));
     EXPECT_EQ(RunUnattended("/S"), std::optional<DWORD>(0));
     EXPECT_TRUE(FileExists(kept));
-    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, kept, kOldLogView), std::optional<DWORD>(1));
+    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters,
+            kept, kOldLogView), std::optional<DWORD>(1));
 
     ASSERT_TRUE(WriteFileBytes(
         log, "[SharedFiles]\r\n" + gone + "=1\r\n[CopyFiles]\r\n" + gone + "=1\r\n"));

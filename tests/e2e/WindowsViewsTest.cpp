@@ -143,7 +143,8 @@ TEST_F(WindowsViews, ServerOfAnyBitnessInAnOldLogIsUnregistered) {
     const Process p = StartProgram(kUninstaller, Quote(log) + " /S");
     ASSERT_TRUE(p);
     EXPECT_EQ(WaitForExit(p), std::optional<DWORD>(0));
-    EXPECT_EQ(ReadFileBytes(server + ".log"), std::optional<std::string>("DllUnregisterServer\r\n"));
+    EXPECT_EQ(ReadFileBytes(server + ".log"),
+              std::optional<std::string>("DllUnregisterServer\r\n"));
 }
 #endif
 
