@@ -10,6 +10,7 @@
 #include "app/UnVrelLogHold.h"
 #include "app/UnVrelOutcomes.h"
 #include "app/UnVrelPreview.h"
+#include "app/UnVrelReport.h"
 #include "app/UnVrelRunLock.h"
 #include "app/UnVrelSelfCopy.h"
 #include "core/UnVrelCommandLine.h"
@@ -176,10 +177,11 @@ void StandAsideForRunningRun() {
     if (!RunOptions.Silent) BringRunToFront(LogPath);
 }
 
-// The run of this start: the report opens, then the interactive or the
-// unattended run.
-void RunHere() {
+// The run of this start: the report opens (and tells of a run lock that a
+// stranger holds), then the interactive or the unattended run.
+void RunHere(TRunLockState lock) {
     BeginRunOutcomes();
+    if (lock == TRunLockState::HeldByStranger) ReportLine(kRunLockHeldByStranger);
     if (RunOptions.Silent) {
         RunUnattended();
     } else {
@@ -204,15 +206,16 @@ void RunProgramBody() {
     WorkList.clear();
     KeptSharedFiles.clear();
 
-    if (!IsExistingFile(LogPath)) {
-        RunHere();
-    } else if (!TakeRunLock(LogPath, IsTemporaryCopy())) {
+    // Held until the run is over.
+    const TRunLock lock = IsExistingFile(LogPath) ? TakeRunLock(LogPath, FirstProcessId())
+                                                  : TRunLock();
+    if (lock.State() == TRunLockState::RunGoingOn) {
         // Its own report, if it asks for one elsewhere, tells why nothing happened.
         BeginRunOutcomes();
         StandAsideForRunningRun();
     } else if (RunOptions.Preview || !RunFromTemporaryCopy()) {
         // A preview removes nothing, so it never needs a copy of its own.
-        RunHere();
+        RunHere(lock.State());
     }
     // Else a copy of the program did the whole run, its report included;
     // FinishSelfCopy hands on its exit code.
@@ -250,6 +253,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     try {
         FlushProfileCache();
+        LeaveCopyFolder();
         EndRunOutcomes();
     } catch (...) {
         // A failure during the final clean-up shows nothing.

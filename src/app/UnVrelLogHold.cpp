@@ -3,9 +3,12 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "app/UnVrel.h"
 #include "core/epFileUtils.h"
 #include "core/epTextCase.h"
+#include "win/epFileIdentity.h"
 #include "win/epFileUtils.h"
 #include "win/epProtection.h"
 #include "win/handles.h"
@@ -17,14 +20,6 @@ UniqueFile heldLog;
 // cannot be the log, and needs no look at the file system.
 std::string heldLongName;
 std::string heldGivenName;
-
-// The identity of an open file: its volume and its index on the volume.
-bool SameFile(HANDLE a, HANDLE b) {
-    BY_HANDLE_FILE_INFORMATION one{}, other{};
-    return GetFileInformationByHandle(a, &one) && GetFileInformationByHandle(b, &other) &&
-           one.dwVolumeSerialNumber == other.dwVolumeSerialNumber &&
-           one.nFileIndexHigh == other.nFileIndexHigh && one.nFileIndexLow == other.nFileIndexLow;
-}
 
 }  // namespace
 
@@ -49,9 +44,8 @@ bool HasLogName(const std::string& path) {
 
 bool IsHeldLog(const std::string& path) {
     if (!heldLog || !HasLogName(path)) return false;
-    // Opening for no access at all is not stopped by the hold's sharing.
-    const UniqueFile other(OpenFileHandle(path, 0,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
-    return other && SameFile(heldLog.get(), other.get());
+    // Opening for no access at all, as the identity is asked, is not stopped
+    // by the hold's sharing.
+    const std::optional<TFileIdentity> held = GetFileIdentity(heldLog.get());
+    return held && IsFileWithIdentity(path, *held);
 }

@@ -9,9 +9,17 @@
 //   copy: PrepareSelfCopy takes the internal option; the run goes on as a
 //     direct run would, except that the "CopyFiles" and "CreateDirs" handlers
 //     leave the original executable and the folders it keeps for later
-//     (ClaimOwnExecutable, DeferDirectoryRemoval); FinishSelfCopy tells the
-//     first process the exit code, waits for it to end, deletes what was left
-//     for later, and has the copy and its folder deleted at the next restart.
+//     (ClaimOwnExecutable, DeferDirectoryRemoval); LeaveCopyFolder moves the
+//     copy's own file out of its folder and removes the folder; FinishSelfCopy
+//     tells the first process the exit code, waits for it to end and deletes
+//     what was left for later.
+//
+// The copy's file cannot be swapped: the first process writes it, then holds
+// it open so that no one can write, rename or delete it, and hands that
+// handle down to the copy. The system deletes the file when that last handle
+// closes, at the copy's end: nothing is left for the next restart. Only when
+// the system refuses this are the copy and its folder scheduled for deletion
+// at the next restart, and the report says so.
 //
 // A program started anywhere else sees none of this: every call below is
 // then a no-op, and FinishSelfCopy returns the code it is given.
@@ -26,11 +34,15 @@
 // the same to it). Honours the internal option when the process it names is
 // really this process's parent and this program runs from a copy folder of
 // the user's temporary folder; otherwise the option counts as unknown (it
-// moves to options.Unknown, as written).
+// moves to options.Unknown, as written). Only the last such option can be
+// the first process's own: any before it is unknown as well.
 void PrepareSelfCopy(TRunOptions& options);
 
 // True in a copy whose internal option PrepareSelfCopy honoured.
 bool IsTemporaryCopy();
+
+// In such a copy, the id of its first process; 0 elsewhere.
+unsigned long FirstProcessId();
 
 // In a first process whose executable lies where the log (LogPath) removes
 // things: makes the copy, starts it and waits until it signals its exit code
@@ -49,10 +61,16 @@ bool ClaimOwnExecutable(const std::string& path);
 // the order of the calls: count it removed.
 bool DeferDirectoryRemoval(const std::string& dir);
 
+// In a copy, after the run and before the report is closed: moves the
+// copy's held file beside its folder in the temporary folder (the system
+// deletes it when the process ends) and removes the folder; when the system
+// refuses, schedules the copy and its folder for the next restart and notes
+// it in the report. Elsewhere: nothing.
+void LeaveCopyFolder();
+
 // The last step of the process; returns the process exit code. In a first
 // process whose copy took the run over: the copy's code (exitCode is not
 // used). In a copy: tells the first process exitCode, waits for it to end,
-// deletes the claimed executable and the directories put off, arranges the
-// deletion of the copy and its folder at the next restart, and returns
+// deletes the claimed executable and the directories put off, and returns
 // exitCode. Elsewhere: exitCode.
 int FinishSelfCopy(int exitCode);
