@@ -6,32 +6,16 @@
 
 #include <exception>
 
-#include "app/UnVrelBanner.h"
-#include "app/UnVrelLogHold.h"
-#include "app/UnVrelOutcomes.h"
 #include "app/UnVrelPreview.h"
-#include "app/UnVrelReport.h"
-#include "app/UnVrelRunLock.h"
-#include "app/UnVrelSelfCopy.h"
 #include "core/UnVrelCommandLine.h"
 #include "core/epStrUtils.h"
 #include "res/resource.h"
 #include "win/epDllSearch.h"
 #include "win/epFileUtils.h"
+#include "win/epPathIdentity.h"
 #include "win/epRegIni.h"
 #include "win/handles.h"
 #include "win/sysutil.h"
-
-HINSTANCE InstanceHandle = nullptr;
-std::string LogPath;
-HWND MainDialog = nullptr;
-TStringList WorkList;
-TStringList KeptSharedFiles;
-HANDLE WorkerThread = nullptr;
-DWORD WorkerThreadId = 0;
-std::unique_ptr<TBannerSurface> BannerSurface;
-std::string CurrentSharedFile;
-TRunOptions RunOptions;
 
 const char* const kProgramTitle = "Tamsk Uninstaller";
 
@@ -39,6 +23,8 @@ namespace {
 
 const char* const kCannotCreateDialog = "Cannot create DLG_UNINSTALL dialog!";
 const char* const kCannotCreateWorker = "Cannot create the uninstall thread!";
+const char* const kReportIsTheLog =
+    "%s names the installation log itself: the report would replace it. Nothing was changed.";
 
 // COM on the main thread for the whole run: the servers that the worker
 // unregisters and the type libraries it loads expect it in the process.
@@ -55,12 +41,12 @@ private:
     bool initialized_;
 };
 
-std::string LoadResourceString(int id) {
+std::string LoadResourceString(HINSTANCE instance, int id) {
     // With a zero buffer size LoadStringA cannot report the length, so grow
     // the buffer until the text fits with room to spare.
     std::string buffer(256, '\0');
     for (;;) {
-        const int n = LoadStringA(InstanceHandle, static_cast<UINT>(id), &buffer[0],
+        const int n = LoadStringA(instance, static_cast<UINT>(id), &buffer[0],
                                   static_cast<int>(buffer.size()));
         if (n <= 0) return std::string();
         if (static_cast<size_t>(n) < buffer.size() - 1) return buffer.substr(0, static_cast<size_t>(n));
@@ -82,21 +68,21 @@ UniqueModule InitCommonControlsFromSystem() {
 
 // Runs the worker under the main dialog; returns when the dialog has closed
 // and the worker has returned.
-void RunUninstall() {
-    UniqueHandle thread(CreateThread(nullptr, 0, UninstallWorker, nullptr, CREATE_SUSPENDED,
-                                     &WorkerThreadId));
+void RunUninstall(TRun& run) {
+    DWORD threadId = 0;
+    UniqueHandle thread(CreateThread(nullptr, 0, UninstallWorker, &run, CREATE_SUSPENDED,
+                                     &threadId));
     if (!thread) {
         // Without a worker the dialog's Close would never be enabled.
-        SetRunEnd(TRunEnd::Aborted, kCannotCreateWorker);
+        run.Outcomes.SetRunEnd(TRunEnd::Aborted, kCannotCreateWorker);
         ShowError(kCannotCreateWorker);
         return;
     }
-    WorkerThread = thread.get();
-    const INT_PTR result = DialogBoxParamA(InstanceHandle, RES_DLG_UNINSTALL, nullptr,
-                                           UninstallDialogProc, 0);
+    run.WorkerThread = thread.get();
+    const INT_PTR result = ShowUninstallDialog(run);
     if (result == -1) {
         // The worker never ran; it dies, still suspended, with the process.
-        SetRunEnd(TRunEnd::Aborted, kCannotCreateDialog);
+        run.Outcomes.SetRunEnd(TRunEnd::Aborted, kCannotCreateDialog);
         ShowError(kCannotCreateDialog);
     } else {
         // Close is the worker's last action: let it return before the
@@ -105,7 +91,7 @@ void RunUninstall() {
         // sent messages or it could wait for ever.
         WaitHandlingSentMessages(thread.get());
     }
-    WorkerThread = nullptr;
+    run.WorkerThread = nullptr;
 }
 
 // The path made absolute from the directory the program was started in, so
@@ -123,144 +109,187 @@ std::string FullPathOf(const std::string& path) {
 }
 
 // True when the log can be opened and read; it stays in the profile cache.
-bool CanReadLog() {
+bool CanReadLog(const TRun& run) {
     try {
-        GetIniFile(LogPath, true);
+        GetIniFile(run.LogPath, true);
         return true;
     } catch (const EInOutError&) {
         return false;
     }
 }
 
+// Holds the log, then opens the report: whatever the report path, by then
+// the log's bytes are read and no one, the report included, can write over
+// them. The hold lasts until run.Log.Release.
+void HoldLogAndOpenReport(TRun& run) {
+    run.Log.Hold(run.LogPath);
+    run.Outcomes.Begin(run.Options.ReportPath, run.LogPath);
+    if (run.Lock.State() == TRunLockState::HeldByStranger)
+        run.Outcomes.Report().Line(kRunLockHeldByStranger);
+}
+
+// A preview changes nothing and judges every file as others see it: it runs
+// without the hold, which it would take for a file in use.
+void PreviewWithReport(TRun& run) {
+    HoldLogAndOpenReport(run);
+    run.Log.Release();
+    RunPreview(run);
+}
+
 // The interactive run: boxes for what is wrong, the confirmation, then the
 // worker under the main dialog; with /PREVIEW the preview window instead of
 // the confirmation. Unknown options are ignored here.
-void RunInteractive() {
-    if (LogPath.empty()) {
-        SetRunEnd(TRunEnd::LogUnreadable);
-        ShowError(LoadMessageText(IDS_NO_LOG_GIVEN));
-    } else if (!IsExistingFile(LogPath)) {
-        SetRunEnd(TRunEnd::LogUnreadable);
-        ShowError(FormatWithOneString(LoadMessageText(IDS_LOG_NOT_FOUND), LogPath));
-    } else if (RunOptions.Preview) {
-        RunPreview();
-    } else if (AskQuestion(LoadMessageText(IDS_CONFIRM_REMOVE)) == IDYES) {
-        HoldLog();
-        RunUninstall();
-        ReleaseLog();
-    } else {
-        SetRunEnd(TRunEnd::Cancelled);
+void RunInteractive(TRun& run) {
+    if (run.LogPath.empty()) {
+        run.Outcomes.Begin(run.Options.ReportPath, run.LogPath);
+        run.Outcomes.SetRunEnd(TRunEnd::LogUnreadable);
+        ShowError(LoadMessageText(run, IDS_NO_LOG_GIVEN));
+        return;
     }
+    if (!IsExistingFile(run.LogPath)) {
+        run.Outcomes.Begin(run.Options.ReportPath, run.LogPath);
+        run.Outcomes.SetRunEnd(TRunEnd::LogUnreadable);
+        ShowError(FormatWithOneString(LoadMessageText(run, IDS_LOG_NOT_FOUND), run.LogPath));
+        return;
+    }
+    // An unreadable log shows the default texts, as it always has.
+    CanReadLog(run);
+    if (run.Options.Preview) {
+        PreviewWithReport(run);
+        return;
+    }
+    const bool confirmed = AskQuestion(LoadMessageText(run, IDS_CONFIRM_REMOVE)) == IDYES;
+    HoldLogAndOpenReport(run);
+    if (confirmed) {
+        RunUninstall(run);
+    } else {
+        run.Outcomes.SetRunEnd(TRunEnd::Cancelled);
+    }
+    run.Log.Release();
 }
 
 // The unattended run: no box and no dialog; what would stop the interactive
 // run at a box ends this one with its exit code, before anything is touched.
 // The removal itself is the worker's, run here on the main thread.
-void RunUnattended() {
-    if (!RunOptions.Unknown.empty()) {
-        SetRunEnd(TRunEnd::InvalidOption, RunOptions.Unknown.front());
-    } else if (LogPath.empty() || !IsExistingFile(LogPath) || !CanReadLog()) {
-        SetRunEnd(TRunEnd::LogUnreadable);
-    } else if (RunOptions.Preview) {
-        RunPreview();
+void RunUnattended(TRun& run) {
+    if (!run.Options.Unknown.empty()) {
+        run.Outcomes.Begin(run.Options.ReportPath, run.LogPath);
+        run.Outcomes.SetRunEnd(TRunEnd::InvalidOption, run.Options.Unknown.front());
+    } else if (run.LogPath.empty() || !IsExistingFile(run.LogPath) || !CanReadLog(run)) {
+        run.Outcomes.Begin(run.Options.ReportPath, run.LogPath);
+        run.Outcomes.SetRunEnd(TRunEnd::LogUnreadable);
+    } else if (run.Options.Preview) {
+        PreviewWithReport(run);
     } else {
-        HoldLog();
-        UninstallWorker(nullptr);
-        ReleaseLog();
+        HoldLogAndOpenReport(run);
+        UninstallWorker(&run);
+        run.Log.Release();
     }
 }
 
 // A second start on a log whose run is going on does nothing of its own: it
 // shows the running one, or in an unattended run just says so.
-void StandAsideForRunningRun() {
-    SetRunEnd(TRunEnd::AnotherRunActive);
-    if (!RunOptions.Silent) BringRunToFront(LogPath);
+void StandAsideForRunningRun(TRun& run) {
+    run.Outcomes.SetRunEnd(TRunEnd::AnotherRunActive);
+    if (!run.Options.Silent) BringRunToFront(run.LogPath);
 }
 
-// The run of this start: the report opens (and tells of a run lock that a
-// stranger holds), then the interactive or the unattended run.
-void RunHere(TRunLockState lock) {
-    BeginRunOutcomes();
-    if (lock == TRunLockState::HeldByStranger) ReportLine(kRunLockHeldByStranger);
-    if (RunOptions.Silent) {
-        RunUnattended();
+// True when /LOG names the log itself, in any spelling: creating the report
+// would empty the log before it is read.
+bool ReportWouldReplaceLog(const TRun& run) {
+    return !run.Options.ReportPath.empty() && !run.LogPath.empty() &&
+           IsSameFilePath(run.Options.ReportPath, run.LogPath);
+}
+
+// A report over the log is an invalid parameter: nothing is opened or
+// touched, no report is written; interactively a box says why.
+void RefuseReportOnLog(TRun& run) {
+    const std::string option = "/LOG=" + run.Options.ReportPath;
+    run.Outcomes.SetRunEnd(TRunEnd::InvalidOption, option);
+    if (!run.Options.Silent) ShowError(FormatWithOneString(kReportIsTheLog, option));
+}
+
+// The run of this start, the interactive or the unattended one; each opens
+// the report once it is safe to.
+void RunHere(TRun& run) {
+    if (run.Options.Silent) {
+        RunUnattended(run);
     } else {
-        RunInteractive();
+        RunInteractive(run);
     }
 }
 
-void RunProgramBody() {
+void RunProgramBody(TRun& run) {
     RecordPlatformId();
     const UniqueModule commonControls = InitCommonControlsFromSystem();
     ExtraBoxStyle = MB_SETFOREGROUND;
     ApplicationTitle = kProgramTitle;
-    InstanceHandle = GetModuleHandleA(nullptr);
+    run.Instance = GetModuleHandleA(nullptr);
     const std::string commandLine = GetCommandLineA();
-    LogPath = ParamStr(commandLine, 1);
-    RunOptions = ParseRunOptions(commandLine);
-    RunOptions.ReportPath = FullPathOf(RunOptions.ReportPath);
-    PrepareSelfCopy(RunOptions);
+    run.LogPath = LogPathArgument(commandLine);
+    run.Options = ParseRunOptions(commandLine);
+    run.Options.ReportPath = FullPathOf(run.Options.ReportPath);
+    run.SelfCopy.Prepare(run.Options);
     // Relative paths on the command line and in the log are taken from the
     // Windows directory.
     SetCurrentDirectoryA(GetWindowsDir().c_str());
-    WorkList.clear();
-    KeptSharedFiles.clear();
 
-    // Held until the run is over.
-    const TRunLock lock = IsExistingFile(LogPath) ? TakeRunLock(LogPath, FirstProcessId())
-                                                  : TRunLock();
-    if (lock.State() == TRunLockState::RunGoingOn) {
+    if (ReportWouldReplaceLog(run)) {
+        RefuseReportOnLog(run);
+    } else if (!IsExistingFile(run.LogPath)) {
+        RunHere(run);
+    } else if (run.Lock.Take(run.LogPath, run.SelfCopy.FirstProcessId()) ==
+               TRunLockState::RunGoingOn) {
         // Its own report, if it asks for one elsewhere, tells why nothing happened.
-        BeginRunOutcomes();
-        StandAsideForRunningRun();
-    } else if (RunOptions.Preview || !RunFromTemporaryCopy()) {
+        run.Outcomes.Begin(run.Options.ReportPath, run.LogPath);
+        StandAsideForRunningRun(run);
+    } else if (run.Options.Preview || !run.SelfCopy.RunFromTemporaryCopy(run.LogPath)) {
         // A preview removes nothing, so it never needs a copy of its own.
-        RunHere(lock.State());
+        RunHere(run);
     }
     // Else a copy of the program did the whole run, its report included;
-    // FinishSelfCopy hands on its exit code.
-    KeptSharedFiles.clear();
-    WorkList.clear();
+    // TSelfCopy::Finish hands on its exit code.
 }
 
 // An error that ends the program: shown in a box, unless no box may come.
-void ShowFatalError(const char* text) {
-    SetRunEnd(TRunEnd::Aborted, text);
-    if (!RunOptions.Silent) ShowError(text);
+void ShowFatalError(TRun& run, const char* text) {
+    run.Outcomes.SetRunEnd(TRunEnd::Aborted, text);
+    if (!run.Options.Silent) ShowError(text);
 }
 
 }  // namespace
 
-std::string ReadLogString(const std::string& section, const std::string& key,
+std::string ReadLogString(const TRun& run, const std::string& section, const std::string& key,
                           const std::string& def) {
-    return ReplaceAll(ReadProfileString(LogPath, section, key, def), "||", "\r");
+    return ReplaceAll(ReadProfileString(run.LogPath, section, key, def), "||", "\r");
 }
 
-std::string LoadMessageText(int id) {
-    return ReadLogString("Strings", std::to_string(id), LoadResourceString(id));
+std::string LoadMessageText(const TRun& run, int id) {
+    return ReadLogString(run, "Strings", std::to_string(id), LoadResourceString(run.Instance, id));
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Before anything can load a library by name.
     LimitDllSearchToSystem();
     const ComInitialization com;
+    TRun run;
     try {
-        RunProgramBody();
+        RunProgramBody(run);
     } catch (const std::exception& error) {
-        ShowFatalError(error.what());
+        ShowFatalError(run, error.what());
     } catch (...) {
-        ShowFatalError("Unexpected error");
+        ShowFatalError(run, "Unexpected error");
     }
     try {
         FlushProfileCache();
-        LeaveCopyFolder();
-        EndRunOutcomes();
+        run.SelfCopy.LeaveCopyFolder(run.Outcomes.Report());
+        run.Outcomes.End(run.Options.Silent);
     } catch (...) {
         // A failure during the final clean-up shows nothing.
     }
-    const int exitCode = RunExitCode();
+    const int exitCode = run.Outcomes.ExitCode(run.Options.Silent);
     try {
-        return FinishSelfCopy(exitCode);
+        return run.SelfCopy.Finish(exitCode);
     } catch (...) {
         return exitCode;
     }

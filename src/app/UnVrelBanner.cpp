@@ -12,8 +12,9 @@ namespace {
 
 const char* const kDefaultTitleFont = "Arial,14,0,B";
 
-void DrawStretchedBitmap(HDC target, HDC compatibleWith, int width, int height) {
-    GdiObject<HBITMAP> image(LoadBitmapA(InstanceHandle, RES_BANNER_BITMAP));
+void DrawStretchedBitmap(HINSTANCE instance, HDC target, HDC compatibleWith, int width,
+                         int height) {
+    GdiObject<HBITMAP> image(LoadBitmapA(instance, RES_BANNER_BITMAP));
     MemoryDc imageDc(CreateCompatibleDC(compatibleWith));
     if (!image || !imageDc) return;
     SelectGuard selected(imageDc.get(), image.get());
@@ -25,17 +26,17 @@ void DrawStretchedBitmap(HDC target, HDC compatibleWith, int width, int height) 
                info.bmHeight, SRCCOPY);
 }
 
-LOGFONTA MakeTitleFont(const TTitleFont& title) {
+LOGFONTA MakeTitleFont(const TRun& run, HWND dialog, const TTitleFont& title) {
     LOGFONTA font{};
     {
-        WindowDc screen(MainDialog, WindowDc::Client);
+        WindowDc screen(dialog, WindowDc::Client);
         font.lfHeight = -MulDiv(title.Size, GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
     }
     font.lfWeight = (title.Style & kFontBold) ? FW_BOLD : FW_NORMAL;
     font.lfItalic = (title.Style & kFontItalic) ? 1 : 0;
     font.lfUnderline = (title.Style & kFontUnderline) ? 1 : 0;
     font.lfStrikeOut = (title.Style & kFontStrikeOut) ? 1 : 0;
-    font.lfCharSet = static_cast<BYTE>(StrToIntDef(ReadLogString("Display", "Charset", ""), 1));
+    font.lfCharSet = static_cast<BYTE>(StrToIntDef(ReadLogString(run, "Display", "Charset", ""), 1));
     // The face field holds 31 bytes and a NUL; a longer name is cut there.
     const std::string face = FitFaceName(title.Face);
     std::memcpy(font.lfFaceName, face.data(), face.size());
@@ -43,14 +44,15 @@ LOGFONTA MakeTitleFont(const TTitleFont& title) {
     return font;
 }
 
-void DrawTitle(HDC target) {
-    const TTitleFont title = ParseTitleFont(ReadLogString("Display", "DialogTitleFont", kDefaultTitleFont));
-    const LOGFONTA logical = MakeTitleFont(title);
+void DrawTitle(const TRun& run, HWND dialog, HDC target) {
+    const TTitleFont title =
+        ParseTitleFont(ReadLogString(run, "Display", "DialogTitleFont", kDefaultTitleFont));
+    const LOGFONTA logical = MakeTitleFont(run, dialog, title);
     GdiObject<HFONT> font(CreateFontIndirectA(&logical));
     SelectGuard selected(target, font.get());
     SetTextColor(target, title.Colour);
     SetBkMode(target, TRANSPARENT);
-    const std::string text = LoadMessageText(IDS_BANNER_TITLE);
+    const std::string text = LoadMessageText(run, IDS_BANNER_TITLE);
     TextOutA(target, 12, 10, text.c_str(), static_cast<int>(text.size()));
 }
 
@@ -61,7 +63,7 @@ TBannerSurface::TBannerSurface(HDC compatibleWith, int width, int height)
       dc_(CreateCompatibleDC(compatibleWith)),
       selection_(dc_.get(), bitmap_.get()) {}
 
-std::unique_ptr<TBannerSurface> BuildBanner(HWND dialog) {
+std::unique_ptr<TBannerSurface> BuildBanner(const TRun& run, HWND dialog) {
     const HWND banner = GetDlgItem(dialog, IDC_BANNER);
     RECT area{};
     GetClientRect(banner, &area);
@@ -72,8 +74,8 @@ std::unique_ptr<TBannerSurface> BuildBanner(HWND dialog) {
     auto surface = std::make_unique<TBannerSurface>(windowDc.get(), width, height);
     if (!surface->dc()) return nullptr;
     FillRect(surface->dc(), &area, GetSysColorBrush(COLOR_BTNFACE));
-    DrawStretchedBitmap(surface->dc(), windowDc.get(), width, height);
-    DrawTitle(surface->dc());
+    DrawStretchedBitmap(run.Instance, surface->dc(), windowDc.get(), width, height);
+    DrawTitle(run, dialog, surface->dc());
     return surface;
 }
 

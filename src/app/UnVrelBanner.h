@@ -8,6 +8,8 @@
 
 #include "win/handles.h"
 
+struct TRun;
+
 // A memory device context holding the finished banner. The bitmap is
 // selected into it for the surface's whole life and selected out again
 // before both are deleted.
@@ -22,8 +24,9 @@ private:
     SelectGuard selection_;
 };
 
-// Builds the banner for the dialog's control 100 (bitmap, title, font).
-std::unique_ptr<TBannerSurface> BuildBanner(HWND dialog);
+// Builds the banner for the dialog's control 100 (bitmap, title, font), with
+// the title and font that the run's log gives.
+std::unique_ptr<TBannerSurface> BuildBanner(const TRun& run, HWND dialog);
 
 // Paints the dialog, then copies the invalid part of the banner onto control 100.
 void PaintBanner(HWND dialog, const TBannerSurface* surface);

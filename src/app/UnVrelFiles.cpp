@@ -8,10 +8,8 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
-#include "app/UnVrelLogHold.h"
 #include "app/UnVrelOutcomes.h"
 #include "app/UnVrelSafety.h"
-#include "app/UnVrelSelfCopy.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epProtectedPaths.h"
@@ -40,17 +38,19 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
 
 // The two files this run holds itself, which no deletion at the next
 // restart may take: true when the path is one of them, dealt with and recorded.
-bool DeleteFileOfTheRun(const std::string& path) {
-    if (ClaimOwnExecutable(path)) {
+bool DeleteFileOfTheRun(TRun& run, const std::string& path) {
+    if (run.SelfCopy.ClaimOwnExecutable(path)) {
         // The uninstaller's own file, held by the process that started this
         // copy: deleted right after the run, once that process has ended.
-        RecordOutcome(path, TOutcome::Removed);
+        run.LeftOnDisk.Note(path, TLeftState::Goes);
+        run.Outcomes.Record(path, TOutcome::Removed);
         return true;
     }
     // The held log is in use only by this run: it goes now, not at the restart.
-    if (IsHeldLog(path)) {
-        const bool deleted = DeleteLog();
-        RecordOutcome(path, deleted ? TOutcome::Removed : TOutcome::Failed,
+    if (run.Log.IsHeldLog(path)) {
+        const bool deleted = run.Log.Delete();
+        if (!deleted) run.LeftOnDisk.Note(path, TLeftState::Stayed);
+        run.Outcomes.Record(path, deleted ? TOutcome::Removed : TOutcome::Failed,
                       deleted ? 0 : GetLastError());
         return true;
     }
@@ -59,24 +59,28 @@ bool DeleteFileOfTheRun(const std::string& path) {
 
 // Deletes one file now or, only when it is in use, at the next restart, and
 // records which.
-void DeleteNowOrAtRestart(const std::string& path) {
-    if (!DeleteFileOfTheRun(path)) RecordDeletion(path, DeleteFileOrSchedule(path));
+void DeleteNowOrAtRestart(TRun& run, const std::string& path) {
+    if (DeleteFileOfTheRun(run, path)) return;
+    const TDeletionResult result = DeleteFileOrSchedule(path);
+    if (result.Outcome == TDeletionOutcome::Scheduled) run.LeftOnDisk.Note(path, TLeftState::Goes);
+    if (result.Outcome == TDeletionOutcome::Failed) run.LeftOnDisk.Note(path, TLeftState::Stayed);
+    run.Outcomes.RecordDeletion(path, result);
 }
 
 // A name without wildcards needs no directory search: nearly every such
 // file goes at the first try, and a missing one is simply absent. False
 // when the deletion was refused for another reason (read-only, in use, a
 // directory, a short name of a file of the run): the search decides then.
-bool DeleteExactName(const std::string& path) {
+bool DeleteExactName(TRun& run, const std::string& path) {
     if (HasWildcard(path) || HoldsNul(path)) return false;
-    if (DeleteFileOfTheRun(path)) return true;
+    if (DeleteFileOfTheRun(run, path)) return true;
     if (DeleteFileA(path.c_str())) {
-        RecordOutcome(path, TOutcome::Removed);
+        run.Outcomes.Record(path, TOutcome::Removed);
         return true;
     }
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return false;
-    RecordOutcome(path, TOutcome::Absent);
+    run.Outcomes.Record(path, TOutcome::Absent);
     return true;
 }
 
@@ -90,42 +94,43 @@ bool IsNothingThere(DWORD searchResult) {
 // Every file (not directory) of the mask's directory that matches it; what
 // cannot be deleted now goes at the next restart. Each match is recorded;
 // a mask the log names (named) that matches nothing is recorded as well.
-void DeleteFilesByMask(const std::string& mask, bool named) {
+void DeleteFilesByMask(TRun& run, const std::string& mask, bool named) {
     TSearchRecEx rec;
     DWORD result = SearchFirst(mask, 0, kNonFileAttributes, rec);
     if (result != 0 && named) {
         if (IsNothingThere(result)) {
-            RecordOutcome(mask, TOutcome::Absent);
+            run.Outcomes.Record(mask, TOutcome::Absent);
         } else {
-            RecordOutcome(mask, TOutcome::Failed, result);
+            run.Outcomes.Record(mask, TOutcome::Failed, result);
         }
     }
-    for (; result == 0; result = SearchNext(rec)) DeleteNowOrAtRestart(rec.FullName);
+    for (; result == 0; result = SearchNext(rec)) DeleteNowOrAtRestart(run, rec.FullName);
     SearchClose(rec);
 }
 
-void RemoveFileEntries() {
-    const TKeptNames kept(KeptSharedFiles);
-    for (const std::string& line : WorkList) {
+void RemoveFileEntries(TRun& run, TStringList& lines) {
+    const TKeptNames kept(run.KeptSharedFiles);
+    for (const std::string& line : lines) {
         const std::string key = EntryKey(line);
         // The kept name is compared with the key as written: a mask is not
         // expanded for it.
         if (kept.Contains(key)) {
-            RecordOutcome(key, TOutcome::Kept);
+            run.LeftOnDisk.Note(key, TLeftState::Kept);
+            run.Outcomes.Record(key, TOutcome::Kept);
             continue;
         }
-        if (RefuseFileMask(key)) continue;
-        if (!DeleteExactName(key)) DeleteFilesByMask(key, true);
+        if (RefuseFileMask(run.Outcomes, key)) continue;
+        if (!DeleteExactName(run, key)) DeleteFilesByMask(run, key, true);
         if (HasExtension(key, ".hlp")) {
-            DeleteFilesByMask(ChangeFileExt(key, ".gid"), false);
-            DeleteFilesByMask(ChangeFileExt(key, ".fts"), false);
+            DeleteFilesByMask(run, ChangeFileExt(key, ".gid"), false);
+            DeleteFilesByMask(run, ChangeFileExt(key, ".fts"), false);
         }
     }
 }
 
 // The shortcut's .lnk and .pif forms: Failed when either stayed for a
 // reason other than its absence, Removed when one went, else Absent.
-void RemoveShortcut(const std::string& key) {
+void RemoveShortcut(TOutcomeRecorder& outcomes, const std::string& key) {
     TOutcome outcome = TOutcome::Absent;
     DWORD failure = 0;
     for (const char* ext : {".lnk", ".pif"}) {
@@ -139,47 +144,107 @@ void RemoveShortcut(const std::string& key) {
             outcome = TOutcome::Removed;
         }
     }
-    RecordOutcome(key, outcome, failure);
+    outcomes.Record(key, outcome, failure);
 }
 
-void RemoveShortcutEntries() {
-    for (const std::string& line : WorkList) {
+void RemoveShortcutEntries(TRun& run, TStringList& lines) {
+    for (const std::string& line : lines) {
         const std::string key = EntryKey(line);
         // A line that names nothing would otherwise reach ".lnk" in the
         // current (Windows) directory.
         if (key.empty()) {
-            RecordOutcome(key, TOutcome::Absent);
+            run.Outcomes.Record(key, TOutcome::Absent);
             continue;
         }
-        RemoveShortcut(key);
+        RemoveShortcut(run.Outcomes, key);
     }
 }
 
-void RemoveDirectoryEntries() {
-    DeleteLog();
-    for (std::string& line : WorkList) line = EntryKey(line);
+// Why a folder that is not empty stays (the report's reason for "kept").
+const char* const kHoldsOthers = "holds files the log does not list";
+const char* const kHoldsKept = "holds files that stay in use";
+
+// A folder that holds nothing but what goes at the next restart is deleted
+// then too, after its contents (scheduled earlier, so listed before it), so
+// the restart leaves nothing behind. A folder listed twice is scheduled once.
+void ScheduleFolder(TRun& run, const std::string& dir) {
+    if (run.LeftOnDisk.IsNotedAsGoing(dir)) {
+        run.Outcomes.Record(dir, TOutcome::Scheduled);
+        return;
+    }
+    // The 95 family deletes only files at the restart: there the folder stays.
+    if (PlatformId == VER_PLATFORM_WIN32_NT && DeleteFileOnRebootNT(dir)) {
+        run.LeftOnDisk.Note(dir, TLeftState::Goes);
+        run.Outcomes.Record(dir, TOutcome::Scheduled);
+        return;
+    }
+    run.LeftOnDisk.Note(dir, TLeftState::Stayed);
+    run.Outcomes.Record(dir, TOutcome::Failed, ERROR_DIR_NOT_EMPTY);
+}
+
+// A folder that is not empty: scheduled when all it holds goes at the
+// restart; kept when it holds what is not the application's alone; failed
+// when what holds it is an item of the log that could not be removed.
+void SettleFolderThatIsNotEmpty(TRun& run, const std::string& dir) {
+    switch (run.LeftOnDisk.JudgeFolder(dir)) {
+        case TFolderContents::OnlyGoing:
+            ScheduleFolder(run, dir);
+            break;
+        case TFolderContents::Kept:
+            run.LeftOnDisk.Note(dir, TLeftState::Kept);
+            run.Outcomes.RecordStaying(dir, kHoldsKept);
+            break;
+        case TFolderContents::Others:
+            // Not noted: to the folder above, this one is as foreign as its files.
+            run.Outcomes.RecordStaying(dir, kHoldsOthers);
+            break;
+        case TFolderContents::Stayed:
+            run.LeftOnDisk.Note(dir, TLeftState::Stayed);
+            run.Outcomes.Record(dir, TOutcome::Failed, ERROR_DIR_NOT_EMPTY);
+            break;
+    }
+}
+
+void RemoveDirectoryEntry(TRun& run, const std::string& dir) {
+    if (HoldsNul(dir) || RefuseDirectory(run.Outcomes, dir)) return;
+    if (RemoveDirectoryA(dir.c_str())) {
+        run.Outcomes.Record(dir, TOutcome::Removed);
+        return;
+    }
+    const DWORD error = GetLastError();
+    // A folder left holding only the uninstaller's own file goes right after
+    // that file, once the run is over.
+    if (run.SelfCopy.DeferDirectoryRemoval(dir)) {
+        run.LeftOnDisk.Note(dir, TLeftState::Goes);
+        run.Outcomes.Record(dir, TOutcome::Removed);
+        return;
+    }
+    if (error == ERROR_DIR_NOT_EMPTY) {
+        SettleFolderThatIsNotEmpty(run, dir);
+        return;
+    }
+    const TOutcome outcome = DeletionOutcome(false, error);
+    if (outcome == TOutcome::Failed) run.LeftOnDisk.Note(dir, TLeftState::Stayed);
+    run.Outcomes.Record(dir, outcome, error);
+}
+
+void RemoveDirectoryEntries(TRun& run, TStringList& lines) {
+    run.Log.Delete();
+    for (std::string& line : lines) line = EntryKey(line);
     // A directory sorts before every path that extends it, so going from the
     // last to the first removes each subdirectory before its parent.
-    SortTextI(WorkList);
-    for (auto it = WorkList.rbegin(); it != WorkList.rend(); ++it) {
-        if (HoldsNul(*it) || RefuseDirectory(*it)) continue;
-        // A directory that still holds something stays, and says so; but a
-        // folder left holding only the uninstaller's own file goes right
-        // after that file, once the run is over.
-        const bool removed = RemoveDirectoryA(it->c_str()) != FALSE;
-        const DWORD error = removed ? ERROR_SUCCESS : GetLastError();
-        if (!removed && DeferDirectoryRemoval(*it)) {
-            RecordOutcome(*it, TOutcome::Removed);
-            continue;
-        }
-        RecordOutcome(*it, DeletionOutcome(removed, error), error);
-    }
+    SortTextI(lines);
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) RemoveDirectoryEntry(run, *it);
 }
 
 }  // namespace
 
-void RemoveFiles() { RunSection("CopyFiles", IDS_REMOVE_FILES, RemoveFileEntries); }
+void RemoveFiles(TRun& run) { RunSection(run, "CopyFiles", IDS_REMOVE_FILES, RemoveFileEntries); }
 
-void RemoveShortcuts() { RunSection("Shortcuts", IDS_REMOVE_SHORTCUTS, RemoveShortcutEntries); }
+void RemoveShortcuts(TRun& run) {
+    RunSection(run, "Shortcuts", IDS_REMOVE_SHORTCUTS, RemoveShortcutEntries);
+}
 
-void RemoveDirectories() { RunSection("CreateDirs", IDS_REMOVE_DIRS, RemoveDirectoryEntries); }
+void RemoveDirectories(TRun& run) {
+    RunSection(run, "CreateDirs", IDS_REMOVE_DIRS, RemoveDirectoryEntries);
+}

@@ -11,23 +11,25 @@
 #include <optional>
 #include <string>
 
+#include "app/UnVrelRun.h"
+
 // "SharedFiles": lowers use counts, asks about unused shared files, and
 // leaves the kept shared files for the later phases.
-void CheckSharedFiles();
+void CheckSharedFiles(TRun& run);
 // "Shortcuts": the .lnk or .pif shortcut of each line.
-void RemoveShortcuts();
+void RemoveShortcuts(TRun& run);
 // "AddIni": the INI entries, then one flush of the profile cache.
-void RemoveIniEntries();
+void RemoveIniEntries(TRun& run);
 // "RegFonts": the fonts' registry values and resources.
-void RemoveFonts();
+void RemoveFonts(TRun& run);
 // "AddReg", then "CreateKeys": registry values, then keys.
-void RemoveRegistryEntries();
+void RemoveRegistryEntries(TRun& run);
 // "RegServers": OLE servers and type libraries.
-void RemoveOleServers();
+void RemoveOleServers(TRun& run);
 // "CopyFiles": files and masks, with help-index companions.
-void RemoveFiles();
+void RemoveFiles(TRun& run);
 // "CreateDirs": deletes the log, then the empty directories, deepest first.
-void RemoveDirectories();
+void RemoveDirectories(TRun& run);
 
 // What the handlers know that a preview of the run must judge alike.
 

@@ -5,7 +5,6 @@
 
 #include <optional>
 
-#include "app/UnVrel.h"
 #include "core/epFileUtils.h"
 #include "core/epTextCase.h"
 #include "win/epFileIdentity.h"
@@ -13,39 +12,30 @@
 #include "win/epProtection.h"
 #include "win/handles.h"
 
-namespace {
-
-UniqueFile heldLog;
-// The held log's file name, long and as given: a path with another name
-// cannot be the log, and needs no look at the file system.
-std::string heldLongName;
-std::string heldGivenName;
-
-}  // namespace
-
-void HoldLog() {
-    heldLog.reset(OpenFileHandle(LogPath, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL));
-    heldLongName = ExtractFileName(GetFullLongPath(LogPath));
-    heldGivenName = ExtractFileName(LogPath);
+void TLogHold::Hold(const std::string& path) {
+    path_ = path;
+    held_.reset(OpenFileHandle(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL));
+    longName_ = ExtractFileName(GetFullLongPath(path));
+    givenName_ = ExtractFileName(path);
 }
 
-void ReleaseLog() { heldLog.reset(); }
+void TLogHold::Release() { held_.reset(); }
 
-bool DeleteLog() {
-    ReleaseLog();
-    return DeleteFileForced(LogPath);
+bool TLogHold::Delete() {
+    Release();
+    return DeleteFileForced(path_);
 }
 
-bool HasLogName(const std::string& path) {
+bool TLogHold::HasLogName(const std::string& path) const {
     const std::string name = ExtractFileName(path);
-    return SameFileName(name, heldLongName) || SameFileName(name, heldGivenName);
+    return SameFileName(name, longName_) || SameFileName(name, givenName_);
 }
 
-bool IsHeldLog(const std::string& path) {
-    if (!heldLog || !HasLogName(path)) return false;
-    // Opening for no access at all, as the identity is asked, is not stopped
-    // by the hold's sharing.
-    const std::optional<TFileIdentity> held = GetFileIdentity(heldLog.get());
+bool TLogHold::IsHeldLog(const std::string& path) const {
+    if (!held_ || !HasLogName(path)) return false;
+    // The path's identity is asked with no access at all, which the hold's
+    // sharing does not stop.
+    const std::optional<TFileIdentity> held = GetFileIdentity(held_.get());
     return held && IsFileWithIdentity(path, *held);
 }

@@ -62,15 +62,15 @@ void BroadcastFontChange() {
                         kBroadcastTimeoutMs, nullptr);
 }
 
-void RemoveFontEntries() {
-    const TKeptNames kept(KeptSharedFiles);
+void RemoveFontEntries(TRun& run, TStringList& lines) {
+    const TKeptNames kept(run.KeptSharedFiles);
     const std::string fontsKey = FontsKey();
     TStringList listing;
     ListRegistryValues(fontsKey, listing);
-    for (const std::string& line : WorkList) {
+    for (const std::string& line : lines) {
         const std::string fontFile = EntryKey(line);
         if (kept.Contains(fontFile)) {
-            RecordOutcome(fontFile, TOutcome::Kept);
+            run.Outcomes.Record(fontFile, TOutcome::Kept);
             continue;
         }
         DWORD error = ERROR_SUCCESS;
@@ -79,22 +79,22 @@ void RemoveFontEntries() {
         if (!HoldsNul(fontFile) && RemoveFontResourceA(fontFile.c_str()) &&
             outcome == TOutcome::Absent)
             outcome = TOutcome::Removed;
-        RecordOutcome(fontFile, outcome, error);
+        run.Outcomes.Record(fontFile, outcome, error);
     }
     BroadcastFontChange();
 }
 
-void RemoveServerEntries() {
-    const TKeptNames kept(KeptSharedFiles);
-    for (const std::string& line : WorkList) {
+void RemoveServerEntries(TRun& run, TStringList& lines) {
+    const TKeptNames kept(run.KeptSharedFiles);
+    for (const std::string& line : lines) {
         const std::string serverFile = EntryKey(line);
         if (kept.Contains(serverFile)) {
-            RecordOutcome(serverFile, TOutcome::Kept);
+            run.Outcomes.Record(serverFile, TOutcome::Kept);
         } else if (UnregisterServer(serverFile)) {
-            RecordOutcome(serverFile, TOutcome::Removed);
+            run.Outcomes.Record(serverFile, TOutcome::Removed);
         } else {
             // A server whose file is gone has nothing left to unregister.
-            RecordOutcome(serverFile,
+            run.Outcomes.Record(serverFile,
                           IsExistingFile(serverFile) ? TOutcome::Failed : TOutcome::Absent);
         }
     }
@@ -113,6 +113,8 @@ bool FontValueMatches(const std::string& listingLine, const std::string& fontFil
            MatchesMask(listingLine, "*=" + ExtractFileName(fontFile), true);
 }
 
-void RemoveFonts() { RunSection("RegFonts", IDS_REMOVE_FONTS, RemoveFontEntries); }
+void RemoveFonts(TRun& run) { RunSection(run, "RegFonts", IDS_REMOVE_FONTS, RemoveFontEntries); }
 
-void RemoveOleServers() { RunSection("RegServers", IDS_REMOVE_SERVERS, RemoveServerEntries); }
+void RemoveOleServers(TRun& run) {
+    RunSection(run, "RegServers", IDS_REMOVE_SERVERS, RemoveServerEntries);
+}

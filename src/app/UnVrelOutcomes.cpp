@@ -2,31 +2,25 @@
 // the report.
 #include "app/UnVrelOutcomes.h"
 
-#include "app/UnVrel.h"
-#include "app/UnVrelReport.h"
-#include "res/resource.h"
-
-namespace {
-
-std::string CurrentSection;
-TOutcomeCounts SectionCounts;
-TOutcomeCounts RunCounts;
-TRunEnd RunEnd = TRunEnd::Completed;
-std::string RunEndDetail;
-
-}  // namespace
-
-void BeginRunOutcomes() { OpenReport(RunOptions.ReportPath, LogPath); }
-
-void BeginSectionOutcomes(const std::string& section) {
-    CurrentSection = section;
-    SectionCounts.Clear();
+void TOutcomeRecorder::Begin(const std::string& reportPath, const std::string& logPath) {
+    report_.Open(reportPath, logPath);
 }
 
-void RecordOutcome(const std::string& item, TOutcome outcome, DWORD systemError) {
-    SectionCounts.Add(outcome);
-    RunCounts.Add(outcome);
-    ReportItem(CurrentSection, item, outcome, systemError);
+void TOutcomeRecorder::BeginSection(const std::string& section) {
+    section_ = section;
+    sectionCounts_.Clear();
+}
+
+void TOutcomeRecorder::Record(const std::string& item, TOutcome outcome, DWORD systemError) {
+    sectionCounts_.Add(outcome);
+    runCounts_.Add(outcome);
+    report_.Item(section_, item, outcome, systemError);
+}
+
+void TOutcomeRecorder::RecordStaying(const std::string& item, const std::string& reason) {
+    sectionCounts_.Add(TOutcome::Kept, true);
+    runCounts_.Add(TOutcome::Kept, true);
+    report_.Item(section_, item, TOutcome::Kept, 0, reason);
 }
 
 TOutcome DeletionOutcome(bool deleted, DWORD error) {
@@ -39,38 +33,40 @@ TOutcome DeletionOutcome(bool deleted, DWORD error) {
     return TOutcome::Failed;
 }
 
-void RecordDeletion(const std::string& item, const TDeletionResult& result) {
+void TOutcomeRecorder::RecordDeletion(const std::string& item, const TDeletionResult& result) {
     switch (result.Outcome) {
-        case TDeletionOutcome::Removed: RecordOutcome(item, TOutcome::Removed); break;
-        case TDeletionOutcome::Absent: RecordOutcome(item, TOutcome::Absent); break;
-        case TDeletionOutcome::Scheduled: RecordOutcome(item, TOutcome::Scheduled); break;
-        case TDeletionOutcome::Failed: RecordOutcome(item, TOutcome::Failed, result.Error); break;
+        case TDeletionOutcome::Removed: Record(item, TOutcome::Removed); break;
+        case TDeletionOutcome::Absent: Record(item, TOutcome::Absent); break;
+        case TDeletionOutcome::Scheduled: Record(item, TOutcome::Scheduled); break;
+        case TDeletionOutcome::Failed: Record(item, TOutcome::Failed, result.Error); break;
     }
 }
 
-std::string EndSectionOutcomes() {
-    FlushReport();
-    const TOutcomeCounts counts = SectionCounts;
-    SectionCounts.Clear();
-    CurrentSection.clear();
-    if (counts.NotRemoved() == 0) return "ok";
-    return SectionStatusWord(counts, LoadMessageText(IDS_NOT_REMOVED));
+std::string TOutcomeRecorder::EndSection(std::string_view notRemovedFormat) {
+    report_.Flush();
+    const TOutcomeCounts counts = sectionCounts_;
+    sectionCounts_.Clear();
+    section_.clear();
+    if (counts.Staying() == 0) return "ok";
+    return SectionStatusWord(counts, notRemovedFormat);
 }
 
-bool AnyItemScheduled() { return RunCounts.Count(TOutcome::Scheduled) > 0; }
+bool TOutcomeRecorder::AnyScheduled() const { return runCounts_.Count(TOutcome::Scheduled) > 0; }
 
-void SetRunEnd(TRunEnd end, const std::string& detail) noexcept {
-    RunEnd = end;
+void TOutcomeRecorder::SetRunEnd(TRunEnd end, const std::string& detail) noexcept {
+    end_ = end;
     try {
-        RunEndDetail = detail;
+        endDetail_ = detail;
     } catch (...) {
         // Called from error handlers: the end counts even without its detail.
-        RunEndDetail.clear();
+        endDetail_.clear();
     }
 }
 
-const TOutcomeCounts& RunOutcomeCounts() { return RunCounts; }
+int TOutcomeRecorder::ExitCode(bool unattended) const {
+    return unattended ? UnattendedExitCode(end_, runCounts_) : 0;
+}
 
-int RunExitCode() { return RunOptions.Silent ? UnattendedExitCode(RunEnd, RunCounts) : 0; }
-
-void EndRunOutcomes() { CloseReport(RunEnd, RunEndDetail, RunCounts, RunExitCode()); }
+void TOutcomeRecorder::End(bool unattended) {
+    report_.Close(end_, endDetail_, runCounts_, ExitCode(unattended));
+}

@@ -4,13 +4,13 @@
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelWorker.h"
 
-void RunRemovalPhases() {
-    RunPhase(CheckSharedFiles);
-    RunPhase(RemoveShortcuts);
-    RunPhase(RemoveIniEntries);
-    RunPhase(RemoveFonts);
-    RunPhase(RemoveRegistryEntries);
-    RunPhase(RemoveOleServers);
-    RunPhase(RemoveFiles);
-    RunPhase(RemoveDirectories);
+void RunRemovalPhases(TRun& run) {
+    RunPhase(run, CheckSharedFiles);
+    RunPhase(run, RemoveShortcuts);
+    RunPhase(run, RemoveIniEntries);
+    RunPhase(run, RemoveFonts);
+    RunPhase(run, RemoveRegistryEntries);
+    RunPhase(run, RemoveOleServers);
+    RunPhase(run, RemoveFiles);
+    RunPhase(run, RemoveDirectories);
 }

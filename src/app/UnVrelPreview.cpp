@@ -31,25 +31,25 @@ using TPathSet = std::set<std::string, TLessTextI>;
 // depend on: which shared files stay or wait for the user's answer, and
 // which files and directories would be gone.
 struct TForecastRun {
+    const TRun& run;
     std::vector<TPreviewItem> items;
+    TStringList lines;  // the lines of the section being forecast
     std::string section;
     TStringList keptShared;   // "name=" lines: stay whatever happens
     TStringList askedShared;  // "name=" lines: stay unless the user lets them go
     TPathSet removed;         // files and directories that would be gone
 };
 
-TForecastRun* Current = nullptr;
-
-void Add(const std::string& item, TForecast forecast, const std::string& now = std::string()) {
-    Current->items.push_back(TPreviewItem{Current->section, item, forecast, now});
+void Add(TForecastRun& f, const std::string& item, TForecast forecast, const std::string& now = std::string()) {
+    f.items.push_back(TPreviewItem{f.section, item, forecast, now});
 }
 
 // Loads the section into the work list, as its handler would, and makes it
 // the section of the items added next. False when it has no lines.
-bool BeginSection(const char* section) {
-    LoadLogSection(section);
-    Current->section = section;
-    return !WorkList.empty();
+bool BeginSection(TForecastRun& f, const char* section) {
+    f.lines = LoadLogSection(f.run, section);
+    f.section = section;
+    return !f.lines.empty();
 }
 
 // "1 subkey", "2 subkeys", "1 entry", "3 entries".
@@ -101,22 +101,22 @@ TForecast ForecastFileDeletion(const std::string& path, std::string& now) {
     return TForecast::Remove;
 }
 
-void AddFileDeletion(const std::string& path) {
+void AddFileDeletion(TForecastRun& f, const std::string& path) {
     std::string now;
     const TForecast forecast = ForecastFileDeletion(path, now);
-    if (forecast == TForecast::Remove) Current->removed.insert(path);
-    Add(path, forecast, now);
+    if (forecast == TForecast::Remove) f.removed.insert(path);
+    Add(f, path, forecast, now);
 }
 
 // The forecast for a file that a shared-file decision holds back; false when
 // none does and the file takes its own course.
-bool AddIfShared(const std::string& path) {
-    if (TKeptNames(Current->keptShared).Contains(path)) {
-        Add(path, TForecast::Keep, "a shared file that stays");
+bool AddIfShared(TForecastRun& f, const std::string& path) {
+    if (TKeptNames(f.keptShared).Contains(path)) {
+        Add(f, path, TForecast::Keep, "a shared file that stays");
         return true;
     }
-    if (TKeptNames(Current->askedShared).Contains(path)) {
-        Add(path, TForecast::Ask, "goes if the shared file may go");
+    if (TKeptNames(f.askedShared).Contains(path)) {
+        Add(f, path, TForecast::Ask, "goes if the shared file may go");
         return true;
     }
     return false;
@@ -131,14 +131,14 @@ std::string ShowModeWord(const std::string& field) {
     }
 }
 
-void ForecastPrograms(const char* section) {
-    if (!BeginSection(section)) return;
+void ForecastPrograms(TForecastRun& f, const char* section) {
+    if (!BeginSection(f, section)) return;
     const bool last = std::string(section) == "RunApp";
-    for (const std::string& line : TStringList(WorkList)) {
+    for (const std::string& line : TStringList(f.lines)) {
         const std::string value = ValueOf(line);
         const std::string program = StripQuotes(GetField(1, value, CommaSet()), kDoubleQuote);
-        if (!IsExistingFile(program) || (last && Current->removed.count(program) > 0)) {
-            Add(program, TForecast::Skip,
+        if (!IsExistingFile(program) || (last && f.removed.count(program) > 0)) {
+            Add(f, program, TForecast::Skip,
                 IsExistingFile(program) ? "deleted by CopyFiles before it would run"
                                         : "no such program");
             continue;
@@ -147,43 +147,43 @@ void ForecastPrograms(const char* section) {
         if (!last) now += "; a failure stops the removal";
         // The item as a command line: the program and its parameters.
         const std::string parameters = GetField(2, value, CommaSet());
-        Add(parameters.empty() ? program : program + " " + parameters, TForecast::Run, now);
+        Add(f, parameters.empty() ? program : program + " " + parameters, TForecast::Run, now);
     }
 }
 
-void ForecastSharedFiles() {
-    if (!BeginSection("SharedFiles")) return;
-    for (const std::string& line : TStringList(WorkList)) {
+void ForecastSharedFiles(TForecastRun& f) {
+    if (!BeginSection(f, "SharedFiles")) return;
+    for (const std::string& line : TStringList(f.lines)) {
         const std::string path = EntryKey(line);
         if (path.empty()) {
-            Add(path, TForecast::Skip, "names no file");
+            Add(f, path, TForecast::Skip, "names no file");
             continue;
         }
         const std::optional<std::int32_t> count = SharedUseCount(path);
         if (!count) {
-            Current->keptShared.push_back(path + "=");
-            Add(path, TForecast::Keep, "its count states no number");
+            f.keptShared.push_back(path + "=");
+            Add(f, path, TForecast::Keep, "its count states no number");
             continue;
         }
         const std::string counted = "count " + std::to_string(*count);
         if (*count > 1) {
-            Current->keptShared.push_back(path + "=");
-            Add(path, TForecast::Keep, counted + ", lowered to " + std::to_string(*count - 1));
-        } else if (!RunOptions.Silent) {
-            Current->askedShared.push_back(path + "=");
-            Add(path, TForecast::Ask, counted + ", no other user");
-        } else if (RunOptions.DeleteUnusedShared) {
-            Add(path, TForecast::Remove, counted + ", no other user: its count goes (/DELSHARED)");
+            f.keptShared.push_back(path + "=");
+            Add(f, path, TForecast::Keep, counted + ", lowered to " + std::to_string(*count - 1));
+        } else if (!f.run.Options.Silent) {
+            f.askedShared.push_back(path + "=");
+            Add(f, path, TForecast::Ask, counted + ", no other user");
+        } else if (f.run.Options.DeleteUnusedShared) {
+            Add(f, path, TForecast::Remove, counted + ", no other user: its count goes (/DELSHARED)");
         } else {
-            Current->keptShared.push_back(path + "=");
-            Add(path, TForecast::Keep, counted + ", no other user: kept (no /DELSHARED)");
+            f.keptShared.push_back(path + "=");
+            Add(f, path, TForecast::Keep, counted + ", no other user: kept (no /DELSHARED)");
         }
     }
 }
 
-void ForecastShortcuts() {
-    if (!BeginSection("Shortcuts")) return;
-    for (const std::string& line : TStringList(WorkList)) {
+void ForecastShortcuts(TForecastRun& f) {
+    if (!BeginSection(f, "Shortcuts")) return;
+    for (const std::string& line : TStringList(f.lines)) {
         const std::string key = EntryKey(line);
         bool any = false;
         for (const char* ext : {".lnk", ".pif"}) {
@@ -194,16 +194,16 @@ void ForecastShortcuts() {
             TForecast forecast = ForecastFileDeletion(path, now);
             // Shortcuts are never left for the next restart.
             if (forecast == TForecast::Restart) forecast = TForecast::Fail;
-            if (forecast == TForecast::Remove) Current->removed.insert(path);
-            Add(path, forecast, now);
+            if (forecast == TForecast::Remove) f.removed.insert(path);
+            Add(f, path, forecast, now);
         }
-        if (!any) Add(key, TForecast::Nothing, "no .lnk or .pif of that name");
+        if (!any) Add(f, key, TForecast::Nothing, "no .lnk or .pif of that name");
     }
 }
 
-void ForecastIniEntries() {
-    if (!BeginSection("AddIni")) return;
-    for (const std::string& line : TStringList(WorkList)) {
+void ForecastIniEntries(TForecastRun& f) {
+    if (!BeginSection(f, "AddIni")) return;
+    for (const std::string& line : TStringList(f.lines)) {
         const std::string fields = KeyOf(line);
         const std::string file = GetField(1, fields, CommaSet());
         try {
@@ -211,49 +211,49 @@ void ForecastIniEntries() {
             const bool present =
                 ini.FindKey(GetField(2, fields, CommaSet()), GetField(3, fields, CommaSet()), false)
                     .Index >= 0;
-            Add(fields, present ? TForecast::Remove : TForecast::Nothing,
+            Add(f, fields, present ? TForecast::Remove : TForecast::Nothing,
                 present ? "entry present" : "no such entry");
         } catch (const EInOutError&) {
-            Add(fields, TForecast::Fail, "the file cannot be opened");
+            Add(f, fields, TForecast::Fail, "the file cannot be opened");
         }
     }
 }
 
-void ForecastFonts() {
-    if (!BeginSection("RegFonts")) return;
+void ForecastFonts(TForecastRun& f) {
+    if (!BeginSection(f, "RegFonts")) return;
     TStringList listing;
     ListRegistryValues(FontsKey(), listing);
-    for (const std::string& line : TStringList(WorkList)) {
+    for (const std::string& line : TStringList(f.lines)) {
         const std::string fontFile = EntryKey(line);
-        if (AddIfShared(fontFile)) continue;
+        if (AddIfShared(f, fontFile)) continue;
         std::string names;
         for (const std::string& value : listing) {
             if (!FontValueMatches(value, fontFile)) continue;
             names += (names.empty() ? "" : ", ") + ("\"" + KeyOf(value) + "\"");
         }
         if (names.empty()) {
-            Add(fontFile, TForecast::Nothing, "no fonts-key value");
+            Add(f, fontFile, TForecast::Nothing, "no fonts-key value");
         } else {
-            Add(fontFile, TForecast::Remove, names);
+            Add(f, fontFile, TForecast::Remove, names);
         }
     }
 }
 
 // A registry path of AddReg (asKey false) or CreateKeys (asKey true).
-void AddRegistryEntry(const std::string& path, bool asKey) {
+void AddRegistryEntry(TForecastRun& f, const std::string& path, bool asKey) {
     if (WouldRefuseRegistryEntry(path)) {
-        Add(path, TForecast::Refuse,
+        Add(f, path, TForecast::Refuse,
             IsSharedRegistryValue(path) ? "a value that many programs share"
                                         : "the key is the system's own, or holds such a key");
         return;
     }
     if (ParseRegistryPath(path).Root == TRegistryRoot::None &&
         ParseRegistryPath(RegistryKeyPath(path)).Root == TRegistryRoot::None) {
-        Add(path, TForecast::Nothing, "its root is not HKCR, HKCU, HKLM or HKU");
+        Add(f, path, TForecast::Nothing, "its root is not HKCR, HKCU, HKLM or HKU");
         return;
     }
     if (RegistryValueExists(path)) {
-        Add(path, TForecast::Remove,
+        Add(f, path, TForecast::Remove,
             asKey ? "a value of that name goes, not the key" : "value present");
         return;
     }
@@ -262,65 +262,65 @@ void AddRegistryEntry(const std::string& path, bool asKey) {
         ListRegistrySubkeys(path, subkeys);
         std::string now = asKey ? "key present" : "no such value, the key goes";
         if (!subkeys.empty()) now += ", with " + Counted(subkeys.size(), "subkey");
-        Add(path, TForecast::Remove, now);
+        Add(f, path, TForecast::Remove, now);
         return;
     }
-    Add(path, TForecast::Nothing, "absent");
+    Add(f, path, TForecast::Nothing, "absent");
 }
 
-void ForecastRegistry() {
-    if (BeginSection("AddReg")) {
-        for (const std::string& line : TStringList(WorkList)) AddRegistryEntry(KeyOf(line), false);
+void ForecastRegistry(TForecastRun& f) {
+    if (BeginSection(f, "AddReg")) {
+        for (const std::string& line : TStringList(f.lines)) AddRegistryEntry(f, KeyOf(line), false);
     }
-    if (BeginSection("CreateKeys")) {
+    if (BeginSection(f, "CreateKeys")) {
         TStringList keys;
-        for (const std::string& line : WorkList) keys.push_back(EntryKey(line));
+        for (const std::string& line : f.lines) keys.push_back(EntryKey(line));
         SortTextI(keys);
-        for (auto key = keys.rbegin(); key != keys.rend(); ++key) AddRegistryEntry(*key, true);
+        for (auto key = keys.rbegin(); key != keys.rend(); ++key) AddRegistryEntry(f, *key, true);
     }
 }
 
-void ForecastServers() {
-    if (!BeginSection("RegServers")) return;
-    for (const std::string& line : TStringList(WorkList)) {
+void ForecastServers(TForecastRun& f) {
+    if (!BeginSection(f, "RegServers")) return;
+    for (const std::string& line : TStringList(f.lines)) {
         const std::string server = EntryKey(line);
-        if (AddIfShared(server)) continue;
+        if (AddIfShared(f, server)) continue;
         if (IsExistingFile(server)) {
-            Add(server, TForecast::Remove, "present");
+            Add(f, server, TForecast::Remove, "present");
         } else {
-            Add(server, TForecast::Nothing, "missing");
+            Add(f, server, TForecast::Nothing, "missing");
         }
     }
 }
 
-void AddMatches(const std::string& mask, bool named) {
+void AddMatches(TForecastRun& f, const std::string& mask, bool named) {
     TSearchRecEx rec;
     DWORD result = SearchFirst(mask, 0, kNonFileAttributes, rec);
-    if (result != 0 && named) Add(mask, TForecast::Nothing, "no file matches");
-    for (; result == 0; result = SearchNext(rec)) AddFileDeletion(rec.FullName);
+    if (result != 0 && named) Add(f, mask, TForecast::Nothing, "no file matches");
+    for (; result == 0; result = SearchNext(rec)) AddFileDeletion(f, rec.FullName);
     SearchClose(rec);
 }
 
-void ForecastFiles() {
-    if (!BeginSection("CopyFiles")) return;
-    for (const std::string& line : TStringList(WorkList)) {
+void ForecastFiles(TForecastRun& f) {
+    if (!BeginSection(f, "CopyFiles")) return;
+    for (const std::string& line : TStringList(f.lines)) {
         const std::string key = EntryKey(line);
-        if (AddIfShared(key)) continue;
+        if (AddIfShared(f, key)) continue;
         if (WouldRefuseFileMask(key)) {
-            Add(key, TForecast::Refuse, "a mask over what is not the application's");
+            Add(f, key, TForecast::Refuse, "a mask over what is not the application's");
             continue;
         }
-        AddMatches(key, true);
+        AddMatches(f, key, true);
         if (SameTextI(ExtractFileExt(key), ".hlp")) {
-            AddMatches(ChangeFileExt(key, ".gid"), false);
-            AddMatches(ChangeFileExt(key, ".fts"), false);
+            AddMatches(f, ChangeFileExt(key, ".gid"), false);
+            AddMatches(f, ChangeFileExt(key, ".fts"), false);
         }
     }
 }
 
 // The directory's entries that the run would not have removed by the time
 // the directory's turn comes.
-int CountEntriesLeft(const std::string& dir) {
+int CountEntriesLeft(TForecastRun& f, const std::string& dir) {
     int left = 0;
     WIN32_FIND_DATAA data{};
     const UniqueFind find(FindFirstFileA((AddBackslash(dir) + "*").c_str(), &data));
@@ -328,59 +328,52 @@ int CountEntriesLeft(const std::string& dir) {
     do {
         const std::string name = data.cFileName;
         if (name == "." || name == "..") continue;
-        if (Current->removed.count(AddBackslash(dir) + name) == 0) ++left;
+        if (f.removed.count(AddBackslash(dir) + name) == 0) ++left;
     } while (FindNextFileA(find.get(), &data));
     return left;
 }
 
-void ForecastDirectories() {
-    if (!BeginSection("CreateDirs")) return;
+void ForecastDirectories(TForecastRun& f) {
+    if (!BeginSection(f, "CreateDirs")) return;
     TStringList dirs;
-    for (const std::string& line : WorkList) dirs.push_back(EntryKey(line));
+    for (const std::string& line : f.lines) dirs.push_back(EntryKey(line));
     SortTextI(dirs);
     for (auto dir = dirs.rbegin(); dir != dirs.rend(); ++dir) {
         if (WouldRefuseDirectory(*dir)) {
-            Add(*dir, TForecast::Refuse, "protected, or a link");
+            Add(f, *dir, TForecast::Refuse, "protected, or a link");
         } else if (!IsExistingDirectory(*dir)) {
-            Add(*dir, TForecast::Nothing, "missing");
-        } else if (const int left = CountEntriesLeft(*dir)) {
-            Add(*dir, TForecast::Fail,
+            Add(f, *dir, TForecast::Nothing, "missing");
+        } else if (const int left = CountEntriesLeft(f, *dir)) {
+            Add(f, *dir, TForecast::Fail,
                 "not empty, " + Counted(static_cast<std::size_t>(left), "entry") + " left");
         } else {
-            Current->removed.insert(RemoveBackslash(*dir));
-            Add(*dir, TForecast::Remove, "empty by then");
+            f.removed.insert(RemoveBackslash(*dir));
+            Add(f, *dir, TForecast::Remove, "empty by then");
         }
     }
 }
 
 // The log goes right before the directories (and at the latest after them).
-void ForecastLogDeletion() {
-    Current->section = "Log";
-    Current->removed.insert(LogPath);
-    Add(LogPath, TForecast::Remove, "the log itself");
+void ForecastLogDeletion(TForecastRun& f) {
+    f.section = "Log";
+    f.removed.insert(f.run.LogPath);
+    Add(f, f.run.LogPath, TForecast::Remove, "the log itself");
 }
 
 }  // namespace
 
-std::vector<TPreviewItem> ForecastRun() {
-    TForecastRun run;
-    Current = &run;
-    try {
-        ForecastPrograms("PreRunApp");
-        ForecastSharedFiles();
-        ForecastShortcuts();
-        ForecastIniEntries();
-        ForecastFonts();
-        ForecastRegistry();
-        ForecastServers();
-        ForecastFiles();
-        ForecastLogDeletion();
-        ForecastDirectories();
-        ForecastPrograms("RunApp");
-    } catch (...) {
-        Current = nullptr;
-        throw;
-    }
-    Current = nullptr;
-    return std::move(run.items);
+std::vector<TPreviewItem> ForecastRun(const TRun& run) {
+    TForecastRun f{run, {}, {}, {}, {}, {}, {}};
+    ForecastPrograms(f, "PreRunApp");
+    ForecastSharedFiles(f);
+    ForecastShortcuts(f);
+    ForecastIniEntries(f);
+    ForecastFonts(f);
+    ForecastRegistry(f);
+    ForecastServers(f);
+    ForecastFiles(f);
+    ForecastLogDeletion(f);
+    ForecastDirectories(f);
+    ForecastPrograms(f, "RunApp");
+    return std::move(f.items);
 }

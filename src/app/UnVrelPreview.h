@@ -6,14 +6,15 @@
 
 #include <vector>
 
+#include "app/UnVrelRun.h"
 #include "core/UnVrelPreviewText.h"
 
 // What a run of the log would do with each item, judged now. Reads the log
 // through the profile cache as a run does; the shared files' questions are
 // answered as the run's mode would answer them (asked interactively; kept,
 // or removed with /DELSHARED, when unattended).
-std::vector<TPreviewItem> ForecastRun();
+std::vector<TPreviewItem> ForecastRun(const TRun& run);
 
 // The preview as the run's mode wants it: the read-only window DLG_PREVIEW
 // until the user closes it, or, unattended, the report that /LOG names.
-void RunPreview();
+void RunPreview(TRun& run);

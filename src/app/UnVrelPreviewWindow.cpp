@@ -9,7 +9,6 @@
 #include "app/UnVrel.h"
 #include "app/UnVrelOutcomes.h"
 #include "app/UnVrelPreview.h"
-#include "app/UnVrelReport.h"
 #include "res/resource.h"
 #include "win/handles.h"
 
@@ -48,10 +47,17 @@ int WidestLine(HWND list, const std::vector<std::string>& lines) {
     return widest + 8;
 }
 
-void FillPreview(HWND dialog, const std::vector<TPreviewItem>& items) {
+// What DLG_PREVIEW is given through its lParam.
+struct TPreviewData {
+    const TRun& Run;
+    const std::vector<TPreviewItem>& Items;
+};
+
+void FillPreview(HWND dialog, const TPreviewData& data) {
+    const std::vector<TPreviewItem>& items = data.Items;
     SetWindowTextA(dialog, kProgramTitle);
-    SetDlgItemTextA(dialog, IDC_PREVIEW_HEAD, (std::string(kHeadText) + "\r\nLog: " + LogPath).c_str());
-    SetDlgItemTextA(dialog, IDOK, LoadMessageText(IDS_CLOSE).c_str());
+    SetDlgItemTextA(dialog, IDC_PREVIEW_HEAD, (std::string(kHeadText) + "\r\nLog: " + data.Run.LogPath).c_str());
+    SetDlgItemTextA(dialog, IDOK, LoadMessageText(data.Run, IDS_CLOSE).c_str());
     const HWND list = GetDlgItem(dialog, IDC_PREVIEW_LIST);
     SendMessageA(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(kTabStops));
     std::vector<std::string> lines;
@@ -67,7 +73,7 @@ INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     try {
         switch (message) {
             case WM_INITDIALOG:
-                FillPreview(dialog, *reinterpret_cast<const std::vector<TPreviewItem>*>(lParam));
+                FillPreview(dialog, *reinterpret_cast<const TPreviewData*>(lParam));
                 return TRUE;
             case WM_COMMAND:
                 if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, IDOK);
@@ -83,21 +89,22 @@ INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     }
 }
 
-void ReportPreview(const std::vector<TPreviewItem>& items) {
-    for (const TPreviewItem& item : items) ReportLine(FormatPreviewLine(item));
-    for (const std::string& line : FormatPreviewSummary(items)) ReportLine(line);
-    FlushReport();
+void ReportPreview(TReport& report, const std::vector<TPreviewItem>& items) {
+    for (const TPreviewItem& item : items) report.Line(FormatPreviewLine(item));
+    for (const std::string& line : FormatPreviewSummary(items)) report.Line(line);
+    report.Flush();
 }
 
 }  // namespace
 
-void RunPreview() {
-    const std::vector<TPreviewItem> items = ForecastRun();
-    SetRunEnd(TRunEnd::Previewed);
-    if (RunOptions.Silent) {
-        ReportPreview(items);
+void RunPreview(TRun& run) {
+    const std::vector<TPreviewItem> items = ForecastRun(run);
+    run.Outcomes.SetRunEnd(TRunEnd::Previewed);
+    if (run.Options.Silent) {
+        ReportPreview(run.Outcomes.Report(), items);
         return;
     }
-    DialogBoxParamA(InstanceHandle, RES_DLG_PREVIEW, nullptr, PreviewDialogProc,
-                    reinterpret_cast<LPARAM>(&items));
+    const TPreviewData data{run, items};
+    DialogBoxParamA(run.Instance, RES_DLG_PREVIEW, nullptr, PreviewDialogProc,
+                    reinterpret_cast<LPARAM>(&data));
 }

@@ -7,7 +7,6 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
-#include "app/UnVrelLogHold.h"
 #include "app/UnVrelOutcomes.h"
 #include "app/UnVrelSafety.h"
 #include "app/UnVrelWorker.h"
@@ -22,55 +21,56 @@ namespace {
 // Deletes the value or key the path names and records what became of it.
 // Whether it was there is asked only when the deletion failed, so a run
 // that removes everything pays for no extra lookups.
-void DeleteRegistryItem(const std::string& path, TRegistryEntryDeleter& deleter) {
+void DeleteRegistryItem(TOutcomeRecorder& outcomes, const std::string& path,
+                        TRegistryEntryDeleter& deleter) {
     if (deleter.Delete(path)) {
-        RecordOutcome(path, TOutcome::Removed);
+        outcomes.Record(path, TOutcome::Removed);
         return;
     }
     const DWORD error = GetLastError();
     if (RegistryValueExists(path) || RegistryKeyExists(path)) {
-        RecordOutcome(path, TOutcome::Failed, error);
+        outcomes.Record(path, TOutcome::Failed, error);
     } else {
-        RecordOutcome(path, TOutcome::Absent);
+        outcomes.Record(path, TOutcome::Absent);
     }
 }
 
 // Deletes one INI entry and records whether it was there. A file that
 // exists but cannot be opened for writing (another program holds it) fails
 // the entry; the rest of the section and of the run go on. Gives the file.
-std::string DeleteIniEntry(const std::string& fields) {
+std::string DeleteIniEntry(TOutcomeRecorder& outcomes, const std::string& fields) {
     std::string file = GetField(1, fields, CommaSet());
     const std::string section = GetField(2, fields, CommaSet());
     const std::string key = GetField(3, fields, CommaSet());
     try {
         const bool present = GetIniFile(file, false).FindKey(section, key, false).Index >= 0;
         DeleteProfileKey(file, section, key);
-        RecordOutcome(fields, present ? TOutcome::Removed : TOutcome::Absent);
+        outcomes.Record(fields, present ? TOutcome::Removed : TOutcome::Absent);
     } catch (const EInOutError& error) {
-        RecordOutcome(fields, TOutcome::Failed, error.SystemError);
+        outcomes.Record(fields, TOutcome::Failed, error.SystemError);
     }
     return file;
 }
 
 // "AddReg": each line's name part is the path of a value, or of a key when
 // no such value exists.
-void RemoveRegistryValues() {
+void RemoveRegistryValues(TRun& run, TStringList& lines) {
     TRegistryEntryDeleter deleter;
-    for (const std::string& line : WorkList) {
+    for (const std::string& line : lines) {
         const std::string path = KeyOf(line);
-        if (!RefuseRegistryEntry(path)) DeleteRegistryItem(path, deleter);
+        if (!RefuseRegistryEntry(run.Outcomes, path)) DeleteRegistryItem(run.Outcomes, path, deleter);
     }
 }
 
 // "CreateKeys": sorted so that every key comes after the keys whose paths
 // are prefixes of its own, then taken from the last: subkeys go before their
 // parents whatever the order in the log.
-void RemoveRegistryKeys() {
-    for (std::string& line : WorkList) line = EntryKey(line);
-    SortTextI(WorkList);
+void RemoveRegistryKeys(TRun& run, TStringList& lines) {
+    for (std::string& line : lines) line = EntryKey(line);
+    SortTextI(lines);
     TRegistryEntryDeleter deleter;
-    for (auto key = WorkList.rbegin(); key != WorkList.rend(); ++key) {
-        if (!RefuseRegistryEntry(*key)) DeleteRegistryItem(*key, deleter);
+    for (auto key = lines.rbegin(); key != lines.rend(); ++key) {
+        if (!RefuseRegistryEntry(run.Outcomes, *key)) DeleteRegistryItem(run.Outcomes, *key, deleter);
     }
 }
 
@@ -78,23 +78,23 @@ void RemoveRegistryKeys() {
 // section, field 3 the key; the files are written back once, at the end.
 // The log, which the run holds unchanged, stays cached for the sections
 // still to come, unless a line may have named it.
-void RemoveIniEntryLines() {
+void RemoveIniEntryLines(TRun& run, TStringList& lines) {
     bool mayNameLog = false;
-    for (const std::string& line : WorkList) {
-        if (HasLogName(DeleteIniEntry(KeyOf(line)))) mayNameLog = true;
+    for (const std::string& line : lines) {
+        if (run.Log.HasLogName(DeleteIniEntry(run.Outcomes, KeyOf(line)))) mayNameLog = true;
     }
     if (mayNameLog) {
         FlushProfileCache();
     } else {
-        FlushProfileCacheExcept(LogPath);
+        FlushProfileCacheExcept(run.LogPath);
     }
 }
 
 }  // namespace
 
-void RemoveRegistryEntries() {
-    RunSection("AddReg", IDS_REMOVE_REG_VALUES, RemoveRegistryValues);
-    RunSection("CreateKeys", IDS_REMOVE_REG_KEYS, RemoveRegistryKeys);
+void RemoveRegistryEntries(TRun& run) {
+    RunSection(run, "AddReg", IDS_REMOVE_REG_VALUES, RemoveRegistryValues);
+    RunSection(run, "CreateKeys", IDS_REMOVE_REG_KEYS, RemoveRegistryKeys);
 }
 
-void RemoveIniEntries() { RunSection("AddIni", IDS_REMOVE_INI, RemoveIniEntryLines); }
+void RemoveIniEntries(TRun& run) { RunSection(run, "AddIni", IDS_REMOVE_INI, RemoveIniEntryLines); }

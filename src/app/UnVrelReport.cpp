@@ -11,17 +11,15 @@
 
 namespace {
 
-UniqueFile Report;
-
-void WriteLine(const std::string& text) {
-    if (!Report) return;
+void WriteLine(HANDLE file, const std::string& text) {
+    if (file == nullptr || file == INVALID_HANDLE_VALUE) return;
     const std::string line = text + "\r\n";
     DWORD written = 0;
-    WriteFile(Report.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
-void WriteLines(const std::vector<std::string>& lines) {
-    for (const std::string& line : lines) WriteLine(line);
+void WriteLines(HANDLE file, const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) WriteLine(file, line);
 }
 
 TReportTime Now() {
@@ -48,33 +46,33 @@ std::string SystemErrorText(DWORD error) {
 
 }  // namespace
 
-void OpenReport(const std::string& path, const std::string& logPath) {
+void TReport::Open(const std::string& path, const std::string& logPath) {
     if (path.empty()) return;
     // Shared for reading: an administrator may watch it while the run goes.
-    Report.reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    WriteLines(FormatReportHead(TAMSK_VERSION_STRING, logPath, Now()));
-    FlushReport();
+    file_.reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    WriteLines(file_.get(), FormatReportHead(TAMSK_VERSION_STRING, logPath, Now()));
+    Flush();
 }
 
-void ReportItem(const std::string& section, const std::string& item, TOutcome outcome,
-                DWORD error) {
-    if (!Report) return;
+void TReport::Item(const std::string& section, const std::string& item, TOutcome outcome,
+                   DWORD error, const std::string& reason) {
+    if (!file_) return;
     const bool explain = outcome == TOutcome::Failed && error != 0;
-    WriteLine(FormatReportItem(section, item, outcome, error,
-                               explain ? SystemErrorText(error) : std::string()));
+    WriteLine(file_.get(), FormatReportItem(section, item, outcome, error,
+                                            explain ? SystemErrorText(error) : reason));
 }
 
-void ReportLine(const std::string& text) { WriteLine(text); }
+void TReport::Line(const std::string& text) { WriteLine(file_.get(), text); }
 
-void FlushReport() {
-    if (Report) FlushFileBuffers(Report.get());
+void TReport::Flush() {
+    if (file_) FlushFileBuffers(file_.get());
 }
 
-void CloseReport(TRunEnd end, const std::string& detail, const TOutcomeCounts& counts,
-                 int exitCode) {
-    if (!Report) return;
-    WriteLines(FormatReportEnd(Now(), end, detail, counts, exitCode));
-    FlushReport();
-    Report.reset();
+void TReport::Close(TRunEnd end, const std::string& detail, const TOutcomeCounts& counts,
+                    int exitCode) {
+    if (!file_) return;
+    WriteLines(file_.get(), FormatReportEnd(Now(), end, detail, counts, exitCode));
+    Flush();
+    file_.reset();
 }

@@ -133,42 +133,36 @@ BOOL CALLBACK FindFrontWindow(HWND window, LPARAM data) {
 
 }  // namespace
 
-TRunLock TakeRunLock(const std::string& logPath, unsigned long firstProcessId) {
-    TRunLock result;
+TRunLockState TRunLock::Take(const std::string& logPath, unsigned long firstProcessId) {
     const std::optional<TFileIdentity> log = GetFileIdentity(logPath);
-    if (!log) return result;
+    if (!log) return state_ = TRunLockState::Unguarded;
     const bool elevated = IsElevatedProcess();
     if (elevated) {
-        result.namespace_ = TAdminNamespace::OpenOrCreate(std::string(kAdminNamespaceAlias));
-        if (result.namespace_) {
-            TNamespaceLock admin = TakeIn(result.namespace_.Prefix(), *log, firstProcessId,
-                                          TRunLockState::RunGoingOn);
+        namespace_ = TAdminNamespace::OpenOrCreate(std::string(kAdminNamespaceAlias));
+        if (namespace_) {
+            TNamespaceLock admin =
+                TakeIn(namespace_.Prefix(), *log, firstProcessId, TRunLockState::RunGoingOn);
             // Only administrators reach this namespace: whatever holds the
             // name there is one of their runs.
             if (admin.State == TRunLockState::HeldByStranger)
                 admin.State = TRunLockState::RunGoingOn;
-            if (admin.State == TRunLockState::RunGoingOn) {
-                result.state_ = admin.State;
-                return result;
-            }
-            result.adminLock_ = std::move(admin.Mutex);
-            result.adminOwner_ = std::move(admin.Owner);
-            result.state_ = admin.State;
+            if (admin.State == TRunLockState::RunGoingOn) return state_ = admin.State;
+            adminLock_ = std::move(admin.Mutex);
+            adminOwner_ = std::move(admin.Owner);
+            state_ = admin.State;
         }
     }
     TNamespaceLock session =
         TakeIn(std::string(kSessionNamespace), *log, firstProcessId,
                elevated ? TRunLockState::HeldByStranger : TRunLockState::RunGoingOn);
-    if (session.State == TRunLockState::Unguarded) return result;
-    if (session.State == TRunLockState::HeldByStranger && result.adminLock_) {
-        // The Administrators' lock guards this run; the session's name only
-        // lets non-elevated starts see it, and a stranger took that away.
-        return result;
-    }
-    result.state_ = session.State;
-    result.sessionLock_ = std::move(session.Mutex);
-    result.sessionOwner_ = std::move(session.Owner);
-    return result;
+    if (session.State == TRunLockState::Unguarded) return state_;
+    // With the Administrators' lock held, the session's name only lets
+    // non-elevated starts see the run; a stranger that took it changes
+    // nothing for this run.
+    if (session.State == TRunLockState::HeldByStranger && adminLock_) return state_;
+    sessionLock_ = std::move(session.Mutex);
+    sessionOwner_ = std::move(session.Owner);
+    return state_ = session.State;
 }
 
 void BringRunToFront(const std::string& logPath) {

@@ -15,10 +15,10 @@
 #include <string>
 
 #include "win/epAdminNamespace.h"
-#include "win/handles.h"
 #include "win/epSharedValues.h"
+#include "win/handles.h"
 
-// What TakeRunLock found.
+// What TRunLock::Take found.
 enum class TRunLockState {
     Held,            // this start holds the lock (or shares its first process's)
     Unguarded,       // the system gives no lock: the run goes on without one, as it always did
@@ -26,15 +26,23 @@ enum class TRunLockState {
     HeldByStranger,  // a program that is not a run of this one holds the name: go on, say so
 };
 
-// The lock as one start holds it, for as long as the object lives.
+// The report's line for a lock name that a stranger holds.
+extern const char* const kRunLockHeldByStranger;
+
 class TRunLock {
 public:
-    TRunLock() = default;
+    // Takes this process's share of the lock of the runs on the log (an
+    // existing file), held until this object goes (the end of the process).
+    // firstProcessId: in the temporary copy that does the run for its first
+    // process, that process's id (0 elsewhere); the copy shares the lock that
+    // process took instead of being refused, and from then on a second start
+    // finds the copy's windows.
+    TRunLockState Take(const std::string& logPath, unsigned long firstProcessId);
+
+    // What Take found; Unguarded before it is called.
     TRunLockState State() const { return state_; }
 
 private:
-    friend TRunLock TakeRunLock(const std::string&, unsigned long);
-
     TRunLockState state_ = TRunLockState::Unguarded;
     TAdminNamespace namespace_;
     UniqueHandle adminLock_;
@@ -43,17 +51,7 @@ private:
     TSharedValues sessionOwner_;
 };
 
-// Takes this process's share of the lock of the runs on the log (an existing
-// file). firstProcessId: in the temporary copy that does the run for its
-// first process, that process's id (0 elsewhere); the copy shares the lock
-// that process took instead of being refused, and from then on a second
-// start finds the copy's windows.
-TRunLock TakeRunLock(const std::string& logPath, unsigned long firstProcessId);
-
 // Brings the window of the run that holds the lock of the log to the front:
 // its topmost enabled window (a question or dialog it is asking, else its
 // main dialog), restored when minimised. Does nothing when there is none.
 void BringRunToFront(const std::string& logPath);
-
-// The report's line for a lock that a stranger holds.
-extern const char* const kRunLockHeldByStranger;

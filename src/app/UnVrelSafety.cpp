@@ -13,8 +13,8 @@ const TProtectedDirs& ProtectedDirs() {
 }
 
 // Every refusal counts in the run's outcomes, under the item the log names.
-bool RecordIfRefused(const std::string& item, bool refused) {
-    if (refused) RecordOutcome(item, TOutcome::Refused);
+bool RecordIfRefused(TOutcomeRecorder& outcomes, const std::string& item, bool refused) {
+    if (refused) outcomes.Record(item, TOutcome::Refused);
     return refused;
 }
 
@@ -26,14 +26,14 @@ bool WouldRefuseFileMask(const std::string& mask) { return IsMaskRefused(mask, P
 
 bool WouldRefuseDirectory(const std::string& dir) { return IsDirectoryRefused(dir, ProtectedDirs()); }
 
-bool RefuseRegistryEntry(const std::string& path) {
-    return RecordIfRefused(path, WouldRefuseRegistryEntry(path));
+bool RefuseRegistryEntry(TOutcomeRecorder& outcomes, const std::string& path) {
+    return RecordIfRefused(outcomes, path, WouldRefuseRegistryEntry(path));
 }
 
-bool RefuseFileMask(const std::string& mask) {
-    return RecordIfRefused(mask, WouldRefuseFileMask(mask));
+bool RefuseFileMask(TOutcomeRecorder& outcomes, const std::string& mask) {
+    return RecordIfRefused(outcomes, mask, WouldRefuseFileMask(mask));
 }
 
-bool RefuseDirectory(const std::string& dir) {
-    return RecordIfRefused(dir, WouldRefuseDirectory(dir));
+bool RefuseDirectory(TOutcomeRecorder& outcomes, const std::string& dir) {
+    return RecordIfRefused(outcomes, dir, WouldRefuseDirectory(dir));
 }

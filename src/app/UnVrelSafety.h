@@ -3,21 +3,23 @@
 // with it (a damaged log names those as easily as the application's items).
 // Every refusal of the program is decided by one of these functions; a true
 // answer means the handler leaves the item and goes on with the next; the
-// item is then recorded as refused.
+// item is then recorded as refused in the outcomes given.
 #pragma once
 
 #include <string>
 
+#include "app/UnVrelOutcomes.h"
+
 // An "AddReg" or "CreateKeys" path: a value many programs share, or a path
 // that would fall back to deleting a protected key.
-bool RefuseRegistryEntry(const std::string& path);
+bool RefuseRegistryEntry(TOutcomeRecorder& outcomes, const std::string& path);
 
 // A "CopyFiles" key: a mask that is not absolute, or one that would sweep a
 // protected directory.
-bool RefuseFileMask(const std::string& mask);
+bool RefuseFileMask(TOutcomeRecorder& outcomes, const std::string& mask);
 
 // A "CreateDirs" directory: a protected directory or a reparse point.
-bool RefuseDirectory(const std::string& dir);
+bool RefuseDirectory(TOutcomeRecorder& outcomes, const std::string& dir);
 
 // The same rules as questions only: nothing is recorded (the preview).
 bool WouldRefuseRegistryEntry(const std::string& path);

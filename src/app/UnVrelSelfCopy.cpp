@@ -12,7 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/UnVrel.h"
 #include "app/UnVrelReport.h"
 #include "app/UnVrelWorker.h"
 #include "core/UnVrelSelfCopy.h"
@@ -31,20 +30,8 @@
 #include "win/handles.h"
 #include "win/sysutil.h"
 
-namespace {
-
-// How long the copy waits for the first process to end after telling it the
-// exit code; how often and how long it then tries to delete the original
-// (a virus scanner may still hold the file for a moment).
-constexpr DWORD kFirstProcessDeadlineMs = 60000;
-constexpr int kDeleteAttempts = 50;
-constexpr DWORD kDeleteRetryMs = 100;
-// New random folder names tried before giving up.
-constexpr int kFolderAttempts = 8;
-
-// ---- What the copy knows of its first process ----
-
-struct TFirstProcess {
+// What the copy knows of its first process.
+struct TSelfCopy::TFirstProcess {
     UniqueHandle Process;            // SYNCHRONIZE: to wait for its end
     unsigned long Id = 0;
     std::string Executable;          // as the system names it
@@ -56,14 +43,18 @@ struct TFirstProcess {
     UniqueFile OwnFile;
 };
 
-std::optional<TFirstProcess> First;
-bool OriginalClaimed = false;
-std::vector<std::string> DeferredDirs;  // as the log names them, in removal order
+namespace {
 
-// ---- What the first process knows for its copy, and learns from it ----
+// How long the copy waits for the first process to end after telling it the
+// exit code; how often and how long it then tries to delete the original
+// (a virus scanner may still hold the file for a moment).
+constexpr DWORD kFirstProcessDeadlineMs = 60000;
+constexpr int kDeleteAttempts = 50;
+constexpr DWORD kDeleteRetryMs = 100;
+// New random folder names tried before giving up.
+constexpr int kFolderAttempts = 8;
 
-std::string StartDirectory;  // the current directory the program was started in
-std::optional<int> CopyExitCode;
+using TFirstProcess = TSelfCopy::TFirstProcess;
 
 // The folder that holds path, without a trailing backslash (a drive root keeps it).
 std::string FolderOf(const std::string& path) { return RemoveBackslash(ExtractFileDir(path)); }
@@ -112,38 +103,38 @@ bool RunsFromCopyFolder() {
     const std::string temp = GetTempFolder();
     if (own.empty() || temp.empty()) return false;
     const std::string folder = FolderOf(GetFullLongPath(own));
-    return IsCopyFolderName(ExtractFileName(folder)) && IsSameFile(FolderOf(folder), temp);
+    return IsCopyFolderName(ExtractFileName(folder)) && IsSameFilePath(FolderOf(folder), temp);
 }
 
 // ---- The copy: after the run ----
 
-void SignalFirstProcess(int exitCode) {
-    const TSharedValues record = TSharedValues::Open(CopyRecordName(First->Id), true);
+void SignalFirstProcess(const TFirstProcess& first, int exitCode) {
+    const TSharedValues record = TSharedValues::Open(CopyRecordName(first.Id), true);
     const UniqueHandle finished(
-        OpenEventA(EVENT_MODIFY_STATE, FALSE, CopyFinishedName(First->Id).c_str()));
+        OpenEventA(EVENT_MODIFY_STATE, FALSE, CopyFinishedName(first.Id).c_str()));
     if (!record || !finished) return;
     if (!record.Write(kCopyExitCodeSlot, static_cast<std::uint32_t>(exitCode))) return;
     SetEvent(finished.get());
 }
 
-void DeleteOriginal() {
+void DeleteOriginal(const TFirstProcess& first) {
     for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
-        if (DeleteFileForced(First->Executable) || !IsExistingFile(First->Executable)) return;
+        if (DeleteFileForced(first.Executable) || !IsExistingFile(first.Executable)) return;
         Sleep(kDeleteRetryMs);
     }
     // Still held by someone: it goes at the next restart, as a direct run's would.
-    DeleteFileOnReboot(First->Executable);
+    DeleteFileOnReboot(first.Executable);
 }
 
 // The fall-back when the system does not let the copy leave its folder: the
 // copy and its folder go when the system next starts, and the report says so.
-void ScheduleOwnRemoval(const std::string& own) {
+void ScheduleOwnRemoval(const std::string& own, TReport& report) {
     SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileOnReboot(own);
     if (PlatformId == VER_PLATFORM_WIN32_NT)
         MoveFileExA(FolderOf(own).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     FlushProfileCache();
-    ReportLine("Note: the temporary copy " + own +
+    report.Line("Note: the temporary copy " + own +
                " and its folder are deleted at the next restart (the system did not let them "
                "go now)");
 }
@@ -157,15 +148,15 @@ bool MaskMatchesFile(const std::string& mask, const std::string& exe) {
     bool found = false;
     for (DWORD result = SearchFirst(mask, 0, kNonFileAttributes, rec); result == 0 && !found;
          result = SearchNext(rec)) {
-        found = IsSameFile(rec.FullName, exe);
+        found = IsSameFilePath(rec.FullName, exe);
     }
     SearchClose(rec);
     return found;
 }
 
-bool IsNamedInCopyFiles(const std::string& exe) {
+bool IsNamedInCopyFiles(const std::string& logPath, const std::string& exe) {
     TStringList lines;
-    ReadProfileSection(LogPath, "CopyFiles", lines);
+    ReadProfileSection(logPath, "CopyFiles", lines);
     const std::string longName = ExtractFileName(GetFullLongPath(exe));
     const std::string shortName = ExtractFileName(GetShortPath(exe));
     for (const std::string& line : lines) {
@@ -180,9 +171,9 @@ bool IsNamedInCopyFiles(const std::string& exe) {
     return false;
 }
 
-bool LiesInCreatedDirectory(const std::string& identity) {
+bool LiesInCreatedDirectory(const std::string& logPath, const std::string& identity) {
     TStringList lines;
-    ReadProfileSection(LogPath, "CreateDirs", lines);
+    ReadProfileSection(logPath, "CreateDirs", lines);
     for (const std::string& line : lines) {
         const std::string dir = EntryKey(line);
         if (!dir.empty() && IsSameOrWithin(identity, GetPathIdentity(dir))) return true;
@@ -190,10 +181,10 @@ bool LiesInCreatedDirectory(const std::string& identity) {
     return false;
 }
 
-bool NeedsTemporaryCopy(const std::string& exe) {
+bool NeedsTemporaryCopy(const std::string& logPath, const std::string& exe) {
     const std::string identity = GetPathIdentity(exe);
     try {
-        return LiesInCreatedDirectory(identity) || IsNamedInCopyFiles(exe);
+        return LiesInCreatedDirectory(logPath, identity) || IsNamedInCopyFiles(logPath, exe);
     } catch (const EInOutError&) {
         // A log that cannot be read is the run's to report, as it always was.
         return false;
@@ -308,7 +299,8 @@ private:
 // Starts the copy by its full path, with this process's arguments, the
 // internal option, the show state this process was given, in the directory
 // this process was started in; it inherits hold, and no other handle.
-UniqueHandle StartCopy(const std::string& copyPath, HANDLE hold) {
+UniqueHandle StartCopy(const std::string& copyPath, HANDLE hold,
+                       const std::string& startDirectory) {
     STARTUPINFOA own{};
     own.cb = sizeof own;
     GetStartupInfoA(&own);
@@ -324,7 +316,7 @@ UniqueHandle StartCopy(const std::string& copyPath, HANDLE hold) {
     if (flags == 0) startup.StartupInfo.cb = sizeof startup.StartupInfo;
     std::string commandLine = CopyCommandLine(GetCommandLineA(), copyPath, GetCurrentProcessId());
     PROCESS_INFORMATION info{};
-    const char* directory = StartDirectory.empty() ? nullptr : StartDirectory.c_str();
+    const char* directory = startDirectory.empty() ? nullptr : startDirectory.c_str();
     if (!CreateProcessA(copyPath.c_str(), &commandLine[0], nullptr, nullptr, TRUE, flags, nullptr,
                         directory, &startup.StartupInfo, &info))
         return UniqueHandle();
@@ -372,7 +364,8 @@ void RemoveCopy(const std::string& copyPath) {
 
 // True when nothing but the claimed executable and directories put off
 // before is left in dir.
-bool HoldsOnlyWhatIsPutOff(const std::string& dir) {
+bool HoldsOnlyWhatIsPutOff(const std::string& dir, const std::string& executable,
+                           const std::vector<std::string>& deferredDirs) {
     WIN32_FIND_DATAA data{};
     const HANDLE raw = FindFirstFileA((AddBackslash(dir) + "*").c_str(), &data);
     if (raw == INVALID_HANDLE_VALUE) return false;
@@ -381,9 +374,11 @@ bool HoldsOnlyWhatIsPutOff(const std::string& dir) {
         const std::string name = data.cFileName;
         if (name == "." || name == "..") continue;
         const std::string path = AddBackslash(dir) + name;
-        const auto isPath = [&path](const std::string& other) { return IsSameFile(path, other); };
-        const bool putOff = isPath(First->Executable) ||
-                            std::any_of(DeferredDirs.begin(), DeferredDirs.end(), isPath);
+        const auto isPath = [&path](const std::string& other) {
+            return IsSameFilePath(path, other);
+        };
+        const bool putOff =
+            isPath(executable) || std::any_of(deferredDirs.begin(), deferredDirs.end(), isPath);
         if (!putOff) return false;
     } while (FindNextFileA(search.get(), &data));
     return true;
@@ -391,10 +386,13 @@ bool HoldsOnlyWhatIsPutOff(const std::string& dir) {
 
 }  // namespace
 
-void PrepareSelfCopy(TRunOptions& options) {
+TSelfCopy::TSelfCopy() = default;
+TSelfCopy::~TSelfCopy() = default;
+
+void TSelfCopy::Prepare(TRunOptions& options) {
     char directory[MAX_PATH + 1] = {};
     const DWORD n = GetCurrentDirectoryA(sizeof directory, directory);
-    StartDirectory = (n > 0 && n <= MAX_PATH) ? std::string(directory, n) : std::string();
+    startDirectory_ = (n > 0 && n <= MAX_PATH) ? std::string(directory, n) : std::string();
     if (options.CopyOf.empty()) return;
     // Only the last one is the first process's own: any before it came from
     // its caller and is unknown to the copy, as it was to the first process.
@@ -403,21 +401,21 @@ void PrepareSelfCopy(TRunOptions& options) {
     std::optional<TFirstProcess> first = OpenFirstProcess(options.CopyOf);
     if (first && RunsFromCopyFolder()) {
         first->OwnFile = TakeOwnFileHold(first->Id);
-        First = std::move(first);
+        first_ = std::make_unique<TFirstProcess>(std::move(*first));
         return;
     }
     options.Unknown.push_back("/" + std::string(kCopyOfOptionName) + "=" + options.CopyOf);
     options.CopyOf.clear();
 }
 
-bool IsTemporaryCopy() { return First.has_value(); }
+bool TSelfCopy::IsTemporaryCopy() const { return first_ != nullptr; }
 
-unsigned long FirstProcessId() { return First ? First->Id : 0; }
+unsigned long TSelfCopy::FirstProcessId() const { return first_ ? first_->Id : 0; }
 
-bool RunFromTemporaryCopy() {
+bool TSelfCopy::RunFromTemporaryCopy(const std::string& logPath) {
     if (IsTemporaryCopy()) return false;
     const std::string exe = GetOwnExecutable();
-    if (exe.empty() || !NeedsTemporaryCopy(exe)) return false;
+    if (exe.empty() || !NeedsTemporaryCopy(logPath, exe)) return false;
     const std::optional<TCopySignal> signal = CreateCopySignal();
     if (!signal) return false;
     const std::string folder = CreatePrivateFolder();
@@ -426,8 +424,9 @@ bool RunFromTemporaryCopy() {
     UniqueHandle process;
     {
         UniqueFile hold = WriteHeldCopy(exe, copyPath);
-        if (hold && signal->Record.Write(kCopyHoldSlot, reinterpret_cast<std::uintptr_t>(hold.get())))
-            process = StartCopy(copyPath, hold.get());
+        const auto value = reinterpret_cast<std::uintptr_t>(hold.get());
+        if (hold && signal->Record.Write(kCopyHoldSlot, value))
+            process = StartCopy(copyPath, hold.get(), startDirectory_);
         // The copy has its own handle now; without a copy the file goes here.
     }
     if (!process) {
@@ -435,50 +434,50 @@ bool RunFromTemporaryCopy() {
         return false;
     }
     const TCopyEnd end = WaitForCopy(process.get(), *signal);
-    CopyExitCode = end.ExitCode;
+    copyExitCode_ = end.ExitCode;
     // A copy that ended without a word did not clean up after itself.
     if (!end.Signalled) RemoveCopy(copyPath);
     return true;
 }
 
-bool ClaimOwnExecutable(const std::string& path) {
-    if (!First || !SameFileName(ExtractFileName(path), First->ExecutableName)) return false;
-    if (!IsSameFile(path, First->Executable)) return false;
-    OriginalClaimed = true;
+bool TSelfCopy::ClaimOwnExecutable(const std::string& path) {
+    if (!first_ || !SameFileName(ExtractFileName(path), first_->ExecutableName)) return false;
+    if (!IsSameFilePath(path, first_->Executable)) return false;
+    originalClaimed_ = true;
     return true;
 }
 
-bool DeferDirectoryRemoval(const std::string& dir) {
-    if (!First || !OriginalClaimed) return false;
+bool TSelfCopy::DeferDirectoryRemoval(const std::string& dir) {
+    if (!first_ || !originalClaimed_) return false;
     const std::string identity = GetPathIdentity(RemoveBackslash(dir));
-    if (!IsSameOrWithin(First->ExecutableIdentity, identity)) return false;
-    if (!HoldsOnlyWhatIsPutOff(identity)) return false;
-    DeferredDirs.push_back(dir);
+    if (!IsSameOrWithin(first_->ExecutableIdentity, identity)) return false;
+    if (!HoldsOnlyWhatIsPutOff(identity, first_->Executable, deferredDirs_)) return false;
+    deferredDirs_.push_back(dir);
     return true;
 }
 
-void LeaveCopyFolder() {
-    if (!First) return;
+void TSelfCopy::LeaveCopyFolder(TReport& report) {
+    if (!first_) return;
     const std::string own = GetOwnExecutable();
     if (own.empty()) return;
     const std::string folder = FolderOf(own);
     const std::string left = AddBackslash(FolderOf(folder)) + LeftCopyName(ExtractFileName(folder));
     // The held file, moved beside its folder, is deleted by the system when
     // this process ends; the folder is empty then and goes now.
-    if (!First->OwnFile || !RenameHeldFile(First->OwnFile.get(), left)) {
-        ScheduleOwnRemoval(own);
+    if (!first_->OwnFile || !RenameHeldFile(first_->OwnFile.get(), left)) {
+        ScheduleOwnRemoval(own, report);
     } else if (!RemoveDirectoryA(folder.c_str())) {
-        ReportLine("Note: the temporary folder " + folder +
-                   " stays: it holds what this program did not put there");
+        report.Line("Note: the temporary folder " + folder +
+                    " stays: it holds what this program did not put there");
     }
 }
 
-int FinishSelfCopy(int exitCode) {
-    if (CopyExitCode) return *CopyExitCode;
-    if (!First) return exitCode;
-    SignalFirstProcess(exitCode);
-    WaitForSingleObject(First->Process.get(), kFirstProcessDeadlineMs);
-    if (OriginalClaimed) DeleteOriginal();
-    for (const std::string& dir : DeferredDirs) RemoveDirectoryA(dir.c_str());
+int TSelfCopy::Finish(int exitCode) {
+    if (copyExitCode_) return *copyExitCode_;
+    if (!first_) return exitCode;
+    SignalFirstProcess(*first_, exitCode);
+    WaitForSingleObject(first_->Process.get(), kFirstProcessDeadlineMs);
+    if (originalClaimed_) DeleteOriginal(*first_);
+    for (const std::string& dir : deferredDirs_) RemoveDirectoryA(dir.c_str());
     return exitCode;
 }

@@ -58,17 +58,25 @@ bool WriteUseCount(const std::string& counter, const TUseCount& count) {
     return WriteRegistryValue(counter, count.Type, data.data(), static_cast<DWORD>(data.size()));
 }
 
-void InitSharedDialog(HWND dialog) {
-    SetWindowTextA(dialog, LoadMessageText(IDS_SHARED_CAPTION).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_TEXT, LoadMessageText(IDS_SHARED_TEXT).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_NAME_LABEL, LoadMessageText(IDS_SHARED_NAME_LABEL).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_DIR_LABEL, LoadMessageText(IDS_SHARED_DIR_LABEL).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_NAME, ExtractFileName(CurrentSharedFile).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_DIR, ExtractFileDir(CurrentSharedFile).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_YES, LoadMessageText(IDS_YES).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_YES_ALL, LoadMessageText(IDS_YES_ALL).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_NO, LoadMessageText(IDS_NO).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_NO_ALL, LoadMessageText(IDS_NO_ALL).c_str());
+// What DLG_DELSHARED is given through its lParam: the run whose texts it
+// shows and the file it asks about.
+struct TSharedQuestion {
+    const TRun& Run;
+    const std::string& File;
+};
+
+void InitSharedDialog(HWND dialog, const TSharedQuestion& question) {
+    const auto text = [&](int id) { return LoadMessageText(question.Run, id); };
+    SetWindowTextA(dialog, text(IDS_SHARED_CAPTION).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_TEXT, text(IDS_SHARED_TEXT).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_NAME_LABEL, text(IDS_SHARED_NAME_LABEL).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_DIR_LABEL, text(IDS_SHARED_DIR_LABEL).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_NAME, ExtractFileName(question.File).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_DIR, ExtractFileDir(question.File).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_YES, text(IDS_YES).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_YES_ALL, text(IDS_YES_ALL).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_NO, text(IDS_NO).c_str());
+    SetDlgItemTextA(dialog, IDC_SHARED_NO_ALL, text(IDS_NO_ALL).c_str());
 }
 
 void AnswerSharedDialog(HWND dialog, WORD command) {
@@ -84,10 +92,12 @@ void AnswerSharedDialog(HWND dialog, WORD command) {
 
 // Answers 0 to every message, WM_INITDIALOG included, so that the system
 // sets no initial focus of its own.
-INT_PTR CALLBACK DeleteSharedDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK DeleteSharedDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     try {
         switch (message) {
-            case WM_INITDIALOG: InitSharedDialog(dialog); break;
+            case WM_INITDIALOG:
+                InitSharedDialog(dialog, *reinterpret_cast<const TSharedQuestion*>(lParam));
+                break;
             case WM_COMMAND: AnswerSharedDialog(dialog, LOWORD(wParam)); break;
             default: break;
         }
@@ -102,30 +112,32 @@ INT_PTR CALLBACK DeleteSharedDialogProc(HWND dialog, UINT message, WPARAM wParam
 // IDYES, IDNO, kYesToAll or kNoToAll; -1 or 0 when it could not be shown.
 // An unattended run asks nobody: /DELSHARED answers "Yes to all", its
 // absence "No to all".
-INT_PTR AskDeleteShared(const std::string& path) {
-    if (RunOptions.Silent) return RunOptions.DeleteUnusedShared ? kYesToAll : kNoToAll;
-    CurrentSharedFile = path;
-    return DialogBoxParamA(InstanceHandle, RES_DLG_DELSHARED, MainDialog, DeleteSharedDialogProc,
-                           0);
+INT_PTR AskDeleteShared(const TRun& run, const std::string& path) {
+    if (run.Options.Silent) return run.Options.DeleteUnusedShared ? kYesToAll : kNoToAll;
+    const TSharedQuestion question{run, path};
+    return DialogBoxParamA(run.Instance, RES_DLG_DELSHARED, run.MainDialog, DeleteSharedDialogProc,
+                           reinterpret_cast<LPARAM>(&question));
 }
 
 // Another installation still uses the file: one use less, and it stays.
-void LowerUseCount(const std::string& path, const std::string& counter, const TUseCount& count) {
+void LowerUseCount(TOutcomeRecorder& outcomes, const std::string& path, const std::string& counter,
+                   const TUseCount& count) {
     if (WriteUseCount(counter, {count.Count - 1, count.Type})) {
-        RecordOutcome(path, TOutcome::Kept);
+        outcomes.Record(path, TOutcome::Kept);
     } else {
-        RecordOutcome(path, TOutcome::Failed, GetLastError());
+        outcomes.Record(path, TOutcome::Failed, GetLastError());
     }
 }
 
 // The file may go: its use count goes now, the file itself with "CopyFiles".
-void ReleaseUseCount(const std::string& path, const std::string& counter) {
+void ReleaseUseCount(TOutcomeRecorder& outcomes, const std::string& path,
+                     const std::string& counter) {
     if (DeleteRegistryValue(counter)) {
-        RecordOutcome(path, TOutcome::Removed);
+        outcomes.Record(path, TOutcome::Removed);
         return;
     }
     const DWORD error = GetLastError();
-    RecordOutcome(path, RegistryValueExists(counter) ? TOutcome::Failed : TOutcome::Absent, error);
+    outcomes.Record(path, RegistryValueExists(counter) ? TOutcome::Failed : TOutcome::Absent, error);
 }
 
 }  // namespace
@@ -136,20 +148,21 @@ std::optional<std::int32_t> SharedUseCount(const std::string& file) {
     return count->Count;
 }
 
-void CheckSharedFiles() {
-    KeptSharedFiles.clear();
-    ReadProfileSection(LogPath, "SharedFiles", KeptSharedFiles);
-    if (KeptSharedFiles.empty()) return;
-    BeginSectionOutcomes("SharedFiles");
-    AddStatusLine(LoadMessageText(IDS_CHECK_SHARED));
+void CheckSharedFiles(TRun& run) {
+    TStringList& kept = run.KeptSharedFiles;
+    TOutcomeRecorder& outcomes = run.Outcomes;
+    kept = LoadLogSection(run, "SharedFiles");
+    if (kept.empty()) return;
+    outcomes.BeginSection("SharedFiles");
+    AddStatusLine(run, LoadMessageText(run, IDS_CHECK_SHARED));
 
     INT_PTR answer = 0;
     std::size_t i = 0;
-    while (i < KeptSharedFiles.size()) {
-        const std::string path = EntryKey(KeptSharedFiles[i]);
+    while (i < kept.size()) {
+        const std::string path = EntryKey(kept[i]);
         if (path.empty()) {
             // Names no file: its "counter" would be the key's default value.
-            RecordOutcome(path, TOutcome::Absent);
+            outcomes.Record(path, TOutcome::Absent);
             ++i;
             continue;
         }
@@ -158,23 +171,23 @@ void CheckSharedFiles() {
         // A counter that states no number belongs to whoever wrote it: the
         // file stays and nobody is asked about it.
         if (!count) {
-            RecordOutcome(path, TOutcome::Kept);
+            outcomes.Record(path, TOutcome::Kept);
             ++i;
             continue;
         }
         if (count->Count > 1) {
-            LowerUseCount(path, counter, *count);
+            LowerUseCount(outcomes, path, counter, *count);
             ++i;
             continue;
         }
-        if (answer != kNoToAll && answer != kYesToAll) answer = AskDeleteShared(path);
+        if (answer != kNoToAll && answer != kYesToAll) answer = AskDeleteShared(run, path);
         if (answer == IDYES || answer == kYesToAll) {
-            ReleaseUseCount(path, counter);
-            KeptSharedFiles.erase(KeptSharedFiles.begin() + static_cast<std::ptrdiff_t>(i));
+            ReleaseUseCount(outcomes, path, counter);
+            kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i));
         } else {
-            RecordOutcome(path, TOutcome::Kept);
+            outcomes.Record(path, TOutcome::Kept);
             ++i;
         }
     }
-    AppendStatus(EndSectionOutcomes());
+    AppendStatus(run, outcomes.EndSection(LoadMessageText(run, IDS_NOT_REMOVED)));
 }

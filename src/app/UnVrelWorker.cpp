@@ -9,8 +9,6 @@
 #include <exception>
 
 #include "app/UnVrel.h"
-#include "app/UnVrelLogHold.h"
-#include "app/UnVrelOutcomes.h"
 #include "app/UnVrelWorker.h"
 #include "core/UnVrelRunEntry.h"
 #include "core/epStrUtils.h"
@@ -26,9 +24,9 @@ namespace {
 constexpr int kProgressSteps = 10;
 
 // An unattended run has no dialog: its progress goes nowhere.
-LRESULT SendToProgress(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (MainDialog == nullptr) return 0;
-    return SendDlgItemMessageA(MainDialog, IDC_PROGRESS, message, wParam, lParam);
+LRESULT SendToProgress(const TRun& run, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (run.MainDialog == nullptr) return 0;
+    return SendDlgItemMessageA(run.MainDialog, IDC_PROGRESS, message, wParam, lParam);
 }
 
 static_assert(kShowHide == SW_HIDE && kShowNormal == SW_SHOW &&
@@ -53,33 +51,33 @@ DWORD WaitForProcessExit(HANDLE process) {
 
 // Shows why the run ended early. Showing it must not fail in turn: Close
 // still has to come.
-void ShowRunError(const char* text) noexcept {
+void ShowRunError(const TRun& run, const char* text) noexcept {
     try {
-        AddStatusLine(text);
+        AddStatusLine(run, text);
     } catch (...) {
     }
 }
 
-void FinishRun() {
-    if (MainDialog == nullptr) return;
-    EnableWindow(GetDlgItem(MainDialog, IDC_CLOSE), TRUE);
+void FinishRun(const TRun& run) {
+    if (run.MainDialog == nullptr) return;
+    EnableWindow(GetDlgItem(run.MainDialog, IDC_CLOSE), TRUE);
 }
 
-void RunRemoval() {
-    SendToProgress(PBM_SETRANGE, 0, MAKELPARAM(0, kProgressSteps));
-    SendToProgress(PBM_SETSTEP, 1, 0);
-    if (!ProcessPreRunApp()) {
-        SetRunEnd(TRunEnd::StoppedByPreRun);
+void RunRemoval(TRun& run) {
+    SendToProgress(run, PBM_SETRANGE, 0, MAKELPARAM(0, kProgressSteps));
+    SendToProgress(run, PBM_SETSTEP, 1, 0);
+    if (!ProcessPreRunApp(run)) {
+        run.Outcomes.SetRunEnd(TRunEnd::StoppedByPreRun);
         return;
     }
-    StepProgress();
-    RunRemovalPhases();
+    StepProgress(run);
+    RunRemovalPhases(run);
     // The CreateDirs phase may have deleted the log already.
-    DeleteLog();
-    RunPhase(ProcessRunApp);
+    run.Log.Delete();
+    RunPhase(run, ProcessRunApp);
     // Right before the last line, so nobody closes the dialog unaware.
-    if (AnyItemScheduled()) AddStatusLine(LoadMessageText(IDS_RESTART_NEEDED));
-    AddStatusLine(LoadMessageText(IDS_DONE));
+    if (run.Outcomes.AnyScheduled()) AddStatusLine(run, LoadMessageText(run, IDS_RESTART_NEEDED));
+    AddStatusLine(run, LoadMessageText(run, IDS_DONE));
 }
 
 }  // namespace
@@ -89,25 +87,27 @@ std::string EntryKey(const std::string& line) {
     return equals == std::string::npos ? std::string() : line.substr(0, equals);
 }
 
-void LoadLogSection(const std::string& section) {
-    WorkList.clear();
-    ReadProfileSection(LogPath, section, WorkList);
+TStringList LoadLogSection(const TRun& run, const std::string& section) {
+    TStringList lines;
+    ReadProfileSection(run.LogPath, section, lines);
+    return lines;
 }
 
-void StepProgress() { SendToProgress(PBM_STEPIT, 0, 0); }
+void StepProgress(const TRun& run) { SendToProgress(run, PBM_STEPIT, 0, 0); }
 
-void RunPhase(void (*handler)()) {
-    handler();
-    StepProgress();
+void RunPhase(TRun& run, void (*handler)(TRun&)) {
+    handler(run);
+    StepProgress(run);
 }
 
-void RunSection(const char* section, int message, void (*steps)()) {
-    LoadLogSection(section);
-    if (WorkList.empty()) return;
-    BeginSectionOutcomes(section);
-    AddStatusLine(LoadMessageText(message));
-    steps();
-    AppendStatus(EndSectionOutcomes());
+void RunSection(TRun& run, const char* section, int message,
+                void (*steps)(TRun&, TStringList& lines)) {
+    TStringList lines = LoadLogSection(run, section);
+    if (lines.empty()) return;
+    run.Outcomes.BeginSection(section);
+    AddStatusLine(run, LoadMessageText(run, message));
+    steps(run, lines);
+    AppendStatus(run, run.Outcomes.EndSection(LoadMessageText(run, IDS_NOT_REMOVED)));
 }
 
 TKeptNames::TKeptNames(const std::vector<std::string>& kept) {
@@ -120,7 +120,7 @@ bool TKeptNames::Contains(const std::string& name) const {
     return std::binary_search(names_.begin(), names_.end(), name, TLessTextI());
 }
 
-int RunAndWait(HWND owner, const std::string& file, const std::string& parameters,
+int RunAndWait(const TRun& run, const std::string& file, const std::string& parameters,
                const std::string& directory, int show) {
     if (HoldsNul(file) || HoldsNul(parameters) || HoldsNul(directory)) return -1;
     SHELLEXECUTEINFOA info{};
@@ -128,8 +128,8 @@ int RunAndWait(HWND owner, const std::string& file, const std::string& parameter
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
     // Nobody is there to close the shell's own error box in an unattended
     // run; the failure still counts, as -1.
-    if (RunOptions.Silent) info.fMask |= SEE_MASK_FLAG_NO_UI;
-    info.hwnd = owner;
+    if (run.Options.Silent) info.fMask |= SEE_MASK_FLAG_NO_UI;
+    info.hwnd = run.MainDialog;
     info.lpFile = file.c_str();
     info.lpParameters = parameters.c_str();
     info.lpDirectory = directory.c_str();
@@ -142,40 +142,37 @@ int RunAndWait(HWND owner, const std::string& file, const std::string& parameter
     return static_cast<int>(WaitForProcessExit(process.get()));
 }
 
-int RunEntry(const std::string& value) {
+int RunEntry(const TRun& run, const std::string& value) {
     const TRunEntry entry = ParseRunEntry(value);
     if (!IsExistingFile(entry.Program)) return 0;
-    if (!entry.StatusText.empty()) AddStatusLine(entry.StatusText);
-    return RunAndWait(MainDialog, entry.Program, entry.Parameters, entry.Directory, entry.Show);
+    if (!entry.StatusText.empty()) AddStatusLine(run, entry.StatusText);
+    return RunAndWait(run, entry.Program, entry.Parameters, entry.Directory, entry.Show);
 }
 
-bool ProcessPreRunApp() {
-    LoadLogSection("PreRunApp");
-    const TStringList entries = WorkList;
-    for (const std::string& line : entries) {
-        if (RunEntry(ValueOf(line)) != 0) return false;
+bool ProcessPreRunApp(TRun& run) {
+    for (const std::string& line : LoadLogSection(run, "PreRunApp")) {
+        if (RunEntry(run, ValueOf(line)) != 0) return false;
     }
     return true;
 }
 
-void ProcessRunApp() {
-    LoadLogSection("RunApp");
-    const TStringList entries = WorkList;
-    for (const std::string& line : entries) RunEntry(ValueOf(line));
+void ProcessRunApp(TRun& run) {
+    for (const std::string& line : LoadLogSection(run, "RunApp")) RunEntry(run, ValueOf(line));
 }
 
-DWORD WINAPI UninstallWorker(LPVOID) {
+DWORD WINAPI UninstallWorker(LPVOID parameter) {
+    TRun& run = *static_cast<TRun*>(parameter);
     try {
-        RunRemoval();
+        RunRemoval(run);
     } catch (const std::exception& error) {
         // An error must not end the process with the run half done and no
         // word: say what happened, then let the user close.
-        SetRunEnd(TRunEnd::Aborted, error.what());
-        ShowRunError(error.what());
+        run.Outcomes.SetRunEnd(TRunEnd::Aborted, error.what());
+        ShowRunError(run, error.what());
     } catch (...) {
-        SetRunEnd(TRunEnd::Aborted, "Unexpected error");
-        ShowRunError("Unexpected error");
+        run.Outcomes.SetRunEnd(TRunEnd::Aborted, "Unexpected error");
+        ShowRunError(run, "Unexpected error");
     }
-    FinishRun();
+    FinishRun(run);
     return 1;
 }

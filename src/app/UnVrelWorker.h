@@ -6,23 +6,26 @@
 #include <string>
 #include <vector>
 
+#include "app/UnVrelRun.h"
+
 // The text of a work-list line before its last "="; empty without one.
 std::string EntryKey(const std::string& line);
 
-// Replaces the work list by the lines of that log section, in file order.
-void LoadLogSection(const std::string& section);
+// The lines of that section of the run's log, in file order.
+TStringList LoadLogSection(const TRun& run, const std::string& section);
 
 // Advances the progress bar by one step.
-void StepProgress();
+void StepProgress(const TRun& run);
 
 // Runs a phase's handler, then advances the progress bar.
-void RunPhase(void (*handler)());
+void RunPhase(TRun& run, void (*handler)(TRun&));
 
-// The frame every section handler shares: loads the section into the work
-// list; for a missing or empty section nothing else happens; otherwise one
-// status line with the message, the handler's own steps (each item's outcome
-// recorded), then " ok", or the count of the items that stayed.
-void RunSection(const char* section, int message, void (*steps)());
+// The frame every section handler shares: loads the section's lines; for a
+// missing or empty section nothing else happens; otherwise one status line
+// with the message, the handler's own steps over the lines (each item's
+// outcome recorded), then " ok", or the count of the items that stayed.
+void RunSection(TRun& run, const char* section, int message,
+                void (*steps)(TRun&, TStringList& lines));
 
 // The names of the kept shared files (each line's EntryKey, the text before
 // its last "=", as every lookup names them), sorted once so that each lookup
@@ -37,22 +40,23 @@ private:
 };
 
 // Starts a program through the shell and waits for it, handling this
-// thread's messages meanwhile. The exit code; -1 when the shell cannot start
-// it (or a text holds a NUL byte, which the shell would cut short); 0 when
-// the shell hands the file to a program that was already running.
-int RunAndWait(HWND owner, const std::string& file, const std::string& parameters,
+// thread's messages meanwhile; the main dialog, if any, owns what the shell
+// shows. The exit code; -1 when the shell cannot start it (or a text holds a
+// NUL byte, which the shell would cut short); 0 when the shell hands the file
+// to a program that was already running.
+int RunAndWait(const TRun& run, const std::string& file, const std::string& parameters,
                const std::string& directory, int show);
 
 // Runs one "PreRunApp"/"RunApp" entry value (program,parameters,directory,
 // show,status text). 0 when the program file does not exist.
-int RunEntry(const std::string& value);
+int RunEntry(const TRun& run, const std::string& value);
 
 // Runs the "PreRunApp" programs; false when one failed and the run must stop.
-bool ProcessPreRunApp();
+bool ProcessPreRunApp(TRun& run);
 
 // Runs the "RunApp" programs; their results are ignored.
-void ProcessRunApp();
+void ProcessRunApp(TRun& run);
 
 // The eight removal phases in their fixed order, each followed by a step of
 // the progress bar.
-void RunRemovalPhases();
+void RunRemovalPhases(TRun& run);

@@ -269,6 +269,7 @@ std::vector<TFinding> CheckLogText(std::string_view bytes, const TCheckTarget& t
         const TLogView log = SelectSections(reading, findings);
         CheckSomethingToRemove(log, findings);
         CheckTexts(log, findings);
+        CheckOptions(log, findings);
         CheckPrograms(log, findings);
         CheckRegistry(log, findings);
         CheckFiles(log, target, findings);

@@ -12,7 +12,8 @@ namespace logcheck {
 
 namespace {
 
-const char* const kRootNames[] = {"HKCR", "HKCU", "HKLM", "HKU"};
+const char* const kRootNames[] = {"HKCR",   "HKCU",   "HKLM",   "HKU",    "HKCR32",
+                                  "HKCU32", "HKLM32", "HKCR64", "HKCU64", "HKLM64"};
 
 struct TLongRoot {
     const char* LongName;
@@ -25,6 +26,21 @@ const TLongRoot kLongRoots[] = {
     {"HKEY_LOCAL_MACHINE", "HKLM"},
     {"HKEY_USERS", "HKU"},
 };
+
+// The short name for a long root name, with the view it may end in
+// ("HKEY_LOCAL_MACHINE_64" or "HKEY_LOCAL_MACHINE64" is "HKLM64"); empty
+// when root is not that long name.
+std::string ShortFormOf(std::string_view root, const TLongRoot& form) {
+    const std::string_view longName = form.LongName;
+    if (root.size() < longName.size() || !SameTextI(root.substr(0, longName.size()), longName))
+        return std::string();
+    std::string_view suffix = root.substr(longName.size());
+    if (suffix.empty()) return form.ShortName;
+    if (suffix.front() == '_') suffix.remove_prefix(1);
+    const bool hasViews = std::string_view(form.ShortName) != "HKU";
+    if (!hasViews || !ViewByName(suffix)) return std::string();
+    return std::string(form.ShortName) + std::string(suffix);
+}
 
 // Why the path's root is not recognised, as one sentence; empty when it is.
 std::string ExplainRoot(const std::string& path, const TRegistryPath& parts) {
@@ -43,13 +59,15 @@ std::string ExplainRoot(const std::string& path, const TRegistryPath& parts) {
         }
     }
     for (const TLongRoot& form : kLongRoots) {
-        if (SameTextI(root, form.LongName)) {
-            return "root " + Quoted(root) + " must be written " + Quoted(form.ShortName) +
+        const std::string shortName = ShortFormOf(root, form);
+        if (!shortName.empty()) {
+            return "root " + Quoted(root) + " must be written " + Quoted(shortName) +
                    ": only the short names are read, so this line reaches nothing";
         }
     }
     return "root " + Quoted(root) +
-           " is not one of HKCR, HKCU, HKLM, HKU: this line reaches nothing";
+           " is not one of HKCR, HKCU, HKLM, HKU (or HKCR, HKCU, HKLM with 32 or 64): this "
+           "line reaches nothing";
 }
 
 // True when the root is the one fault: reported with a code of its own.
@@ -73,6 +91,25 @@ bool CheckNamesSomething(const TSectionView& section, const TEntry& entry,
     return false;
 }
 
+// A key written under Wow6432Node by hand reaches the 32-bit view only by
+// the 64-bit program's back door; the view of the entry says it plainly.
+void NoteWow6432Node(const TSectionView& section, const TEntry& entry, const std::string& path,
+                     TFindings& findings) {
+    std::string_view rest = path;
+    while (!rest.empty()) {
+        const std::size_t slash = rest.find('\\');
+        if (SameTextI(rest.substr(0, slash), "Wow6432Node")) {
+            findings.Add(entry.Line, TSeverity::Note, "wow6432node", section.Name,
+                         Quoted(path) + " names Wow6432Node by hand: the uninstaller takes the "
+                         "path as written in the entry's view; write the key without it and "
+                         "let a 32-bit view (HKLM32, or [Options] View=32) lead there");
+            return;
+        }
+        if (slash == std::string_view::npos) break;
+        rest.remove_prefix(slash + 1);
+    }
+}
+
 void CheckValue(const TSectionView& section, const TEntry& entry, TFindings& findings) {
     const std::string path = KeyOf(entry.Text);
     if (!CheckNamesSomething(section, entry, path, findings)) return;
@@ -86,6 +123,8 @@ void CheckValue(const TSectionView& section, const TEntry& entry, TFindings& fin
                      "when no value " + Quoted(parts.ValueName) + " exists, the line names the key " +
                          Quoted(path) + ", which is the system's own (or holds such a key) and "
                          "is never deleted");
+    } else {
+        NoteWow6432Node(section, entry, path, findings);
     }
 }
 
@@ -102,6 +141,8 @@ void CheckKey(const TSectionView& section, const TEntry& entry, TFindings& findi
         findings.Add(entry.Line, TSeverity::Error, "protected-key", section.Name,
                      Quoted(path) + " is the system's own key, or holds one, and is never "
                      "deleted: name the application's own keys below it");
+    } else {
+        NoteWow6432Node(section, entry, path, findings);
     }
 }
 

@@ -70,6 +70,7 @@ std::string Quoted(std::string_view text);
 
 // The checks, one family per source file.
 void CheckTexts(const TLogView& log, TFindings& findings);       // Strings, Display
+void CheckOptions(const TLogView& log, TFindings& findings);     // Options
 void CheckPrograms(const TLogView& log, TFindings& findings);    // PreRunApp, RunApp
 void CheckRegistry(const TLogView& log, TFindings& findings);    // AddReg, CreateKeys
 void CheckFiles(const TLogView& log, const TCheckTarget& target, TFindings& findings);

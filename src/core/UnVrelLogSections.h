@@ -7,7 +7,7 @@
 
 // How a section's line names its item.
 enum class TItemForm {
-    None,       // read by key (Strings, Display): no items
+    None,       // read by key (Strings, Display, Options): no items
     EntryKey,   // the text before the line's last "="
     NamePart,   // the text before the line's first "=" (AddReg, AddIni)
     Program,    // the value: program,parameters,directory,show,status text
@@ -19,11 +19,12 @@ struct TLogSectionInfo {
     TItemForm Form;
 };
 
-// Strings, Display, then PreRunApp, the eight removal sections in their
+// Strings, Display, Options, then PreRunApp, the eight removal sections in their
 // phase order (AddReg and CreateKeys share one phase), and RunApp.
 constexpr TLogSectionInfo kLogSections[] = {
     {"Strings", 0, TItemForm::None},
     {"Display", 0, TItemForm::None},
+    {"Options", 0, TItemForm::None},
     {"PreRunApp", 0, TItemForm::Program},
     {"SharedFiles", 14, TItemForm::EntryKey},
     {"Shortcuts", 10, TItemForm::EntryKey},

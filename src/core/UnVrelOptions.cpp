@@ -1,4 +1,5 @@
-// Reading the options after the log path through one table of known options.
+// Finding the log path among the arguments, and reading the options through
+// one table of known options.
 #include "core/UnVrelOptions.h"
 
 #include <cstddef>
@@ -22,6 +23,7 @@ const TOptionRule kOptionTable[] = {
     {"LOG", nullptr, &TRunOptions::ReportPath},
     {kCopyOfOptionName, nullptr, &TRunOptions::CopyOf},
     {"PREVIEW", &TRunOptions::Preview, nullptr},
+    {"NORESTART", &TRunOptions::NoRestart, nullptr},
 };
 
 char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
@@ -69,9 +71,16 @@ TRunOptions ParseRunOptionArguments(const std::vector<std::string>& arguments) {
     return options;
 }
 
+std::string LogPathArgument(std::string_view commandLine) {
+    for (int index = 1;; ++index) {
+        std::string argument = ParamStr(commandLine, index);
+        if (argument.empty() || !IsOption(argument)) return argument;
+    }
+}
+
 TRunOptions ParseRunOptions(std::string_view commandLine) {
     std::vector<std::string> arguments;
-    for (int index = 2;; ++index) {
+    for (int index = 1;; ++index) {
         std::string argument = ParamStr(commandLine, index);
         if (argument.empty()) break;
         arguments.push_back(std::move(argument));

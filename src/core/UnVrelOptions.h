@@ -1,9 +1,10 @@
-// The options that may follow the log path on the command line.
+// The log path and the options on the command line.
 //
 // An option starts with "/" or "-"; its name is compared without regard to
-// ASCII letter case; options come in any order. Arguments that start with
-// neither are ignored, as a bare second argument always was. With no option
-// at all the run is the interactive one it has always been.
+// ASCII letter case; options come in any order, before or after the log
+// path. The first argument that is not an option is the log; later ones are
+// ignored, as a bare second argument always was. With no option at all the
+// run is the interactive one it has always been.
 #pragma once
 
 #include <string>
@@ -16,6 +17,9 @@ struct TRunOptions {
     // /DELSHARED: an unattended run removes shared files whose use count has
     // dropped to zero (the answer "Yes to all"); without it they are kept.
     bool DeleteUnusedShared = false;
+    // /NORESTART: accepted for deployment tools, which add it to every
+    // uninstall command; the program never restarts the machine anyway.
+    bool NoRestart = false;
     // /PREVIEW: nothing is changed and nothing is started; what a run would
     // do is shown (or, unattended, written to the report) instead.
     bool Preview = false;
@@ -34,11 +38,16 @@ struct TRunOptions {
 // The name of the internal option that names the first process.
 constexpr std::string_view kCopyOfOptionName = "COPYOF";
 
-// The options among the command line's arguments after the log path
-// (argument 1), split as ParamStr splits them. Never fails: what it does not
-// understand lands in Unknown. To add an option, give TRunOptions a member
-// and kOptionTable in UnVrelOptions.cpp a row.
+// The first argument after the program (argument 0) that is not an option,
+// split as ParamStr splits it; empty when there is none.
+std::string LogPathArgument(std::string_view commandLine);
+
+// The options among the command line's arguments after the program, split
+// as ParamStr splits them. Never fails: what it does not understand lands in
+// Unknown. To add an option, give TRunOptions a member and kOptionTable in
+// UnVrelOptions.cpp a row.
 TRunOptions ParseRunOptions(std::string_view commandLine);
 
-// The same over arguments already split (the log path not among them).
+// The same over arguments already split; those that are not options (the
+// log path among them) are passed over.
 TRunOptions ParseRunOptionArguments(const std::vector<std::string>& arguments);

@@ -35,8 +35,10 @@ const char* RunEndName(TRunEnd end) {
     return "unknown";
 }
 
-void TOutcomeCounts::Add(TOutcome outcome) {
-    if (IndexOf(outcome) < kOutcomeKinds) ++counts_[IndexOf(outcome)];
+void TOutcomeCounts::Add(TOutcome outcome, bool stays) {
+    if (IndexOf(outcome) >= kOutcomeKinds) return;
+    ++counts_[IndexOf(outcome)];
+    if (stays && outcome == TOutcome::Kept) ++keptStaying_;
 }
 
 int TOutcomeCounts::Count(TOutcome outcome) const {
@@ -47,13 +49,18 @@ int TOutcomeCounts::NotRemoved() const {
     return Count(TOutcome::Refused) + Count(TOutcome::Failed);
 }
 
+int TOutcomeCounts::Staying() const { return NotRemoved() + keptStaying_; }
+
 int TOutcomeCounts::Total() const {
     int total = 0;
     for (const int count : counts_) total += count;
     return total;
 }
 
-void TOutcomeCounts::Clear() { counts_.fill(0); }
+void TOutcomeCounts::Clear() {
+    counts_.fill(0);
+    keptStaying_ = 0;
+}
 
 int UnattendedExitCode(TRunEnd end, const TOutcomeCounts& counts) {
     switch (end) {
@@ -72,8 +79,8 @@ int UnattendedExitCode(TRunEnd end, const TOutcomeCounts& counts) {
 }
 
 std::string SectionStatusWord(const TOutcomeCounts& section, std::string_view notRemovedFormat) {
-    if (section.NotRemoved() == 0) return "ok";
-    return FormatWithOneNumber(notRemovedFormat, section.NotRemoved());
+    if (section.Staying() == 0) return "ok";
+    return FormatWithOneNumber(notRemovedFormat, section.Staying());
 }
 
 std::string FormatWithOneNumber(std::string_view format, int number) {

@@ -13,7 +13,8 @@ enum class TOutcome {
     Removed,    // it was there and is gone
     Absent,     // nothing to do: it was not there
     Scheduled,  // it is deleted when the system next starts
-    Kept,       // it stays on purpose: a shared file still counted, or the user's answer
+    Kept,       // it stays on purpose: a shared file still counted, the user's answer,
+                // or a folder that still holds what the log does not list
     Refused,    // it stays because the safety rules forbid touching it
     Failed,     // it stays because the system refused; the error says why
 };
@@ -27,16 +28,23 @@ const char* OutcomeName(TOutcome outcome);
 // How many items ended with each outcome.
 class TOutcomeCounts {
 public:
-    void Add(TOutcome outcome);
+    // Counts the outcome. stays: a kept item that the log asked to remove
+    // and that stays because it is not the application's alone (a folder
+    // still holding files the log does not list): a section's status line
+    // counts it with the items not removed, the exit code does not.
+    void Add(TOutcome outcome, bool stays = false);
     int Count(TOutcome outcome) const;
     // Refused and failed items together: those that should have gone and did not.
     int NotRemoved() const;
+    // What a section's status line counts: NotRemoved and the kept items that stay.
+    int Staying() const;
     // Every item counted.
     int Total() const;
     void Clear();
 
 private:
     std::array<int, kOutcomeKinds> counts_{};
+    int keptStaying_ = 0;
 };
 
 // How the run as a whole ended, beside the outcomes of its items.
@@ -73,8 +81,8 @@ constexpr int kExitAnotherRunActive = 1618;
 // when any item waits for the next restart, else 0.
 int UnattendedExitCode(TRunEnd end, const TOutcomeCounts& counts);
 
-// The status word that ends a section's line: "ok" when no item was refused
-// or failed, else notRemovedFormat (message 24) with its first "%d" replaced
+// The status word that ends a section's line: "ok" when no item stays
+// (Staying), else notRemovedFormat (message 24) with its first "%d" replaced
 // by that number. See FormatWithOneNumber.
 std::string SectionStatusWord(const TOutcomeCounts& section, std::string_view notRemovedFormat);
 

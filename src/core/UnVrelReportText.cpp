@@ -39,10 +39,11 @@ std::vector<std::string> FormatReportHead(std::string_view version, std::string_
 }
 
 std::string FormatReportItem(std::string_view section, std::string_view item, TOutcome outcome,
-                             unsigned long error, std::string_view errorText) {
+                             unsigned long error, std::string_view detail) {
     std::string line = OneField(section) + "\t" + OneField(item) + "\t" + OutcomeName(outcome);
     if (outcome == TOutcome::Failed && error != 0)
-        line += "\t" + std::to_string(error) + "\t" + OneField(TrimTrailing(errorText));
+        line += "\t" + std::to_string(error) + "\t" + OneField(TrimTrailing(detail));
+    if (outcome == TOutcome::Kept && !detail.empty()) line += "\t" + OneField(TrimTrailing(detail));
     return line;
 }
 

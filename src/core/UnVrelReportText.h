@@ -22,10 +22,11 @@ std::vector<std::string> FormatReportHead(std::string_view version, std::string_
                                           const TReportTime& start);
 
 // section TAB item TAB outcome, and for a failure with a system error
-// TAB its number TAB its text (trailing blanks and line breaks dropped).
-// Tabs and control bytes inside the fields become blanks.
+// TAB its number TAB its text (trailing blanks and line breaks dropped); for
+// a kept item given a reason (detail), TAB the reason. Tabs and control
+// bytes inside the fields become blanks.
 std::string FormatReportItem(std::string_view section, std::string_view item, TOutcome outcome,
-                             unsigned long error, std::string_view errorText);
+                             unsigned long error, std::string_view detail);
 
 // The end: the end time, how the run ended (with detail, when given), one
 // line per outcome with its count, and the exit code.

@@ -9,13 +9,49 @@ namespace {
 // Root and subkey path of a key part: the root name runs to its first
 // backslash, the subkey path is everything after it.
 void ResolveKeyPart(std::string_view keyPart, TRegistryPath& parts) {
-    parts.Root = RegistryRootByName(TextBefore(keyPart, '\\'));
+    const std::string rootName = TextBefore(keyPart, '\\');
+    parts.Root = RegistryRootByName(rootName);
+    parts.View = RegistryViewByName(rootName);
     parts.SubKey = TextAfter(keyPart, '\\');
+}
+
+// The roots that can be named in one view: a 32-bit program's HKU holds the
+// same keys as a 64-bit one's, so only these three have view names.
+struct TViewRoot {
+    std::string_view Name;
+    TRegistryRoot Root;
+};
+
+constexpr TViewRoot kViewRoots[] = {
+    {"HKCR", TRegistryRoot::ClassesRoot},
+    {"HKCU", TRegistryRoot::CurrentUser},
+    {"HKLM", TRegistryRoot::LocalMachine},
+};
+
+// The view suffix of a root name ("32" or "64") and the root it follows.
+const TViewRoot* FindViewRoot(std::string_view name, TView& view) {
+    if (name.size() != 6) return nullptr;
+    const std::optional<TView> suffix = ViewByName(name.substr(4));
+    if (!suffix) return nullptr;
+    for (const TViewRoot& root : kViewRoots) {
+        if (name.substr(0, 4) == root.Name) {
+            view = *suffix;
+            return &root;
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace
 
+TView RegistryViewByName(std::string_view name) {
+    TView view = TView::Native;
+    return FindViewRoot(name, view) != nullptr ? view : TView::Native;
+}
+
 TRegistryRoot RegistryRootByName(std::string_view name) {
+    TView view = TView::Native;
+    if (const TViewRoot* root = FindViewRoot(name, view)) return root->Root;
     if (name == "HKCR") return TRegistryRoot::ClassesRoot;
     if (name == "HKCU") return TRegistryRoot::CurrentUser;
     if (name == "HKLM") return TRegistryRoot::LocalMachine;

@@ -8,7 +8,8 @@
 // same character; the other kind inside it is plain text). A value name that
 // starts with a single quote is taken without its quotes, a doubled quote
 // inside them standing for one. Root names are "HKCR", "HKCU", "HKLM" and
-// "HKU", matched exactly. A path holding a NUL byte is never resolved: the
+// "HKU", matched exactly; "HKCR32", "HKCU32", "HKLM32" and the same with 64
+// name a root in one view of 64-bit Windows (core/epView.h). A path holding a NUL byte is never resolved: the
 // system's calls would read only the part before it. Pure byte-string code:
 // the Win32 side maps the root to its key (win/epRegIni.h).
 #pragma once
@@ -17,19 +18,28 @@
 #include <string>
 #include <string_view>
 
+#include "core/epView.h"
+
 enum class TRegistryRoot { None, ClassesRoot, CurrentUser, LocalMachine, Users };
 
 // A path taken apart. Root is None when the root name is not recognised (or
 // the path has no key part, or holds a NUL byte); SubKey is empty for the root key itself;
-// ValueName is empty for a key's default value.
+// ValueName is empty for a key's default value. View is the one the root
+// name gives (HKLM64: Bits64), Native for a root name without one.
 struct TRegistryPath {
     TRegistryRoot Root = TRegistryRoot::None;
+    TView View = TView::Native;
     std::string SubKey;
     std::string ValueName;
 };
 
 // The root that the name denotes, compared exactly; None for any other text.
+// A name with a view ("HKLM64") denotes its root as well.
 TRegistryRoot RegistryRootByName(std::string_view name);
+
+// The view that the root name gives: Bits32 for "HKLM32", "HKCU32" and
+// "HKCR32", Bits64 for the same with 64, Native for any other text.
+TView RegistryViewByName(std::string_view name);
 
 // The path of the value `name` under `keyPath` (which ends in a backslash):
 // the name between single quotes, a quote inside it doubled, so that

@@ -2,7 +2,6 @@
 #include "win/epFileIdentity.h"
 
 #include "core/epStrUtils.h"
-#include "win/epPathIdentity.h"
 #include "win/handles.h"
 
 std::optional<TFileIdentity> GetFileIdentity(HANDLE file) {
@@ -28,11 +27,4 @@ std::optional<TFileIdentity> GetFileIdentity(const std::string& path) {
 bool IsFileWithIdentity(const std::string& path, const TFileIdentity& identity) {
     const std::optional<TFileIdentity> own = GetFileIdentity(path);
     return own && *own == identity;
-}
-
-bool IsSameFile(const std::string& a, const std::string& b) {
-    const std::optional<TFileIdentity> one = GetFileIdentity(a);
-    const std::optional<TFileIdentity> other = one ? GetFileIdentity(b) : std::nullopt;
-    if (one && other) return *one == *other;
-    return GetPathIdentity(a) == GetPathIdentity(b);
 }

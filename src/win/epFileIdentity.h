@@ -1,7 +1,6 @@
-// The one rule for "the same file": two paths name the same file when both
-// open and the file system gives them one identity (volume and file index);
-// when either cannot be opened, when their identities (GetPathIdentity) are
-// equal. The self-copy, the run lock and the hold on the log all ask here.
+// Which file a path or an open handle names, as the file system tells it
+// (volume and file index): what the run lock is named from, and what the one
+// rule for "the same file" (IsSameFilePath, win/epPathIdentity.h) compares.
 #pragma once
 
 #include <windows.h>
@@ -23,6 +22,3 @@ std::optional<TFileIdentity> GetFileIdentity(const std::string& path);
 // True when path names the file whose identity is given (false when path
 // does not open).
 bool IsFileWithIdentity(const std::string& path, const TFileIdentity& identity);
-
-// The rule above: true when a and b name the same file.
-bool IsSameFile(const std::string& a, const std::string& b);

@@ -11,6 +11,7 @@
 #include "core/epStrUtils.h"
 #include "win/epDllSearch.h"
 #include "win/epRegIni.h"
+#include "win/epWow64.h"
 #include "win/handles.h"
 
 namespace {
@@ -44,13 +45,24 @@ constexpr REGSAM kEmptyingAccess = KEY_READ | KEY_SET_VALUE;
 // Deeper than the registry lets keys nest: a tree is never followed further.
 constexpr std::size_t kMaxTreeDepth = 512;
 
-// Opens root\subkey of the parsed path; an empty wrapper on failure.
-UniqueHkey OpenKey(const TRegistryPath& parts, REGSAM access) {
+// The view the parsed path is in: its root's own (HKLM64), else the one the
+// caller asks for.
+TView ViewOf(const TRegistryPath& parts, TView view) { return EntryView(parts.View, view); }
+
+// Opens root\subkey of the parsed path in the view; an empty wrapper on
+// failure. A view this system does not have holds no key.
+UniqueHkey OpenKey(const TRegistryPath& parts, REGSAM access, TView view) {
     UniqueHkey key;
     const HKEY root = RootKey(parts.Root);
     if (root == nullptr) return key;
+    const TView own = ViewOf(parts, view);
+    if (!ViewExists(own)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return key;
+    }
     HKEY opened = nullptr;
-    const LONG rc = RegOpenKeyExA(root, parts.SubKey.c_str(), 0, access, &opened);
+    const LONG rc =
+        RegOpenKeyExA(root, parts.SubKey.c_str(), 0, access | ViewAccess(own), &opened);
     if (rc == ERROR_SUCCESS) {
         key.reset(opened);
     } else {
@@ -190,7 +202,7 @@ struct TreeKey {
 // Deletes an opened key of the tree. Without NtDeleteKey, by its name in
 // its parent, where no link can stand in the way.
 // False with the system's error as the last error when the key stays.
-bool DeleteTreeKey(const TreeKey& item, const TRegistryPath& topParent) {
+bool DeleteTreeKey(const TreeKey& item, const TRegistryPath& topParent, TView view) {
     if (const NtDeleteKeyFunction ntDeleteKey = FindNtDeleteKey()) {
         const LONG status = ntDeleteKey(item.Key.get());
         if (status >= 0) return true;
@@ -200,7 +212,7 @@ bool DeleteTreeKey(const TreeKey& item, const TRegistryPath& topParent) {
         return false;
     }
     if (item.Parent != nullptr) return Succeeded(RegDeleteKeyA(item.Parent, item.Name.c_str()));
-    const UniqueHkey parent = OpenKey(topParent, KEY_WRITE);
+    const UniqueHkey parent = OpenKey(topParent, KEY_WRITE, view);
     return parent && Succeeded(RegDeleteKeyA(parent.get(), item.Name.c_str()));
 }
 
@@ -210,15 +222,16 @@ TreeKey OpenTreeKey(UniqueHkey key, HKEY parent, std::string name) {
     return item;
 }
 
-// A key below parent (a root, or an open key), opened as itself for a tree
-// deletion; empty when it cannot be opened or its name holds a NUL (the call
-// would open another key).
-UniqueHkey OpenTreeKeyAsItself(HKEY parent, const std::string& name) {
+// A key below parent (a root, or an open key), opened as itself in the
+// view for a tree deletion; empty when it cannot be opened or its name holds
+// a NUL (the call would open another key).
+UniqueHkey OpenTreeKeyAsItself(HKEY parent, const std::string& name, TView view) {
     UniqueHkey key;
     if (parent == nullptr || HoldsNul(name)) return key;
     for (const REGSAM access : {kTreeAccess, kEmptyingAccess}) {
         HKEY opened = nullptr;
-        if (RegOpenKeyExA(parent, name.c_str(), REG_OPTION_OPEN_LINK, access, &opened) ==
+        if (RegOpenKeyExA(parent, name.c_str(), REG_OPTION_OPEN_LINK, access | ViewAccess(view),
+                          &opened) ==
             ERROR_SUCCESS) {
             key.reset(opened);
             break;
@@ -232,8 +245,8 @@ UniqueHkey OpenTreeKeyAsItself(HKEY parent, const std::string& name) {
 // once through its parent's handle and never through a path again, so no
 // name can lead the deletion back to a key it has seen or out through a
 // symbolic link: a link below the key is deleted as a link. True when the
-// top key itself was deleted.
-bool DeleteKeyTree(UniqueHkey top, const TRegistryPath& named) {
+// top key itself was deleted. Every key is opened in the view of the top.
+bool DeleteKeyTree(UniqueHkey top, const TRegistryPath& named, TView view) {
     std::vector<TreeKey> stack;
     stack.push_back(OpenTreeKey(std::move(top), nullptr, named.ValueName));
     bool deleted = false;
@@ -241,13 +254,13 @@ bool DeleteKeyTree(UniqueHkey top, const TRegistryPath& named) {
         TreeKey& item = stack.back();
         if (item.Next < item.Subkeys.size() && stack.size() < kMaxTreeDepth) {
             const std::string& name = item.Subkeys[item.Next++];
-            UniqueHkey child = OpenTreeKeyAsItself(item.Key.get(), name);
+            UniqueHkey child = OpenTreeKeyAsItself(item.Key.get(), name, view);
             const HKEY parent = item.Key.get();
             if (child) stack.push_back(OpenTreeKey(std::move(child), parent, name));
             continue;
         }
         DeleteAllValues(item.Key.get());
-        deleted = DeleteTreeKey(item, named);
+        deleted = DeleteTreeKey(item, named, view);
         stack.pop_back();
     }
     return deleted;
@@ -267,65 +280,72 @@ bool SplitRegistryPath(const std::string& path, HKEY& root, std::string& subKey,
     });
 }
 
-bool ReadRegistryValue(const std::string& path, void* data, DWORD& size) {
+bool ReadRegistryValue(const std::string& path, void* data, DWORD& size, TView view) {
     return Guarded(false, [&] {
         const TRegistryPath parts = ParseRegistryPath(path);
-        const UniqueHkey key = OpenKey(parts, KEY_READ);
+        const UniqueHkey key = OpenKey(parts, KEY_READ, view);
         if (!key) return false;
         return RegQueryValueExA(key.get(), parts.ValueName.c_str(), nullptr, nullptr,
                                 static_cast<BYTE*>(data), &size) == ERROR_SUCCESS;
     });
 }
 
-std::int32_t ReadRegistryInteger(const std::string& path, std::int32_t def) {
+std::int32_t ReadRegistryInteger(const std::string& path, std::int32_t def, TView view) {
     // Zero first, so a value of fewer than 4 bytes comes out zero-extended.
     std::uint32_t number = 0;
     DWORD size = sizeof number;
-    if (!ReadRegistryValue(path, &number, size)) return def;
+    if (!ReadRegistryValue(path, &number, size, view)) return def;
     return static_cast<std::int32_t>(number);
 }
 
-bool WriteRegistryValue(const std::string& path, DWORD type, const void* data, DWORD size) {
+bool WriteRegistryValue(const std::string& path, DWORD type, const void* data, DWORD size,
+                        TView view) {
     return Guarded(false, [&] {
         const TRegistryPath parts = ParseRegistryPath(path);
         const HKEY root = RootKey(parts.Root);
         if (root == nullptr) return false;
+        const TView own = ViewOf(parts, view);
+        if (!ViewExists(own)) return Succeeded(ERROR_FILE_NOT_FOUND);
         UniqueHkey key;
-        if (!Succeeded(RegCreateKeyA(root, parts.SubKey.c_str(), key.put()))) return false;
+        if (!Succeeded(RegCreateKeyExA(root, parts.SubKey.c_str(), 0, nullptr, 0,
+                                       KEY_SET_VALUE | ViewAccess(own), nullptr, key.put(),
+                                       nullptr)))
+            return false;
         return Succeeded(RegSetValueExA(key.get(), parts.ValueName.c_str(), 0, type,
                                         static_cast<const BYTE*>(data), size));
     });
 }
 
-bool WriteRegistryInteger(const std::string& path, std::int32_t value) {
+bool WriteRegistryInteger(const std::string& path, std::int32_t value, TView view) {
     const std::uint32_t number = static_cast<std::uint32_t>(value);
-    return WriteRegistryValue(path, REG_DWORD, &number, sizeof number);
+    return WriteRegistryValue(path, REG_DWORD, &number, sizeof number, view);
 }
 
-bool RegistryValueExists(const std::string& path) {
+bool RegistryValueExists(const std::string& path, TView view) {
     return Guarded(false, [&] {
         const TRegistryPath parts = ParseRegistryPath(path);
-        const UniqueHkey key = OpenKey(parts, KEY_READ);
+        const UniqueHkey key = OpenKey(parts, KEY_READ, view);
         if (!key) return false;
         return RegQueryValueExA(key.get(), parts.ValueName.c_str(), nullptr, nullptr, nullptr,
                                 nullptr) == ERROR_SUCCESS;
     });
 }
 
-bool RegistryKeyExists(const std::string& path) {
-    return Guarded(false, [&] { return static_cast<bool>(OpenKey(ParseKeyPath(path), KEY_READ)); });
+bool RegistryKeyExists(const std::string& path, TView view) {
+    return Guarded(false,
+                   [&] { return static_cast<bool>(OpenKey(ParseKeyPath(path), KEY_READ, view)); });
 }
 
-bool DeleteRegistryValue(const std::string& path) {
+bool DeleteRegistryValue(const std::string& path, TView view) {
     return Guarded(false, [&] {
         const TRegistryPath parts = ParseRegistryPath(path);
-        const UniqueHkey key = OpenKey(parts, KEY_WRITE);
+        const UniqueHkey key = OpenKey(parts, KEY_WRITE, view);
         if (!key) return false;
         return Succeeded(RegDeleteValueA(key.get(), parts.ValueName.c_str()));
     });
 }
 
-bool DeleteRegistryKey(const std::string& path) {
+bool DeleteRegistryKey(const std::string& path, TView view) {
     return Guarded(false, [&] {
         if (IsProtectedRegistryKey(path)) return false;
         const std::string keyPath = RegistryKeyPath(path);
@@ -338,25 +358,29 @@ bool DeleteRegistryKey(const std::string& path) {
         if (parts.Root == TRegistryRoot::None || named.Root == TRegistryRoot::None ||
             named.ValueName.empty())
             return false;
-        UniqueHkey top = OpenTreeKeyAsItself(RootKey(parts.Root), parts.SubKey);
+        const TView own = ViewOf(parts, view);
+        if (!ViewExists(own)) return Succeeded(ERROR_FILE_NOT_FOUND);
+        UniqueHkey top = OpenTreeKeyAsItself(RootKey(parts.Root), parts.SubKey, own);
         if (!top) return false;
-        return DeleteKeyTree(std::move(top), named);
+        return DeleteKeyTree(std::move(top), named, own);
     });
 }
 
-bool DeleteRegistryEntry(const std::string& path) {
+bool DeleteRegistryEntry(const std::string& path, TView view) {
     if (Guarded(true, [&] { return IsSharedRegistryValue(path); })) return false;
-    if (RegistryValueExists(path)) return DeleteRegistryValue(path);
-    if (RegistryKeyExists(path)) return DeleteRegistryKey(path);
+    if (RegistryValueExists(path, view)) return DeleteRegistryValue(path, view);
+    if (RegistryKeyExists(path, view)) return DeleteRegistryKey(path, view);
     return false;
 }
 
 bool TRegistryEntryDeleter::OpenKeyOf(const TRegistryPath& parts) {
-    if (key_ && parts.Root == root_ && parts.SubKey == subKey_) return true;
+    const TView own = ViewOf(parts, view_);
+    if (key_ && parts.Root == root_ && own == keyView_ && parts.SubKey == subKey_) return true;
     key_.reset();
     if (parts.Root == TRegistryRoot::None) return false;
-    key_ = OpenKey(parts, KEY_SET_VALUE);
+    key_ = OpenKey(parts, KEY_SET_VALUE, view_);
     root_ = parts.Root;
+    keyView_ = own;
     subKey_ = parts.SubKey;
     return static_cast<bool>(key_);
 }
@@ -369,19 +393,19 @@ bool TRegistryEntryDeleter::Delete(const std::string& path) {
             const LONG rc = RegDeleteValueA(key_.get(), parts.ValueName.c_str());
             if (rc == ERROR_SUCCESS) return true;
             // No such value: the path names a key, or nothing.
-            if (rc == ERROR_FILE_NOT_FOUND) return DeleteRegistryKey(path);
+            if (rc == ERROR_FILE_NOT_FOUND) return DeleteRegistryKey(path, view_);
             // The key went meanwhile, or refuses: the whole way below says
             // what became of the entry.
             key_.reset();
         }
-        return DeleteRegistryEntry(path);
+        return DeleteRegistryEntry(path, view_);
     });
 }
 
-bool ReadRegistryData(const std::string& path, DWORD& type, std::string& data) {
+bool ReadRegistryData(const std::string& path, DWORD& type, std::string& data, TView view) {
     return Guarded(false, [&] {
         const TRegistryPath parts = ParseRegistryPath(path);
-        const UniqueHkey key = OpenKey(parts, KEY_READ);
+        const UniqueHkey key = OpenKey(parts, KEY_READ, view);
         std::vector<char> buffer;
         DWORD size = 0;
         if (!key || !QueryValue(key.get(), parts.ValueName, type, buffer, size)) return false;
@@ -393,10 +417,10 @@ bool ReadRegistryData(const std::string& path, DWORD& type, std::string& data) {
 namespace {
 
 // The names of the key's subkeys, or of its values, into the emptied list.
-void ListKeyNames(const std::string& path, bool values, TStringList& list) {
+void ListKeyNames(const std::string& path, bool values, TStringList& list, TView view) {
     list.clear();
     Guarded(false, [&] {
-        const UniqueHkey key = OpenKey(ParseRegistryPath(RegistryKeyPath(path)), KEY_READ);
+        const UniqueHkey key = OpenKey(ParseRegistryPath(RegistryKeyPath(path)), KEY_READ, view);
         if (key) ListNames(key.get(), values, list);
         return true;
     });
@@ -404,18 +428,18 @@ void ListKeyNames(const std::string& path, bool values, TStringList& list) {
 
 }  // namespace
 
-void ListRegistrySubkeys(const std::string& path, TStringList& list) {
-    ListKeyNames(path, false, list);
+void ListRegistrySubkeys(const std::string& path, TStringList& list, TView view) {
+    ListKeyNames(path, false, list, view);
 }
 
-void ListRegistryValueNames(const std::string& path, TStringList& list) {
-    ListKeyNames(path, true, list);
+void ListRegistryValueNames(const std::string& path, TStringList& list, TView view) {
+    ListKeyNames(path, true, list, view);
 }
 
-void ListRegistryValues(const std::string& path, TStringList& list) {
+void ListRegistryValues(const std::string& path, TStringList& list, TView view) {
     list.clear();
     Guarded(false, [&] {
-        const UniqueHkey key = OpenKey(ParseRegistryPath(RegistryKeyPath(path)), KEY_READ);
+        const UniqueHkey key = OpenKey(ParseRegistryPath(RegistryKeyPath(path)), KEY_READ, view);
         if (!key) return false;
         TStringList names;
         ListNames(key.get(), true, names);

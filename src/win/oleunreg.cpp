@@ -11,6 +11,7 @@
 #include "core/epStrUtils.h"
 #include "win/epDllSearch.h"
 #include "win/handles.h"
+#include "win/sysutil.h"
 
 namespace {
 
@@ -117,7 +118,7 @@ bool UnregisterDllServer(const std::string& path) {
     return SUCCEEDED(unregister());
 }
 
-bool UnregisterExeServer(const std::string& path) {
+bool UnregisterExeServer(const std::string& path, DWORD timeoutMs) {
     if (path.empty() || HoldsNul(path)) return false;
     // The program is named apart from its command line: an unquoted path with
     // blanks would otherwise start C:\My.exe for C:\My Apps\srv.exe.
@@ -131,10 +132,9 @@ bool UnregisterExeServer(const std::string& path) {
                         nullptr, &startup, &started)) {
         return false;
     }
-    // Not waited for: the handles go at once.
     const UniqueHandle process(started.hProcess);
     const UniqueHandle thread(started.hThread);
-    return true;
+    return WaitHandlingSentMessages(process.get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 bool UnregisterServerModule(const std::string& path) {

@@ -10,7 +10,12 @@
 // functions do not initialise it themselves.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
+
+// How long a server program started with /UNREGSERVER is waited for.
+constexpr DWORD kServerProgramWaitMs = 60 * 1000;
 
 // UnregisterServerModule; when that fails, UnregisterTypeLibrary. So a module
 // whose export succeeded is not also treated as a type library.
@@ -31,9 +36,12 @@ bool UnregisterDllServer(const std::string& path);
 // Starts the program at path, hidden, with the command line of the path
 // followed directly by " /UNREGSERVER" (the path unquoted, as servers expect
 // it); the program to start is given apart, so a path with blanks can never
-// start another program. True when the start succeeded; the program is not
-// waited for and its exit code is not read.
-bool UnregisterExeServer(const std::string& path);
+// start another program. Waits until it has ended, so that its file can be
+// deleted right after, but no longer than timeoutMs (the messages other
+// threads send to this one are handled meanwhile). True when it started and
+// ended in time; its exit code is not read, as servers give none that all
+// agree on. A program still running at the time-out is left to finish.
+bool UnregisterExeServer(const std::string& path, DWORD timeoutMs = kServerProgramWaitMs);
 
 // Unregisters the type library of the file (a .tlb, or a module that embeds
 // one): the path is made absolute, the library loaded, and its guid, version,

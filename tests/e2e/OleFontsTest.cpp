@@ -325,13 +325,27 @@ TEST_F(OleFonts, ServersAreUnregisteredOnceInSectionOrderExceptKeptOnes) {
     EXPECT_FALSE(FileExists(noExport + ".log"));
     EXPECT_FALSE(IsTypeLibraryRegistered(guid));
 
-    // The program is not waited for: its record may come after the run.
     const std::optional<std::string> started = WaitForRecordedLine(program + ".log");
     ASSERT_TRUE(started) << "the server program was not started";
     // Wine quotes the program name it found; the switch follows the path directly.
     std::string line = *started;
     if (!line.empty() && line[0] == '"') line.erase(line.find('"', 1), 1).erase(0, 1);
     EXPECT_EQ(line, program + " /UNREGSERVER");
+}
+
+// A server program is waited for, so CopyFiles finds its file free: removed,
+// not put off to the restart.
+TEST_F(OleFonts, SlowServerProgramIsWaitedForAndItsFileRemovedInTheSameRun) {
+    const std::string program = CopyFixture("OleServerSlowExe.exe", "slowsrv.exe");
+    ASSERT_TRUE(ClearPendingRenames());
+    ASSERT_TRUE(WriteFileBytes(log, "[RegServers]\r\n" + program + "=1\r\n[CopyFiles]\r\n" +
+                                        program + "=1\r\n"));
+    const Process p = StartProgram(kUninstaller, "/S " + Quote(log));
+    ASSERT_TRUE(p);
+    EXPECT_EQ(WaitForExit(p), std::optional<DWORD>(0));
+    EXPECT_FALSE(FileExists(program));
+    EXPECT_TRUE(ReadPendingRenames().empty()) << ::testing::PrintToString(ReadPendingRenames());
+    EXPECT_TRUE(FileExists(program + ".log")) << "the server program did not finish";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // is removed, the replaced message texts, and the main dialog's life cycle.
 #include <gtest/gtest.h>
 
+#include "../support/FileBytes.h"
 #include "CaseFixture.h"
 
 using namespace e2e;
@@ -104,6 +105,32 @@ TEST_F(Startup, ReplacedTextsUseTheDecimalKeyAndTurnBarsIntoLineBreaks) {
                          PressStep(WindowKind::MainDialog, IDOK)});
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.seen[1].lines.back(), kDone);
+}
+
+TEST_F(Startup, ReportNamingTheLogIsRefusedWithABoxBeforeTheConfirmation) {
+    const std::string bytes = "[CopyFiles]\r\n" + dir + "\\app.dll=1\r\n";
+    ASSERT_TRUE(WriteFileBytes(log, bytes));
+    const ScenarioResult r =
+        Run(Quote("/LOG=" + log) + " " + Quote(log), {PressStep(WindowKind::MessageBox, IDOK)});
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_EQ(r.seen[0].text, "/LOG=" + log +
+                                  " names the installation log itself: the report would replace "
+                                  "it. Nothing was changed.");
+    EXPECT_EQ(ReadAllBytes(log), std::optional<std::string>(bytes));
+}
+
+// A replaced text is shown whole whatever its length, and the run still ends.
+TEST_F(Startup, StatusTextOfTenThousandCharactersIsShownAndTheRunEnds) {
+    const std::string file = dir + "\\app.dll";
+    ASSERT_TRUE(WriteFileBytes(file, "x"));
+    std::string text;
+    while (text.size() < 10000) text += "Rimozione dei file " + std::to_string(text.size()) + "; ";
+    text.resize(10000);
+    ASSERT_TRUE(WriteFileBytes(log, "[Strings]\r\n6=" + text + "\r\n[CopyFiles]\r\n" + file + "=1\r\n"));
+    const ScenarioResult r = RunToTheEnd();
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_EQ(r.seen.back().lines, (Lines{text + " ok", kDone}));
+    EXPECT_FALSE(FileExists(file));
 }
 
 TEST_F(Startup, LogWithoutSectionsEndsWithTheFinalLineAndAFullBar) {

@@ -90,14 +90,14 @@ TEST_F(Outcomes, StatusLinesCountWhatStayedAndTheRestartIsAnnounced) {
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.seen.back().lines,
               (Lines{"Rimozioni dei dati di inizializzazione... elementi non rimossi: 1",
-                     "Rimozione dei file... ok",
-                     "Rimozione delle cartelle... elementi non rimossi: 1", kRestartLine, kDone}));
+                     "Rimozione dei file... ok", kDirsLine, kRestartLine, kDone}));
     EXPECT_EQ(r.seen.back().selected, 4);
     EXPECT_EQ(r.exitCode, std::optional<DWORD>(0));
 }
 
 TEST_F(Outcomes, ReplacedTextsCountAndAnnounceInTheLogsLanguage) {
     const std::string file = Make("App\\busy.dll");
+    Make("App\\user.txt");
     Hold(file);
     const std::string strings = "[Strings]\r\n24=%d items left (100%%, %s)\r\n25=Restart!\r\n";
     ASSERT_TRUE(WriteFileBytes(log, strings + "[CopyFiles]\r\n" + file + "=1\r\n[CreateDirs]\r\n" +
@@ -121,12 +121,12 @@ TEST_F(Outcomes, UnattendedRunWithItemsLeftEndsWith1603AndReportsEachItem) {
     EXPECT_TRUE(Contains(lines, "CopyFiles\t" + busy + "\tscheduled"));
     EXPECT_TRUE(Contains(lines, "CopyFiles\t" + plain + "\tremoved"));
     const auto dirLine = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
-        return StartsWith(line, "CreateDirs\t" + dir + "\\App\tfailed\t145\t");
+        return line == "CreateDirs\t" + dir + "\\App\tscheduled";
     });
     EXPECT_NE(dirLine, lines.end()) << ::testing::PrintToString(lines);
     const Lines tail(lines.end() - std::min<size_t>(lines.size(), 8), lines.end());
-    EXPECT_EQ(tail, (Lines{"Result: completed", "removed: 1", "absent: 0", "scheduled: 1",
-                           "kept: 0", "refused: 0", "failed: 2", "Exit code: 1603"}));
+    EXPECT_EQ(tail, (Lines{"Result: completed", "removed: 1", "absent: 0", "scheduled: 2",
+                           "kept: 0", "refused: 0", "failed: 1", "Exit code: 1603"}));
     EXPECT_TRUE(FileExists(busy));
     EXPECT_FALSE(FileExists(plain));
 }
@@ -141,12 +141,45 @@ TEST_F(Outcomes, UnattendedCleanRunEndsWith0AndRemovesEverything) {
     EXPECT_TRUE(Contains(ReportLines(), "Exit code: 0"));
 }
 
-TEST_F(Outcomes, UnattendedRunWithAFileInUseEndsWith3010) {
-    const std::string file = Make("busy.dll");
-    Hold(file);
-    ASSERT_TRUE(WriteFileBytes(log, "[CopyFiles]\r\n" + file + "=1\r\n"));
-    EXPECT_EQ(RunUnattended("/S"), std::optional<DWORD>(3010));
-    EXPECT_FALSE(ReadPendingRenames().empty());
+// The application still running: its file and then its folder go at the
+// restart, and a deployment tool reads "done, restart needed".
+TEST_F(Outcomes, UnattendedRunWithAFileInUseEndsWith3010AndSchedulesItsFolderAfterIt) {
+    busy = Make("App\\busy.dll");
+    const std::string gone = Make("App\\gone.dll");
+    Hold(busy);
+    ASSERT_TRUE(WriteFileBytes(log, "[CopyFiles]\r\n" + busy + "=1\r\n" + gone +
+                                        "=1\r\n[CreateDirs]\r\n" + dir + "\\App=1\r\n"));
+    EXPECT_EQ(RunUnattended("/S \"/LOG=" + report + "\""), std::optional<DWORD>(3010));
+    EXPECT_EQ(ReadPendingRenames(),
+              (Lines{PendingName(busy), "", PendingName(dir + "\\App"), ""}));
+    EXPECT_FALSE(FileExists(gone));
+    EXPECT_TRUE(Contains(ReportLines(), "CreateDirs\t" + dir + "\\App\tscheduled"));
+}
+
+// A folder that also holds what the log does not list (a user's file, the
+// report itself) is not the application's alone: it stays, and the run
+// succeeds.
+TEST_F(Outcomes, FolderHoldingFilesTheLogDoesNotListIsKeptAndTheRunSucceeds) {
+    const std::string app = dir + "\\App";
+    const auto removeAppInto = [&](const std::string& reportPath) {
+        Make("App\\app.exe");
+        ASSERT_TRUE(WriteFileBytes(log, "[CopyFiles]\r\n" + app + "\\app.exe=1\r\n[CreateDirs]\r\n" +
+                                            app + "=1\r\n"));
+        EXPECT_EQ(RunUnattended("/S \"/LOG=" + reportPath + "\""), std::optional<DWORD>(0));
+        EXPECT_TRUE(DirectoryExists(app));
+        EXPECT_FALSE(FileExists(app + "\\app.exe"));
+        const std::optional<std::string> text = ReadAllBytes(reportPath);
+        ASSERT_TRUE(text) << reportPath;
+        const Lines lines = SplitAt(*text, "\r\n");
+        EXPECT_TRUE(Contains(lines, "CreateDirs\t" + app + "\tkept\tholds files the log does not list"))
+            << ::testing::PrintToString(lines);
+    };
+    const std::string userFile = Make("App\\user.txt");
+    removeAppInto(report);
+    EXPECT_TRUE(FileExists(userFile));
+    ASSERT_TRUE(DeleteFileA(userFile.c_str()));
+    removeAppInto(app + "\\report.txt");
+    EXPECT_TRUE(ReadPendingRenames().empty());
 }
 
 TEST_F(Outcomes, UnattendedRunStoppedByAFirstProgramEndsWith1602) {
@@ -215,4 +248,43 @@ TEST_F(Outcomes, FilesNamedExactlyKeepTheirOutcomes) {
     EXPECT_FALSE(FileExists(readOnly));
     EXPECT_TRUE(FileExists(inUse));
     EXPECT_TRUE(DirectoryExists(folder));
+}
+
+// Deployment tools write the options before the log, add /NORESTART to every
+// uninstall command, and sometimes name no log at all: each ends unattended.
+TEST_F(Outcomes, OptionsStandBeforeOrAfterTheLogAndNoRestartIsAccepted) {
+    const std::string file = dir + "\\App\\app.exe";
+    const std::string bytes = "[CopyFiles]\r\n" + file + "=1\r\n";
+    for (const std::string& arguments :
+         {"/S " + Quote(log), Quote(log) + " /S /NORESTART", "-norestart /s " + Quote(log)}) {
+        Make("App\\app.exe");
+        ASSERT_TRUE(WriteFileBytes(log, bytes));
+        const Process p = StartProgram(kUninstaller, arguments);
+        ASSERT_TRUE(p);
+        EXPECT_EQ(WaitForExit(p), std::optional<DWORD>(0)) << arguments;
+        EXPECT_FALSE(FileExists(file)) << arguments;
+        EXPECT_FALSE(FileExists(log)) << arguments;
+    }
+    const Process bare = StartProgram(kUninstaller, "/S /NORESTART");
+    ASSERT_TRUE(bare);
+    EXPECT_EQ(WaitForExit(bare), std::optional<DWORD>(1619));
+}
+
+// A report path that names the log in any spelling would empty the log
+// before it is read: the run refuses it and leaves the log as it was.
+TEST_F(Outcomes, ReportNamingTheLogIsAnInvalidParameterAndTouchesNothing) {
+    const std::string file = Make("app.dll");
+    const std::string bytes = "[CopyFiles]\r\n" + file + "=1\r\n";
+    ASSERT_TRUE(WriteFileBytes(log, bytes));
+    const std::string link = dir + "\\link.log";
+    ASSERT_TRUE(CreateHardLinkA(link.c_str(), log.c_str(), nullptr));
+    for (const std::string& spelling : {log, dir + "\\.\\UNINST.LOG", link}) {
+        for (const char* mode : {"/S", "/S /PREVIEW"}) {
+            EXPECT_EQ(RunUnattended(std::string(mode) + " \"/LOG=" + spelling + "\""),
+                      std::optional<DWORD>(87))
+                << spelling << " " << mode;
+            EXPECT_EQ(ReadAllBytes(log), std::optional<std::string>(bytes)) << spelling;
+            EXPECT_TRUE(FileExists(file));
+        }
+    }
 }

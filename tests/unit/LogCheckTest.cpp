@@ -136,6 +136,24 @@ TEST(LogCheck, RegistryPaths) {
     });
 }
 
+TEST(LogCheck, ViewsOfOptionsAndRoots) {
+    ExpectCases({
+        {"the log's view and roots with their own",
+         kFiles + Log({"[Options]", "View=64", "[AddReg]", "HKLM32\\SOFTWARE\\Tamsk\\V=1",
+                       "HKCU64\\Software\\Tamsk\\V=1", "[CreateKeys]", "HKCR64\\.tamsk=1"}),
+         {}},
+        {"an unknown view, key or repeated key",
+         kFiles + Log({"[Options]", "View=x64", "Views=64", "view=32"}),
+         {"4 warning view-value", "5 warning options-key", "6 warning duplicate-key"}},
+        {"roots in other spellings; HKU has no views; Wow6432Node by hand",
+         kFiles + Log({"[AddReg]", "hklm64\\S\\T\\V=1", "HKEY_LOCAL_MACHINE_64\\S\\T\\V=1",
+                       "HKU64\\S\\T\\V=1", "HKLM\\SOFTWARE\\Wow6432Node\\Tamsk\\V=1",
+                       "[CreateKeys]", "HKLM64\\SOFTWARE=1"}),
+         {"4 error lower-case-root", "5 error unknown-root", "6 error unknown-root",
+          "7 note wow6432node", "9 error protected-key"}},
+    });
+}
+
 TEST(LogCheck, FilesDirectoriesAndSharedFiles) {
     ExpectCases({
         {"paths",

@@ -61,6 +61,15 @@ TEST(Outcomes, StatusWordIsOkUnlessItemsStayed) {
               "ok");
     EXPECT_EQ(SectionStatusWord(CountsOf({O::Failed, O::Refused, O::Removed}), kDefault),
               "elementi non rimossi: 2");
+    // A folder that stays for others' files is told on the line, yet the
+    // unattended run still succeeds.
+    TOutcomeCounts folders = CountsOf({O::Kept, O::Failed});
+    folders.Add(O::Kept, true);
+    EXPECT_EQ(SectionStatusWord(folders, kDefault), "elementi non rimossi: 2");
+    folders.Clear();
+    folders.Add(O::Kept, true);
+    EXPECT_EQ(SectionStatusWord(folders, kDefault), "elementi non rimossi: 1");
+    EXPECT_EQ(UnattendedExitCode(TRunEnd::Completed, folders), 0);
 }
 
 TEST(Outcomes, NumberFormatTakesOneNumberAndNothingElse) {
@@ -93,6 +102,9 @@ TEST(ReportText, LinesHoldTheirFieldsAndNothingMore) {
               "CreateDirs\tC:\\App\tfailed\t145\tThe directory is not empty.");
     EXPECT_EQ(FormatReportItem("AddIni", "a\tb\nc", O::Absent, 2, "ignored"),
               "AddIni\ta b c\tabsent");
+    EXPECT_EQ(FormatReportItem("CreateDirs", "C:\\App", O::Kept, 145,
+                               "holds files the log does not list"),
+              "CreateDirs\tC:\\App\tkept\tholds files the log does not list");
 
     const std::vector<std::string> end = FormatReportEnd(
         {2024, 3, 9, 8, 6, 0}, TRunEnd::InvalidOption, "/Q", CountsOf({O::Removed, O::Failed}), 87);

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "TestFiles.h"
-#include "win/epFileIdentity.h"
+#include "win/epPathIdentity.h"
 #include "win/epHeldFile.h"
 #include "win/epPrivateSecurity.h"
 #include "win/epSharedValues.h"
@@ -157,7 +157,7 @@ TEST_F(HeldCopy, SameFileByIdentityWhenBothExist) {
         {PathOf("missing.txt"), PathOf("missing2.txt"), false},
         {file, PathOf("missing.txt"), false},
     };
-    for (const auto& c : cases) EXPECT_EQ(IsSameFile(c.a, c.b), c.same) << c.a << " / " << c.b;
+    for (const auto& c : cases) EXPECT_EQ(IsSameFilePath(c.a, c.b), c.same) << c.a << " / " << c.b;
 }
 
 // Values shared by name: a name that exists is not trusted by a maker that

@@ -208,6 +208,18 @@ TEST_F(OleUnregTest, PathWithBlanksIsPassedUnquoted) {
     EXPECT_EQ(ReadBytes(decoy + ".log"), std::nullopt);
 }
 
+// A server that is still busy at the time-out counts as failed; the run
+// goes on without it.
+TEST_F(OleUnregTest, ServerProgramStillRunningAtTheTimeOutFails) {
+    const std::string server = CopyFixture("OleServerSlowExe.exe", "slow.exe");
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_FALSE(UnregisterExeServer(server, 200));
+    EXPECT_LT(GetTickCount64() - start, 1500u);
+    EXPECT_TRUE(WaitForLine(server + ".log")) << "the program was not started";
+    // It finishes by itself; its file is free once it has.
+    for (int i = 0; i < 250 && !DeleteFileA(server.c_str()); ++i) Sleep(20);
+}
+
 TEST_F(OleUnregTest, NonProgramExtensionsAreNeverStarted) {
     // Named .dll, the program has no export: the attempt through the module
     // fails and it is not started.

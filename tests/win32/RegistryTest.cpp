@@ -388,3 +388,87 @@ TEST_F(Registry, ValueListingsShowStringsAndNumbersOnly) {
     ListRegistryValues(Path("Missing"), list);
     EXPECT_TRUE(list.empty());
 }
+
+namespace {
+
+// Twin keys in both views of HKLM\SOFTWARE (HKCU\Software is one key for
+// both views), set up and checked without the code under test.
+class RegistryViews : public ::testing::Test {
+protected:
+    const std::string kSub = "SOFTWARE\\TamskTest\\Views";
+
+    void SetUp() override { Wipe(); }
+    void TearDown() override { Wipe(); }
+
+    void Wipe() {
+        for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+            UniqueHkey parent;
+            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\TamskTest", 0,
+                              KEY_ALL_ACCESS | view, parent.put()) == ERROR_SUCCESS) {
+                RegDeleteTreeA(parent.get(), "Views");
+                RegDeleteKeyExA(parent.get(), "Views", view, 0);
+            }
+        }
+    }
+    void SetTwin(REGSAM view, const std::string& key, const std::string& name) {
+        UniqueHkey h;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kSub + key).c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS | view, nullptr, h.put(), nullptr),
+                  ERROR_SUCCESS);
+        const DWORD one = 1;
+        ASSERT_EQ(RegSetValueExA(h.get(), name.c_str(), 0, REG_DWORD,
+                                 reinterpret_cast<const BYTE*>(&one), sizeof one),
+                  ERROR_SUCCESS);
+    }
+    bool ValueIn(REGSAM view, const std::string& key, const std::string& name) {
+        UniqueHkey h;
+        return RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kSub + key).c_str(), 0, KEY_READ | view,
+                             h.put()) == ERROR_SUCCESS &&
+               RegQueryValueExA(h.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+                   ERROR_SUCCESS;
+    }
+    bool KeyIn(REGSAM view, const std::string& key) {
+        UniqueHkey h;
+        return RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kSub + key).c_str(), 0, KEY_READ | view,
+                             h.put()) == ERROR_SUCCESS;
+    }
+    void SetBothTwins() {
+        for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+            SetTwin(view, "", "V");
+            SetTwin(view, "\\Deep\\Deeper", "W");
+        }
+    }
+};
+
+// Each operation acts in the view it is given, or in the one its root
+// names, and leaves the twin of the other view alone.
+TEST_F(RegistryViews, EveryOperationActsInItsOwnViewOnly) {
+    const std::string path = "HKLM\\" + kSub;
+    SetBothTwins();
+    EXPECT_TRUE(RegistryValueExists(path + "\\V", TView::Bits32));
+    TRegistryEntryDeleter deleter32(TView::Bits32);
+    EXPECT_TRUE(deleter32.Delete(path + "\\V"));
+    EXPECT_FALSE(ValueIn(KEY_WOW64_32KEY, "", "V"));
+    EXPECT_TRUE(ValueIn(KEY_WOW64_64KEY, "", "V"));
+    // The tree deletion opens every subkey in the view too.
+    EXPECT_TRUE(DeleteRegistryKey(path, TView::Bits32));
+    EXPECT_FALSE(KeyIn(KEY_WOW64_32KEY, ""));
+    EXPECT_TRUE(ValueIn(KEY_WOW64_64KEY, "\\Deep\\Deeper", "W"));
+
+    // A root with a view wins over the view asked for.
+    SetBothTwins();
+    EXPECT_TRUE(DeleteRegistryEntry("HKLM64\\" + kSub + "\\Deep\\Deeper\\W", TView::Bits32));
+    EXPECT_FALSE(ValueIn(KEY_WOW64_64KEY, "\\Deep\\Deeper", "W"));
+    EXPECT_TRUE(ValueIn(KEY_WOW64_32KEY, "\\Deep\\Deeper", "W"));
+    TRegistryEntryDeleter deleter64(TView::Bits64);
+    EXPECT_TRUE(deleter64.Delete("HKLM32\\" + kSub + "\\Deep"));
+    EXPECT_FALSE(KeyIn(KEY_WOW64_32KEY, "\\Deep"));
+    EXPECT_TRUE(KeyIn(KEY_WOW64_64KEY, "\\Deep"));
+
+    // Writes go to the view as well.
+    EXPECT_TRUE(WriteRegistryInteger(path + "\\Count", 7, TView::Bits32));
+    EXPECT_EQ(ReadRegistryInteger(path + "\\Count", 0, TView::Bits32), 7);
+    EXPECT_FALSE(ValueIn(KEY_WOW64_64KEY, "", "Count"));
+}
+
+}  // namespace
