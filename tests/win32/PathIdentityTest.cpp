@@ -68,3 +68,25 @@ TEST_F(PathIdentity, MissingPathStaysInItsFullForm) {
     EXPECT_EQ(GetFullLongPath("missing\\gone.txt"), PathOf("missing\\gone.txt"));
     EXPECT_EQ(GetFullLongPath(PathOf("NO~1\\X.TXT")), PathOf("NO~1\\X.TXT"));
 }
+
+// Two existing names are one file when the file system says so (a hard link
+// too); a name that does not exist is compared by its full long spelling.
+TEST_F(PathIdentity, SameFileByIdentityOrByFullPath) {
+    const std::string link = PathOf("link.txt");
+    ASSERT_TRUE(CreateHardLinkA(link.c_str(), file.c_str(), nullptr));
+    const std::string other = Write("other.txt");
+    const std::string missing = PathOf("Long Folder Name\\missing.txt");
+    const struct {
+        std::string one, two;
+        bool same;
+    } cases[] = {
+        {file, ShortOf(file), true},
+        {file, link, true},
+        {file, other, false},
+        {missing, PathOf("LONG FOLDER NAME\\.\\MISSING.TXT"), true},
+        {missing, file, false},
+        {missing, PathOf("missing.txt"), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsSameFilePath(c.one, c.two), c.same) << c.one << " / " << c.two;
+}
