@@ -31,6 +31,15 @@ start_display() {
   return 1
 }
 
+# Drive C shared as this machine's administrative share, so that tests can
+# reach it as \\localhost\C$. Wine has no server service (NetShareEnum
+# answers ERROR_NOT_SUPPORTED, LanmanServer\Shares does not exist); it opens
+# \\server\share\path through the prefix's dosdevices/unc/server/share link.
+share_drive_c() {
+  mkdir -p "$WINEPREFIX/dosdevices/unc/localhost"
+  ln -sfn ../../c: "$WINEPREFIX/dosdevices/unc/localhost/c\$"
+}
+
 start_wine() {  # prefix directory
   export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" LC_ALL=C
   if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
@@ -45,6 +54,7 @@ start_wine() {  # prefix directory
     wineserver -k >/dev/null 2>&1
     wineserver -w >/dev/null 2>&1
   fi
+  share_drive_c
   wineserver -p -f >/dev/null 2>&1 &
   wineserver_pid=$!
   # Start Wine's background processes now, so that they do not inherit the

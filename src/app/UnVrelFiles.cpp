@@ -109,6 +109,7 @@ void DeleteFilesByMask(TRun& run, const std::string& mask, bool named) {
 }
 
 void RemoveFileEntries(TRun& run, TStringList& lines) {
+    ForgetRealPlaces();
     const TKeptNames kept(run.KeptSharedFiles);
     for (const std::string& line : lines) {
         const std::string key = EntryKey(line);
@@ -229,6 +230,7 @@ void RemoveDirectoryEntry(TRun& run, const std::string& dir) {
 }
 
 void RemoveDirectoryEntries(TRun& run, TStringList& lines) {
+    ForgetRealPlaces();
     run.Log.Delete();
     for (std::string& line : lines) line = EntryKey(line);
     // A directory sorts before every path that extends it, so going from the

@@ -1,5 +1,5 @@
 // The refusals of a run (see UnVrelSafety.h): the machine's protected
-// directories are gathered once, on first use, by the worker.
+// directories and shares are gathered once, on first use, by the worker.
 #include "app/UnVrelSafety.h"
 
 #include "app/UnVrelOutcomes.h"
@@ -12,6 +12,13 @@ const TProtectedDirs& ProtectedDirs() {
     return dirs;
 }
 
+// The real places of the directories that masks and CreateDirs lines name,
+// each looked up once per section.
+TRealPlaces& RealPlaces() {
+    static TRealPlaces places(GatherLocalShares());
+    return places;
+}
+
 // Every refusal counts in the run's outcomes, under the item the log names.
 bool RecordIfRefused(TOutcomeRecorder& outcomes, const std::string& item, bool refused) {
     if (refused) outcomes.Record(item, TOutcome::Refused);
@@ -22,9 +29,15 @@ bool RecordIfRefused(TOutcomeRecorder& outcomes, const std::string& item, bool r
 
 bool WouldRefuseRegistryEntry(const std::string& path) { return IsRegistryEntryRefused(path); }
 
-bool WouldRefuseFileMask(const std::string& mask) { return IsMaskRefused(mask, ProtectedDirs()); }
+void ForgetRealPlaces() { RealPlaces().Forget(); }
 
-bool WouldRefuseDirectory(const std::string& dir) { return IsDirectoryRefused(dir, ProtectedDirs()); }
+bool WouldRefuseFileMask(const std::string& mask) {
+    return IsMaskRefused(mask, ProtectedDirs(), RealPlaces());
+}
+
+bool WouldRefuseDirectory(const std::string& dir) {
+    return IsDirectoryRefused(dir, ProtectedDirs(), RealPlaces());
+}
 
 bool RefuseRegistryEntry(TOutcomeRecorder& outcomes, const std::string& path) {
     return RecordIfRefused(outcomes, path, WouldRefuseRegistryEntry(path));

@@ -21,6 +21,11 @@ bool RefuseFileMask(TOutcomeRecorder& outcomes, const std::string& mask);
 // A "CreateDirs" directory: a protected directory or a reparse point.
 bool RefuseDirectory(TOutcomeRecorder& outcomes, const std::string& dir);
 
+// Drops what is known of the real places of directories, so that the next
+// judgement looks again: a section calls it before its first item, since a
+// folder may have been swapped for a link since the preview.
+void ForgetRealPlaces();
+
 // The same rules as questions only: nothing is recorded (the preview).
 bool WouldRefuseRegistryEntry(const std::string& path);
 bool WouldRefuseFileMask(const std::string& mask);

@@ -251,14 +251,16 @@ void CheckSomethingToRemove(const TLogView& log, TFindings& findings) {
 TCheckTarget StandardCheckTarget() {
     TCheckTarget target;
     target.WindowsDir = "C:\\Windows";
-    for (const char* dir : {"C:\\Windows", "C:\\Windows\\System32", "C:\\Windows\\SysWOW64",
+    target.ProtectedDirs.AddTree("C:\\Windows");
+    target.Shares.SetWindowsDir("C:\\Windows");
+    for (const char* dir : {"C:\\Windows\\System32", "C:\\Windows\\SysWOW64",
                             "C:\\Windows\\Sysnative", "C:\\Windows\\Fonts", "C:\\Windows\\INF",
                             "C:\\Program Files", "C:\\Program Files\\Common Files",
                             "C:\\Program Files (x86)", "C:\\Program Files (x86)\\Common Files",
                             "C:\\ProgramData"}) {
         target.ProtectedDirs.Add(dir);
     }
-    target.ProtectedDirs.AddWithChildren("C:\\Users");
+    target.ProtectedDirs.AddProfilesRoot("C:\\Users");
     return target;
 }
 

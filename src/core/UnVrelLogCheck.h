@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/epPathPlace.h"
 #include "core/epProtectedPaths.h"
 
 enum class TSeverity {
@@ -30,15 +31,18 @@ struct TFinding {
 };
 
 // The machine a log is checked for: its Windows directory (where relative
-// paths lead) and the directories the safety rules protect on it.
+// paths lead), the directories the safety rules protect on it and the
+// shares through which a path may reach them.
 struct TCheckTarget {
     std::string WindowsDir;
     TProtectedDirs ProtectedDirs;
+    TLocalShares Shares;
 };
 
-// The standard layout: C:\Windows, its System32, SysWOW64, Fonts and INF,
-// C:\Program Files and C:\Program Files (x86) with their Common Files,
-// C:\ProgramData, and C:\Users with each profile in it.
+// The standard layout: C:\Windows with everything below it, its System32,
+// SysWOW64, Fonts and INF, C:\Program Files and C:\Program Files (x86) with
+// their Common Files, C:\ProgramData, and C:\Users with each profile and its
+// own folders in it; shares only the administrative ones (C$, ADMIN$).
 TCheckTarget StandardCheckTarget();
 
 // Every finding for the log's bytes, ordered by line (whole-file findings

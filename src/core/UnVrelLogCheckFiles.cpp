@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/UnVrelLogCheckView.h"
+#include "core/epPathPlace.h"
 #include "core/epProtectedPaths.h"
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
@@ -38,7 +39,8 @@ bool CheckPath(const TSectionView& section, const TEntry& entry, const std::stri
                      "the line begins with \"=\" and names nothing");
         return false;
     }
-    if (!rules.masks && HoldsWildcard(path)) {
+    // The "?" of a "\\?\" or "\??\" prefix is no wildcard.
+    if (!rules.masks && IsMaskPath(path)) {
         findings.Add(entry.Line, TSeverity::Warning, "wildcard", section.Name,
                      Quoted(path) + " holds a wildcard, which this section does not expand: "
                      "name each item");
@@ -53,9 +55,14 @@ bool CheckPath(const TSectionView& section, const TEntry& entry, const std::stri
 }
 
 // Why the safety rules refuse the mask, as one sentence.
-std::string WhyMaskRefused(const std::string& mask) {
+std::string WhyMaskRefused(const std::string& mask, const TCheckTarget& target) {
     const std::string dir = ExtractFileDir(mask);
-    if (!IsAbsolutePath(dir)) {
+    const TPlace place = LocalSpelling(mask, target.Shares);
+    if (place.Kind == TPlaceKind::Unknown) {
+        return "the mask " + Quoted(mask) + " names a share of this machine or a device whose "
+               "folder cannot be told: the safety rules refuse it";
+    }
+    if (!IsAbsolutePath(dir) && place.Path == mask) {
         return "the mask " + Quoted(mask) + " has no full directory, so it would be expanded in "
                "the Windows directory: the safety rules refuse it";
     }
@@ -63,8 +70,24 @@ std::string WhyMaskRefused(const std::string& mask) {
         return "the mask " + Quoted(mask) + " has a wildcard in its directory part: the safety "
                "rules refuse it";
     }
-    return "the mask " + Quoted(mask) + " would sweep a protected directory: there its name must "
-           "start with at least three characters that are no wildcards (tamsk*.dll)";
+    const std::string where =
+        place.Path == mask ? std::string() : " (it stands for " + Quoted(place.Path) + ")";
+    return "the mask " + Quoted(mask) + where + " would sweep a protected directory or a "
+           "folder below the Windows directory: there its name must start with at least three "
+           "characters that are no wildcards (tamsk*.dll)";
+}
+
+// A share of this machine names a local folder the long way round: the
+// uninstaller judges the folder, but the log is clearer with it.
+void CheckShareSpelling(const TSectionView& section, const TEntry& entry, const std::string& path,
+                        const TCheckTarget& target, TFindings& findings) {
+    TSharePath share;
+    if (!ParseSharePath(path, share) || !target.Shares.IsThisMachine(share.Server)) return;
+    const TPlace place = LocalSpelling(path, target.Shares);
+    if (place.Kind != TPlaceKind::Local) return;
+    findings.Add(entry.Line, TSeverity::Warning, "share-path", section.Name,
+                 Quoted(path) + " reaches " + Quoted(place.Path) + " through a share of this "
+                 "machine: the safety rules judge that folder; write it so");
 }
 
 void CheckCopyFiles(const TLogView& log, const TCheckTarget& target, TFindings& findings) {
@@ -72,12 +95,13 @@ void CheckCopyFiles(const TLogView& log, const TCheckTarget& target, TFindings& 
     if (section == nullptr) return;
     for (const TEntry& entry : section->Entries) {
         const std::string key = EntryKeyOf(entry.Text);
-        if (!key.empty() && IsRefusedMask(key, target.ProtectedDirs)) {
+        if (!key.empty() && IsRefusedMaskSpelling(key, target.Shares, target.ProtectedDirs)) {
             findings.Add(entry.Line, TSeverity::Error, "refused-mask", section->Name,
-                         WhyMaskRefused(key));
+                         WhyMaskRefused(key, target));
             continue;
         }
-        CheckPath(*section, entry, key, TPathRules{true, false}, target, findings);
+        if (CheckPath(*section, entry, key, TPathRules{true, false}, target, findings))
+            CheckShareSpelling(*section, entry, key, target, findings);
     }
 }
 
@@ -232,11 +256,15 @@ void CheckDirectories(const TLogView& log, const TCheckTarget& target, TFindings
         const std::string dir = EntryKeyOf(entry.Text);
         if (!CheckPath(*section, entry, dir, {}, target, findings)) continue;
         const std::string same = ComparablePath(dir);
-        if (target.ProtectedDirs.Contains(dir)) {
+        if (IsProtectedDirSpelling(dir, target.Shares, target.ProtectedDirs)) {
             findings.Add(entry.Line, TSeverity::Error, "protected-dir", section->Name,
-                         Quoted(dir) + " is a protected directory and is never removed: list "
-                         "only the directories the installation created");
-        } else if (!same.empty() && !HoldsNamedPath(same, paths)) {
+                         Quoted(dir) + " is a protected directory (or one whose folder cannot be "
+                         "told) and is never removed: list only the directories the "
+                         "installation created");
+            continue;
+        }
+        CheckShareSpelling(*section, entry, dir, target, findings);
+        if (!same.empty() && !HoldsNamedPath(same, paths)) {
             findings.Add(entry.Line, TSeverity::Warning, "empty-dir", section->Name,
                          "the log names nothing inside " + Quoted(dir) +
                              ": unless the installation leaves it empty, it stays");

@@ -41,6 +41,12 @@ const char* const kSoftwareKeys[] = {
 const char* const kMachineKeys[] = {
     "SYSTEM\\CurrentControlSet\\Services",
     "SYSTEM\\CurrentControlSet\\Control",
+    "SYSTEM\\CurrentControlSet\\Control\\Lsa",
+    "SYSTEM\\CurrentControlSet\\Control\\SafeBoot",
+    "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+    "SYSTEM\\CurrentControlSet\\Enum",
+    "SYSTEM\\MountedDevices",
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
 };
 
 const char* const kUserKeys[] = {
@@ -49,12 +55,21 @@ const char* const kUserKeys[] = {
 };
 
 // Classes that the system itself defines: COM registration, the shell's
-// universal classes and the file types of programs and shortcuts.
+// universal classes, the file types of programs and shortcuts, and the
+// common document types that the system opens with its own programs (an
+// installer adds its verbs below them, never owns them), with the
+// protocols every browser shares.
 const char* const kClassKeys[] = {
     "CLSID", "Interface", "TypeLib", "AppID", "*", "Directory", "Folder", "Drive",
-    "AllFilesystemObjects", "SystemFileAssociations",
-    "exefile", "dllfile", "lnkfile", "batfile", "cmdfile", "comfile",
-    ".exe", ".dll", ".lnk", ".bat", ".cmd", ".com",
+    "AllFilesystemObjects", "SystemFileAssociations", "Unknown",
+    "exefile", "dllfile", "lnkfile", "batfile", "cmdfile", "comfile", "piffile", "scrfile",
+    "cplfile", "sysfile", "regfile", "inifile", "inffile", "txtfile", "htmlfile", "htafile",
+    "InternetShortcut", "CompressedFolder", "jpegfile", "pngfile", "giffile", "Paint.Picture",
+    "icofile", "xmlfile", "VBSFile", "JSFile", "WSFFile", "Msi.Package",
+    ".exe", ".dll", ".lnk", ".bat", ".cmd", ".com", ".pif", ".scr", ".cpl", ".sys", ".reg",
+    ".ini", ".inf", ".txt", ".log", ".htm", ".html", ".hta", ".url", ".zip", ".jpg", ".jpeg",
+    ".png", ".gif", ".bmp", ".ico", ".xml", ".vbs", ".js", ".wsf", ".msi",
+    "http", "https", "ftp", "mailto", "file",
 };
 
 struct TSharedValues {
@@ -133,6 +148,19 @@ TFoldedKey Fold(TRegistryRoot root, std::string_view subKey) {
     return key;
 }
 
+const std::vector<TSharedValues>& SharedValues() {
+    static const std::vector<TSharedValues> values = {
+        {TRegistryRoot::LocalMachine, kEnvironment, {"PATH", "PATHEXT", "PSMODULEPATH"}},
+        {TRegistryRoot::CurrentUser, "Environment", {"PATH", "PATHEXT", "PSMODULEPATH"}},
+        {TRegistryRoot::LocalMachine, kWinlogon, {"SHELL", "USERINIT"}},
+        {TRegistryRoot::CurrentUser, kWinlogon, {"SHELL", "USERINIT"}},
+        {TRegistryRoot::LocalMachine, kSessionManager, {"BOOTEXECUTE"}},
+        {TRegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows",
+         {"APPINIT_DLLS"}},
+    };
+    return values;
+}
+
 std::vector<TFoldedKey> MakeProtectedKeys() {
     std::vector<TFoldedKey> keys;
     const auto add = [&keys](TRegistryRoot root, const char* path) {
@@ -145,25 +173,14 @@ std::vector<TFoldedKey> MakeProtectedKeys() {
     for (const char* path : kMachineKeys) add(TRegistryRoot::LocalMachine, path);
     for (const char* path : kUserKeys) add(TRegistryRoot::CurrentUser, path);
     for (const char* path : kClassKeys) add(TRegistryRoot::ClassesRoot, path);
+    // A key that holds a shared value would take the value with it.
+    for (const TSharedValues& shared : SharedValues()) add(shared.Root, shared.Key);
     return keys;
 }
 
 const std::vector<TFoldedKey>& ProtectedKeys() {
     static const std::vector<TFoldedKey> keys = MakeProtectedKeys();
     return keys;
-}
-
-const std::vector<TSharedValues>& SharedValues() {
-    static const std::vector<TSharedValues> values = {
-        {TRegistryRoot::LocalMachine, kEnvironment, {"PATH", "PATHEXT", "PSMODULEPATH"}},
-        {TRegistryRoot::CurrentUser, "Environment", {"PATH", "PATHEXT", "PSMODULEPATH"}},
-        {TRegistryRoot::LocalMachine, kWinlogon, {"SHELL", "USERINIT"}},
-        {TRegistryRoot::CurrentUser, kWinlogon, {"SHELL", "USERINIT"}},
-        {TRegistryRoot::LocalMachine, kSessionManager, {"BOOTEXECUTE"}},
-        {TRegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows",
-         {"APPINIT_DLLS"}},
-    };
-    return values;
 }
 
 // True when key is place itself or one of its ancestors.

@@ -15,8 +15,9 @@
 // True when deleting the key that keyPath names (a trailing backslash is
 // optional) would take a protected place with it: a root key, a key directly
 // under HKLM, HKCU or HKU (and HKU\<user>\Software), a protected key such as
-// HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run or HKCR\CLSID, or any
-// ancestor of one. The keys below a protected key (an application's own
+// HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run or HKCR\CLSID, a key that
+// holds a shared value (IsSharedRegistryValue: ...\Session Manager\Environment,
+// ...\Windows NT\CurrentVersion\Windows), or any ancestor of one. The keys below a protected key (an application's own
 // ...\Uninstall\App or HKCR\CLSID\{class}) are not protected. False for a
 // path whose root is not recognised: it reaches no key.
 bool IsProtectedRegistryKey(std::string_view keyPath);

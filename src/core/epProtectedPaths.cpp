@@ -35,9 +35,16 @@ std::string ToBackslashes(std::string_view path) {
     return result;
 }
 
-// The path without the "\\?\" or "\\.\" that passes it to the system as it stands.
+// True when the path starts with one of the prefixes that hand it to the
+// system as it stands: "\\?\", "\\.\" or the native "\??\".
+bool HasDevicePrefix(std::string_view path) {
+    return StartsWith(path, "\\\\?\\") || StartsWith(path, "\\\\.\\") ||
+           StartsWith(path, "\\??\\");
+}
+
+// The path without that prefix.
 std::string_view WithoutDevicePrefix(std::string_view path) {
-    if (StartsWith(path, "\\\\?\\") || StartsWith(path, "\\\\.\\")) path.remove_prefix(4);
+    if (HasDevicePrefix(path)) path.remove_prefix(4);
     return path;
 }
 
@@ -52,7 +59,7 @@ std::string_view TakeComponent(std::string_view& rest) {
 // The root of an absolute path ("C:\" or "\\server\share"), taken off rest;
 // empty when the path has none.
 std::string TakeRoot(std::string_view& rest) {
-    const bool device = StartsWith(rest, "\\\\?\\") || StartsWith(rest, "\\\\.\\");
+    const bool device = HasDevicePrefix(rest);
     rest = WithoutDevicePrefix(rest);
     bool share = false;
     if (device && StartsWithUnc(rest)) {
@@ -117,6 +124,14 @@ bool HoldsSorted(const std::vector<std::string>& list, const std::string& item) 
     return std::binary_search(list.begin(), list.end(), item);
 }
 
+// The normalized ancestors of a normalized directory, nearest first.
+std::vector<std::string> AncestorsOf(const std::string& normal) {
+    std::vector<std::string> ancestors;
+    for (std::string parent = ParentOf(normal); !parent.empty(); parent = ParentOf(parent))
+        ancestors.push_back(parent);
+    return ancestors;
+}
+
 std::size_t CountLeadingLiterals(std::string_view name) {
     return static_cast<std::size_t>(std::find_if(name.begin(), name.end(), IsWildcard) - name.begin());
 }
@@ -136,6 +151,11 @@ std::string NormalizeDirectory(std::string_view path) {
 }
 
 bool HasWildcard(std::string_view path) { return std::any_of(path.begin(), path.end(), IsWildcard); }
+
+bool IsMaskPath(std::string_view path) {
+    const std::string slashed = ToBackslashes(path);
+    return HasWildcard(WithoutDevicePrefix(slashed));
+}
 
 bool IsPlainFullPath(std::string_view path) {
     if (path.size() < 3 || !IsDriveLetter(path[0]) || path[1] != ':' || path[2] != '\\') return false;
@@ -165,12 +185,63 @@ void TProtectedDirs::AddWithChildren(std::string_view dir) {
     InsertSorted(parents_, std::move(normal));
 }
 
+void TProtectedDirs::AddProfilesRoot(std::string_view dir) {
+    std::string normal = NormalizeDirectory(dir);
+    if (normal.empty()) return;
+    AddWithChildren(normal);
+    InsertSorted(profiles_, std::move(normal));
+}
+
+void TProtectedDirs::AddTree(std::string_view dir) {
+    std::string normal = NormalizeDirectory(dir);
+    if (normal.empty()) return;
+    InsertSorted(dirs_, normal);
+    InsertSorted(trees_, std::move(normal));
+}
+
+// "C:\USERS\BOB\DOCUMENTS": below a profiles root, past the profile's own
+// root, one of the folders every profile has.
+bool TProtectedDirs::IsProfileFolder(const std::string& normal) const {
+    if (profiles_.empty()) return false;
+    for (const std::string& ancestor : AncestorsOf(normal)) {
+        if (!HoldsSorted(profiles_, ancestor)) continue;
+        // What follows "ROOT\PROFILE\".
+        const std::size_t profileEnd = normal.find('\\', ancestor.size() + 1);
+        if (profileEnd == std::string::npos) continue;
+        const std::string rest = normal.substr(profileEnd + 1);
+        const std::vector<std::string>& known = ProfileKnownFolders();
+        if (std::find(known.begin(), known.end(), rest) != known.end()) return true;
+    }
+    return false;
+}
+
+bool TProtectedDirs::IsInTree(const std::string& normal) const {
+    if (trees_.empty()) return false;
+    if (HoldsSorted(trees_, normal)) return true;
+    for (const std::string& ancestor : AncestorsOf(normal)) {
+        if (HoldsSorted(trees_, ancestor)) return true;
+    }
+    return false;
+}
+
 bool TProtectedDirs::Contains(std::string_view dir) const {
     const std::string normal = NormalizeDirectory(dir);
     if (normal.empty()) return false;
     if (IsRootForm(normal) || HoldsSorted(dirs_, normal)) return true;
     const std::string parent = ParentOf(normal);
-    return !parent.empty() && HoldsSorted(parents_, parent);
+    return (!parent.empty() && HoldsSorted(parents_, parent)) || IsProfileFolder(normal);
+}
+
+bool TProtectedDirs::GuardsMasks(std::string_view dir) const {
+    return Contains(dir) || IsInTree(NormalizeDirectory(dir));
+}
+
+const std::vector<std::string>& ProfileKnownFolders() {
+    static const std::vector<std::string> folders = {
+        "DESKTOP", "DOCUMENTS", "DOWNLOADS", "MUSIC", "PICTURES", "VIDEOS", "FAVORITES",
+        "MY DOCUMENTS", "APPDATA", "APPDATA\\LOCAL", "APPDATA\\LOCALLOW", "APPDATA\\ROAMING",
+    };
+    return folders;
 }
 
 bool IsRefusedMask(std::string_view mask, const TProtectedDirs& dirs) {
@@ -178,7 +249,7 @@ bool IsRefusedMask(std::string_view mask, const TProtectedDirs& dirs) {
     if (!HasWildcard(WithoutDevicePrefix(path))) return false;
     const std::string dir = ExtractFileDir(path);
     if (HasWildcard(WithoutDevicePrefix(dir)) || NormalizeDirectory(dir).empty()) return true;
-    return dirs.Contains(dir) && CountLeadingLiterals(ExtractFileName(path)) < kLeadingLiterals;
+    return dirs.GuardsMasks(dir) && CountLeadingLiterals(ExtractFileName(path)) < kLeadingLiterals;
 }
 
 bool IsInDirectory(std::string_view path, std::string_view dir) {

@@ -5,6 +5,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -79,30 +80,48 @@ std::string RegistryPathValue(const std::string& path) {
     return type == REG_EXPAND_SZ ? ExpandEnvironment(data) : data;
 }
 
-// The directory as the system names it and in its long form.
-void Protect(TProtectedDirs& dirs, const std::string& dir) {
-    if (dir.empty()) return;
-    dirs.Add(dir);
-    dirs.Add(LongPath(dir));
+// The forms of one directory that the rules meet: as the system names it,
+// its long form and its real place (a folder of the system may be a link).
+std::vector<std::string> FormsOf(const std::string& dir) {
+    if (dir.empty()) return {};
+    std::vector<std::string> forms{dir, LongPath(dir)};
+    const std::string real = FindRealPlace(dir, TLocalShares());
+    if (!real.empty()) forms.push_back(real);
+    return forms;
 }
 
-void ProtectWithChildren(TProtectedDirs& dirs, const std::string& dir) {
-    if (dir.empty()) return;
-    dirs.AddWithChildren(dir);
-    dirs.AddWithChildren(LongPath(dir));
+void Protect(TProtectedDirs& dirs, const std::string& dir) {
+    for (const std::string& form : FormsOf(dir)) dirs.Add(form);
+}
+
+void ProtectProfilesRoot(TProtectedDirs& dirs, const std::string& dir) {
+    for (const std::string& form : FormsOf(dir)) dirs.AddProfilesRoot(form);
+}
+
+void ProtectTree(TProtectedDirs& dirs, const std::string& dir) {
+    for (const std::string& form : FormsOf(dir)) dirs.AddTree(form);
+}
+
+// A profile's own folders by their names in it, for profiles kept outside
+// the profiles root; those inside it are protected by the rule.
+void ProtectProfile(TProtectedDirs& dirs, const std::string& profile) {
+    if (profile.empty()) return;
+    Protect(dirs, profile);
+    for (const std::string& folder : ProfileKnownFolders())
+        Protect(dirs, AddBackslash(profile) + folder);
 }
 
 void ProtectSystemDirs(TProtectedDirs& dirs) {
     const std::string windows = GetWindowsDir();
-    Protect(dirs, windows);
-    Protect(dirs, ReadSystemString(GetSystemWindowsDirectoryA));
+    ProtectTree(dirs, windows);
+    ProtectTree(dirs, ReadSystemString(GetSystemWindowsDirectoryA));
     Protect(dirs, ReadSystemString(GetSystemDirectoryA));
     Protect(dirs, ReadSystemString(GetSystemWow64DirectoryA));
     for (const char* name : {"System32", "SysWOW64", "Sysnative", "Fonts", "INF"})
         Protect(dirs, AddBackslash(windows) + name);
     for (int folder : {CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86, CSIDL_FONTS})
         Protect(dirs, ShellFolder(folder));
-    for (const char* name : {"SystemRoot", "windir"}) Protect(dirs, Environment(name));
+    for (const char* name : {"SystemRoot", "windir"}) ProtectTree(dirs, Environment(name));
 }
 
 void ProtectProgramDirs(TProtectedDirs& dirs) {
@@ -115,24 +134,39 @@ void ProtectProgramDirs(TProtectedDirs& dirs) {
         Protect(dirs, Environment(name));
 }
 
-// The profiles root protects each profile's root with it; profiles kept
-// elsewhere (service accounts, another drive) are named one by one.
+// The profiles root protects each profile's root and own folders with it;
+// profiles kept elsewhere (service accounts, another drive) are named one
+// by one.
 void ProtectProfileDirs(TProtectedDirs& dirs) {
     const std::string profile = ShellFolder(CSIDL_PROFILE);
     const std::string userProfile = Environment("USERPROFILE");
-    ProtectWithChildren(dirs, RegistryPathValue(std::string(kProfileList) + "\\ProfilesDirectory"));
+    ProtectProfilesRoot(dirs,
+                        RegistryPathValue(std::string(kProfileList) + "\\ProfilesDirectory"));
     for (const std::string& own : {profile, userProfile}) {
-        Protect(dirs, own);
-        if (!own.empty()) ProtectWithChildren(dirs, ExtractFileDir(RemoveBackslash(own)));
+        ProtectProfile(dirs, own);
+        if (!own.empty()) ProtectProfilesRoot(dirs, ExtractFileDir(RemoveBackslash(own)));
     }
-    for (const char* name : {"\\Public", "\\Default", "\\ProgramData"})
-        Protect(dirs, RegistryPathValue(std::string(kProfileList) + name));
-    Protect(dirs, Environment("PUBLIC"));
+    for (const char* name : {"\\Public", "\\Default"})
+        ProtectProfile(dirs, RegistryPathValue(std::string(kProfileList) + name));
+    Protect(dirs, RegistryPathValue(std::string(kProfileList) + "\\ProgramData"));
+    ProtectProfile(dirs, Environment("PUBLIC"));
     TStringList sids;
     ListRegistrySubkeys(kProfileList, sids);
     for (const std::string& sid : sids)
-        Protect(dirs,
-                RegistryPathValue(std::string(kProfileList) + "\\" + sid + "\\ProfileImagePath"));
+        ProtectProfile(dirs, RegistryPathValue(std::string(kProfileList) + "\\" + sid +
+                                               "\\ProfileImagePath"));
+}
+
+// The current user's and the public profile's own folders where the shell
+// keeps them, also when they were moved out of the profile.
+void ProtectKnownFolders(TProtectedDirs& dirs) {
+    for (int folder : {CSIDL_PERSONAL, CSIDL_DESKTOPDIRECTORY, CSIDL_MYPICTURES, CSIDL_MYMUSIC,
+                       CSIDL_MYVIDEO, CSIDL_FAVORITES, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA,
+                       CSIDL_STARTMENU, CSIDL_PROGRAMS, CSIDL_STARTUP, CSIDL_COMMON_DOCUMENTS,
+                       CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_COMMON_PICTURES, CSIDL_COMMON_MUSIC,
+                       CSIDL_COMMON_VIDEO, CSIDL_COMMON_STARTMENU, CSIDL_COMMON_PROGRAMS,
+                       CSIDL_COMMON_STARTUP})
+        Protect(dirs, ShellFolder(folder));
 }
 
 bool IsReparsePoint(const std::string& path) {
@@ -148,6 +182,7 @@ TProtectedDirs GatherProtectedDirs() {
     ProtectSystemDirs(dirs);
     ProtectProgramDirs(dirs);
     ProtectProfileDirs(dirs);
+    ProtectKnownFolders(dirs);
     return dirs;
 }
 
@@ -168,19 +203,24 @@ std::string GetFullLongPath(const std::string& path) {
     return AddBackslash(LongPath(dir)) + ExtractFileName(full);
 }
 
-bool IsMaskRefused(const std::string& mask, const TProtectedDirs& dirs) {
+bool IsMaskRefused(const std::string& mask, const TProtectedDirs& dirs, TRealPlaces& places) {
     if (IsRefusedMask(mask, dirs)) return true;
-    return HasWildcard(mask) && IsRefusedMask(GetFullLongPath(mask), dirs);
+    if (!IsMaskPath(mask)) return false;
+    std::string path = mask;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    const std::string place = places.PlaceOf(RemoveBackslash(ExtractFileDir(path)));
+    return place.empty() || IsRefusedMask(AddBackslash(place) + ExtractFileName(path), dirs);
 }
 
-bool IsDirectoryRefused(const std::string& dir, const TProtectedDirs& dirs) {
-    // A plain full path is its own full long form: judged as written.
-    if (dirs.Contains(dir) || (!IsPlainFullPath(dir) && dirs.Contains(GetFullLongPath(dir))) ||
-        IsReparsePoint(dir))
-        return true;
+bool IsDirectoryRefused(const std::string& dir, const TProtectedDirs& dirs, TRealPlaces& places) {
+    if (dirs.Contains(dir) || IsReparsePoint(dir)) return true;
     // The form without the trailing backslash is asked about only when there is one.
     const std::string bare = RemoveBackslash(dir);
-    return bare != dir && IsReparsePoint(bare);
+    if (bare != dir && IsReparsePoint(bare)) return true;
+    // A line that names nothing removes nothing.
+    if (bare.empty()) return false;
+    const std::string place = places.PlaceOf(bare);
+    return place.empty() || dirs.Contains(place);
 }
 
 bool IsRegistryEntryRefused(const std::string& path) {

@@ -24,6 +24,68 @@ void CreateParents(const std::string& path) {
         CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
 }
 
+// Polls the condition for up to ten seconds.
+template <typename Condition>
+bool WaitUntil(Condition done) {
+    for (int tries = 0; tries < 200; ++tries) {
+        if (done()) return true;
+        Sleep(50);
+    }
+    return done();
+}
+
+// The Unix name Wine gives a Windows path; empty when it has none.
+std::string UnixName(const std::string& path) {
+    using UnixNameFn = char*(CDECL*)(LPCWSTR);
+    const auto convert = reinterpret_cast<UnixNameFn>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (convert == nullptr) return std::string();
+    std::wstring wide(path.begin(), path.end());
+    char* name = convert(wide.c_str());
+    if (name == nullptr) return std::string();
+    std::string result = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+// Starts a program of the Unix side (Wine starts an ELF file as it is). The
+// process handle Wine gives for it does not tell when the program is done:
+// the caller waits for what the program does.
+void RunUnixTool(const char* program, const std::string& args) {
+    std::string command = std::string(program) + " " + args;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    const std::string exe = std::string("Z:") + program;
+    if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+}
+
+}  // namespace
+
+bool MakeUnixLink(const std::string& link, const std::string& target) {
+    const std::string unixLink = UnixName(link);
+    const std::string unixTarget = UnixName(target);
+    if (unixLink.empty() || unixTarget.empty()) return false;
+    RunUnixTool("/bin/ln", "-sfn \"" + unixTarget + "\" \"" + unixLink + "\"");
+    return WaitUntil([&] {
+        const DWORD attributes = GetFileAttributesA(link.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES &&
+               (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    });
+}
+
+bool RemoveUnixLink(const std::string& link) {
+    const std::string unixLink = UnixName(link);
+    if (!unixLink.empty()) RunUnixTool("/bin/rm", "-f \"" + unixLink + "\"");
+    return WaitUntil([&] { return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; });
+}
+
+namespace {
+
 void DeleteTreeContents(const std::string& dir) {
     WIN32_FIND_DATAA found;
     UniqueFind find(FindFirstFileA((dir + "\\*").c_str(), &found));
@@ -32,6 +94,11 @@ void DeleteTreeContents(const std::string& dir) {
         const std::string name = found.cFileName;
         if (name == "." || name == "..") continue;
         const std::string path = dir + "\\" + name;
+        // A link is removed, never followed: it may lead into the system.
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            RemoveUnixLink(path);
+            continue;
+        }
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             DeleteTreeContents(path);

@@ -36,6 +36,13 @@ bool DirectoryExists(const std::string& path);
 // Sets the read-only attribute.
 bool MakeReadOnly(const std::string& path);
 
+// Makes link (a Windows path) a symbolic link of the Unix side to the
+// directory target, which Wine reports as a reparse point and follows as a
+// junction (Wine 8 cannot make either itself). True when the link is there.
+bool MakeUnixLink(const std::string& link, const std::string& target);
+// Removes the link itself, never what it leads to; true when it is gone.
+bool RemoveUnixLink(const std::string& link);
+
 // Holds a file open without delete sharing, so that deleting it fails with a
 // sharing violation (error 32) until this object dies.
 class HeldFile {

@@ -12,9 +12,11 @@
 // does the real log run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
+#include "../support/FileBytes.h"
 #include "CaseFixture.h"
 #include "core/epFileUtils.h"
 #include "win/epProtection.h"
@@ -28,6 +30,8 @@ const char* const kUninstall =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TamskWrongLogs";
 const char* const kFontsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 const char* const kEnvironment = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+const char* const kAppInitKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+const char* const kOwnService = "SYSTEM\\CurrentControlSet\\Services\\TamskWrongLogs";
 const char* const kOwnClass = "CLSID\\{7A3C1E52-0D4B-4E8F-9C61-5B2A8D7E4F10}";
 const char* const kOwnUserKey = "Software\\Tamsk WrongLogs";
 const char* const kStandInKey = "TamskWrongLogs";  // directly under HKCU
@@ -66,9 +70,16 @@ protected:
         emptyProfile = standInProfile + "Empty";
         savedArial = ReadStringValue(HKEY_LOCAL_MACHINE, kFontsKey, kArial);
         savedPath = ReadStringValue(HKEY_LOCAL_MACHINE, kEnvironment, "Path");
+        appInitKeyExisted = KeyExists(HKEY_LOCAL_MACHINE, kAppInitKey);
     }
     void TearDown() override {
         held.reset();
+        // The link goes first: nothing may follow it into the system.
+        if (!link.empty()) {
+            EXPECT_TRUE(RemoveUnixLink(link)) << link;
+        }
+        if (!appInitKeyExisted) DeleteKeyTree(HKEY_LOCAL_MACHINE, kAppInitKey);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kOwnService);
         for (const std::string& path : markerFiles) {
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileA(path.c_str());
@@ -109,18 +120,108 @@ protected:
     std::string emptyProfile;
     Text savedArial;
     Text savedPath;
+    bool appInitKeyExisted = false;
+    std::string link;
     Lines markerFiles;
     Lines counters;
     std::optional<HeldFile> held;
 };
 
+// The spelling of C: that this machine shares as C$ (the test prefix does).
+std::string OnShare(const std::string& path) { return "\\\\localhost\\C$" + path.substr(2); }
+std::string OnUncShare(const std::string& path) {
+    return "\\\\?\\UNC\\localhost\\C$" + path.substr(2);
+}
+
+bool HasReportLine(const Lines& lines, const std::string& start) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+}
+
+// Each spelling of a protected place that once got through: a share of this
+// machine, "\\?\UNC\", "\??\", a link on the way, a folder below System32, the
+// public Documents, and the keys that hold PATH and AppInit_DLLs. Every one
+// is refused and its marker stays; the application's own items beside them,
+// spelled the same ways, go.
+TEST_F(WrongLogs, EverySpellingOfAProtectedPlaceIsRefused) {
+    char profile[MAX_PATH] = {};
+    char publicDir[MAX_PATH] = {};
+    ASSERT_NE(GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH), 0u);
+    ASSERT_NE(GetEnvironmentVariableA("PUBLIC", publicDir, MAX_PATH), 0u);
+    link = dir + "\\App2\\link";
+    ASSERT_TRUE(CreateDirectoryA((dir + "\\App2").c_str(), nullptr));
+    ASSERT_TRUE(MakeUnixLink(link, system)) << link;
+    ASSERT_TRUE(CreateDirectoryA(emptyProfile.c_str(), nullptr));
+    const Text appInit = ReadStringValue(HKEY_LOCAL_MACHINE, kAppInitKey, "AppInit_DLLs");
+    if (!appInit) {
+        ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, kAppInitKey, "AppInit_DLLs", ""));
+    }
+    ASSERT_TRUE(savedPath.has_value());
+
+    const Lines masks{OnShare(system) + "\\*.zq5", OnUncShare(system) + "\\*.zq6",
+                      OnShare(WindowsDir()) + "\\*.zqt", OnShare(profile) + "\\*.zqu",
+                      link + "\\*.zqk", system + "\\drivers\\*.zqe",
+                      std::string(publicDir) + "\\Documents\\*.zqf"};
+    const Lines markers{MakeFile(system + "\\zzmark.zq5"),
+                        MakeFile(system + "\\zzmark.zq6"),
+                        MakeFile(WindowsDir() + "\\zzmark.zqt"),
+                        MakeFile(std::string(profile) + "\\zzmark.zqu"),
+                        MakeFile(system + "\\zzmark.zqk"),
+                        MakeFile(system + "\\drivers\\zzmark.zqe"),
+                        MakeFile(std::string(publicDir) + "\\Documents\\zzmark.zqf")};
+    const Lines dirs{OnShare(emptyProfile), OnUncShare(emptyProfile), "\\??\\" + emptyProfile};
+    const Lines keys{Hklm(kEnvironment), Hklm(kAppInitKey)};
+
+    // The application's own items, named through the same spellings.
+    const Lines ownFiles{MakeFile(dir + "\\Own\\a.own"), MakeFile(dir + "\\Own\\b.own"),
+                         MakeFile(dir + "\\App2\\c.own")};
+    const std::string ownDir = dir + "\\OwnEmpty";
+    ASSERT_TRUE(CreateDirectoryA(ownDir.c_str(), nullptr));
+    ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, kOwnService, "ImagePath", "tamsk.exe"));
+
+    Lines copyLines = masks;
+    copyLines.insert(copyLines.end(), {OnShare(dir) + "\\Own\\*.own", dir + "\\App2\\*.own"});
+    Lines dirLines = dirs;
+    dirLines.push_back("\\??\\" + ownDir);
+    Lines keyLines = keys;
+    keyLines.push_back(Hklm(kOwnService));
+    ASSERT_TRUE(WriteFileBytes(log, Section("CreateKeys", keyLines) +
+                                        Section("CopyFiles", copyLines) +
+                                        Section("CreateDirs", dirLines)));
+    const std::string report = dir + "\\report.txt";
+    const Process p = StartProgram(kUninstaller, Quote(log) + " /S " + Quote("/LOG=" + report));
+    ASSERT_TRUE(p);
+    EXPECT_EQ(WaitForExit(p), std::optional<DWORD>(1603));
+
+    for (const std::string& path : markers) EXPECT_TRUE(FileExists(path)) << path;
+    EXPECT_TRUE(DirectoryExists(emptyProfile));
+    EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kEnvironment, "Path"), savedPath);
+    EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kAppInitKey, "AppInit_DLLs"),
+              appInit ? appInit : Text(""));
+    const std::optional<std::string> bytes = ReadAllBytes(report);
+    ASSERT_TRUE(bytes.has_value());
+    const Lines lines = SplitAt(*bytes, "\r\n");
+    for (const std::string& key : keys)
+        EXPECT_TRUE(HasReportLine(lines, "CreateKeys\t" + key + "\trefused")) << key;
+    for (const std::string& mask : masks)
+        EXPECT_TRUE(HasReportLine(lines, "CopyFiles\t" + mask + "\trefused")) << mask;
+    for (const std::string& path : dirs)
+        EXPECT_TRUE(HasReportLine(lines, "CreateDirs\t" + path + "\trefused")) << path;
+
+    for (const std::string& path : ownFiles) EXPECT_FALSE(FileExists(path)) << path;
+    EXPECT_FALSE(DirectoryExists(ownDir));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kOwnService));
+    EXPECT_TRUE(FileExists(system + "\\kernel32.dll"));
+}
+
 TEST_F(WrongLogs, OnlyTheApplicationsOwnItemsGo) {
     // The rules hold on this machine's own directories and keys.
     const TProtectedDirs dirs = GatherProtectedDirs();
+    TRealPlaces places(GatherLocalShares());
     for (const std::string& mask : {std::string("*.*"), std::string("C:\\*.*"), system + "\\*.dll",
                                     WindowsDir() + "\\*.*"})
-        ASSERT_TRUE(IsMaskRefused(mask, dirs)) << mask;
-    ASSERT_TRUE(IsDirectoryRefused(WindowsDir(), dirs));
+        ASSERT_TRUE(IsMaskRefused(mask, dirs, places)) << mask;
+    ASSERT_TRUE(IsDirectoryRefused(WindowsDir(), dirs, places));
     const Lines systemKeys{"HKLM\\SOFTWARE", "HKCU\\Software", "HKLM\\SYSTEM\\CurrentControlSet",
                            "HKCR\\CLSID"};
     for (const std::string& path : systemKeys) ASSERT_TRUE(IsRegistryEntryRefused(path)) << path;

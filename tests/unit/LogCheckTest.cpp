@@ -199,6 +199,23 @@ TEST(LogCheck, WhatTheSafetyRulesRefuse) {
           "6 error protected-key", "7 error protected-key", "9 error refused-mask",
           "10 error refused-mask", "11 error refused-mask", "12 error refused-mask",
           "14 error protected-dir", "15 error protected-dir", "16 error protected-dir"}},
+        {"every spelling of those places, and the keys that hold shared values",
+         Log({"[CreateKeys]", "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment=1",
+              "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows=1",
+              "HKLM\\SYSTEM\\MountedDevices=1", "HKCR\\txtfile=1",
+              "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tamsk=1", "[CopyFiles]",
+              "\\\\localhost\\C$\\windows\\system32\\*.zq5=1",
+              "\\\\?\\UNC\\localhost\\C$\\windows\\*.zq6=1",
+              "C:\\Windows\\System32\\drivers\\*.sys=1", "C:\\Users\\Public\\Documents\\*.*=1",
+              "\\\\localhost\\Data\\*.*=1", "\\\\localhost\\C$\\Tamsk\\*.*=1",
+              "C:\\Users\\Anna\\AppData\\Local\\Tamsk\\*.*=1", "[CreateDirs]",
+              "\\??\\C:\\Users\\x=1", "\\\\localhost\\C$\\users\\x=1",
+              "\\\\localhost\\C$\\Tamsk=1", "C:\\Windows\\Tamsk=1"}),
+         {"2 error protected-key", "3 error protected-key", "4 error protected-key",
+          "5 error protected-key", "8 error refused-mask", "9 error refused-mask",
+          "10 error refused-mask", "11 error refused-mask", "12 error refused-mask",
+          "13 warning share-path", "16 error protected-dir", "17 error protected-dir",
+          "18 warning share-path", "19 warning empty-dir"}},
     });
 }
 

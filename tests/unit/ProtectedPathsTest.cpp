@@ -24,6 +24,9 @@ TEST(ProtectedPaths, NormalizedForm) {
         {"\\\\?\\UNC\\srv\\share\\dir", "\\\\SRV\\SHARE\\DIR"},
         {"\\\\srv\\share", "\\\\SRV\\SHARE"},
         {"\\\\srv\\share\\..", "\\\\SRV\\SHARE"},
+        {"\\??\\C:\\Users\\x", "C:\\USERS\\X"},
+        {"\\??\\UNC\\srv\\share\\x", "\\\\SRV\\SHARE\\X"},
+        {"\\\\.\\UNC\\srv\\share", "\\\\SRV\\SHARE"},
         // Not absolute.
         {"C:", ""}, {"C:Windows", ""}, {"Windows", ""}, {"\\Windows", ""}, {"", ""},
         {"\\\\srv", ""}, {"\\\\srv\\", ""}, {"\\\\?\\Volume{1}\\", ""}, {"1:\\x", ""},
@@ -37,7 +40,8 @@ TProtectedDirs SampleDirs() {
     dirs.Add("C:\\Windows\\System32\\");
     dirs.Add("c:/program files");
     dirs.Add("relative");  // ignored
-    dirs.AddWithChildren("C:\\Users");
+    dirs.AddProfilesRoot("C:\\Users");
+    dirs.AddTree("D:\\WinNT");
     return dirs;
 }
 
@@ -61,8 +65,13 @@ TEST(ProtectedPaths, ProtectedDirectories) {
         {"C:\\", true}, {"D:\\", true}, {"\\\\srv\\share\\", true}, {"C:\\Windows", true},
         {"C:\\WINDOWS\\", true}, {"C:\\Windows\\Temp\\..", true}, {"C:\\Program Files", true},
         {"C:\\Users", true}, {"C:\\Users\\Bob", true}, {"C:\\Users\\Public\\", true},
+        {"C:\\Users\\Bob\\Desktop", true}, {"C:\\Users\\Public\\Documents\\", true},
+        {"C:\\Users\\Bob\\AppData\\Local", true}, {"\\??\\C:\\Users\\Bob", true},
+        {"D:\\WinNT", true},
         {"C:\\Windows\\Temp", false}, {"C:\\Program Files\\Tamsk Demo", false},
-        {"C:\\Users\\Bob\\Desktop", false}, {"D:\\Users\\Bob", false},
+        {"C:\\Users\\Bob\\Documents\\Tamsk", false}, {"C:\\Users\\Bob\\AppData\\Local\\Tamsk", false},
+        {"C:\\Users\\Bob\\Local", false}, {"C:\\Users\\Documents", true},
+        {"D:\\WinNT\\System32\\drivers", false}, {"D:\\Users\\Bob", false},
         {"\\\\srv\\share\\dir", false}, {"relative", false}, {"Windows", false}, {"", false},
     };
     const TProtectedDirs dirs = SampleDirs();
@@ -84,7 +93,14 @@ TEST(ProtectedPaths, Masks) {
         {"C:\\Windows\\Temp\\..\\ab*.exe", true}, {"\\\\?\\C:\\Windows\\*.*", true},
         {"C:\\Windows\\a?c*.dll", true}, {"C:\\Windows\\<", true}, {"C:\\Users\\*", true},
         {"C:\\Users\\Bob\\*.*", true}, {"C:\\Program Files\\*.exe", true},
-        {"\\\\srv\\share\\*.*", true},
+        {"\\\\srv\\share\\*.*", true}, {"\\??\\C:\\Users\\*.*", true},
+        // Below a system tree, at any depth, and in a profile's own folders.
+        {"D:\\WinNT\\*.*", true}, {"D:\\WinNT\\System32\\drivers\\*.sys", true},
+        {"d:/winnt/a/b/c/?.x", true}, {"C:\\Users\\Public\\Documents\\*.*", true},
+        {"C:\\Users\\Bob\\Desktop\\*.lnk", true}, {"C:\\Users\\Bob\\AppData\\Roaming\\*", true},
+        {"D:\\WinNT\\System32\\drivers\\tamsk*.sys", false},
+        {"C:\\Users\\Bob\\Documents\\Tamsk\\*.*", false},
+        {"C:\\Users\\Bob\\AppData\\Local\\Tamsk\\*.*", false},
         // A wildcard in the directory part cannot be judged.
         {"C:\\*\\*.dll", true}, {"C:\\App?\\a.dll", true},
         // Allowed: a literal start in a protected directory, or a directory of its own.
@@ -94,6 +110,7 @@ TEST(ProtectedPaths, Masks) {
         {"\\\\srv\\share\\App\\*.dll", false}, {"\\\\?\\C:\\App\\*.dll", false},
         // Exact names are never refused here.
         {"C:\\Windows\\notepad.exe", false}, {"readme.txt", false}, {"C:\\Windows\\", false},
+        {"\\??\\C:\\Windows\\notepad.exe", false}, {"\\\\?\\C:\\Users\\a.txt", false},
     };
     const TProtectedDirs dirs = SampleDirs();
     for (const Case& c : cases) EXPECT_EQ(IsRefusedMask(c.mask, dirs), c.refused) << c.mask;

@@ -41,6 +41,7 @@ protected:
     }
 
     TProtectedDirs dirs_;
+    TRealPlaces places_{GatherLocalShares()};
     std::string windows_;
 };
 
@@ -57,13 +58,14 @@ TEST_F(Protection, TheMachinesOwnDirectoriesAreGathered) {
     };
     for (const std::string& dir : protectedDirs) {
         ASSERT_FALSE(dir.empty());
-        EXPECT_TRUE(IsDirectoryRefused(dir, dirs_)) << dir;
+        EXPECT_TRUE(IsDirectoryRefused(dir, dirs_, places_)) << dir;
     }
     const std::string ownDirs[] = {
         windows_ + "\\Temp", programFiles + "\\Tamsk Demo", Env("APPDATA") + "\\Tamsk",
         Env("ProgramData") + "\\Tamsk", dir_,
     };
-    for (const std::string& dir : ownDirs) EXPECT_FALSE(IsDirectoryRefused(dir, dirs_)) << dir;
+    for (const std::string& dir : ownDirs)
+        EXPECT_FALSE(IsDirectoryRefused(dir, dirs_, places_)) << dir;
 }
 
 // A link to a directory stands for another directory: removing it is not
@@ -71,9 +73,9 @@ TEST_F(Protection, TheMachinesOwnDirectoriesAreGathered) {
 TEST_F(Protection, ReparsePointsAreNeverRemovedAsDirectories) {
     const std::string link = TAMSK_REPARSE_DIR;
     ASSERT_NE(GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u) << link;
-    EXPECT_TRUE(IsDirectoryRefused(link, dirs_));
-    EXPECT_TRUE(IsDirectoryRefused(link + "\\", dirs_));
-    EXPECT_FALSE(IsDirectoryRefused(ExtractFileDir(link), dirs_));
+    EXPECT_TRUE(IsDirectoryRefused(link, dirs_, places_));
+    EXPECT_TRUE(IsDirectoryRefused(link + "\\", dirs_, places_));
+    EXPECT_FALSE(IsDirectoryRefused(ExtractFileDir(link), dirs_, places_));
 }
 
 TEST_F(Protection, MasksAreJudgedAsWrittenAndInTheirFullLongForm) {
@@ -82,12 +84,74 @@ TEST_F(Protection, MasksAreJudgedAsWrittenAndInTheirFullLongForm) {
         "*.*", "..\\*.*", windows_ + "\\System32\\..\\*.*", SystemDir() + "\\*.dll",
         shortProgramFiles + "\\*.exe", GetShortPath(Env("USERPROFILE")) + "\\*.*", "C:\\*.*",
     };
-    for (const std::string& mask : refused) EXPECT_TRUE(IsMaskRefused(mask, dirs_)) << mask;
+    for (const std::string& mask : refused)
+        EXPECT_TRUE(IsMaskRefused(mask, dirs_, places_)) << mask;
     const std::string allowed[] = {
         SystemDir() + "\\tamsk*.dll", dir_ + "\\*.*", shortProgramFiles + "\\Tamsk Demo\\*.log",
         windows_ + "\\notepad.exe",
     };
-    for (const std::string& mask : allowed) EXPECT_FALSE(IsMaskRefused(mask, dirs_)) << mask;
+    for (const std::string& mask : allowed)
+        EXPECT_FALSE(IsMaskRefused(mask, dirs_, places_)) << mask;
+}
+
+// The place a spelling really stands for: a share of this machine (the test
+// prefix shares drive C as \\localhost\C$), a device prefix, a link on the way.
+TEST_F(Protection, RealPlacesFollowSharesPrefixesAndLinks) {
+    const std::string link = TAMSK_REPARSE_DIR;
+    const std::string target = FindRealPlace(ExtractFileDir(link) + "target", TLocalShares());
+    ASSERT_FALSE(target.empty());
+    struct Case {
+        std::string dir;
+        std::string place;
+    };
+    const Case cases[] = {
+        {"\\\\localhost\\C$\\windows\\system32", SystemDir()},
+        {"\\\\?\\UNC\\localhost\\c$\\windows", windows_},
+        {"\\??\\C:\\windows", windows_},
+        {"\\\\.\\C:\\windows\\.\\system32", SystemDir()},
+        {GetShortPath(Env("ProgramFiles")), Env("ProgramFiles")},
+        {link, target},
+        {link + "\\missing\\deeper", target + "\\missing\\deeper"},
+        {"\\\\localhost\\C$\\no such folder", "C:\\no such folder"},
+        // Nothing tells what these stand for.
+        {"\\\\localhost\\NoSuchShare\\x", ""},
+        {"\\\\?\\GLOBALROOT\\Device\\Nothing", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(NormalizeDirectory(places_.PlaceOf(c.dir)), NormalizeDirectory(c.place)) << c.dir;
+        EXPECT_EQ(places_.PlaceOf(c.dir).empty(), c.place.empty()) << c.dir;
+    }
+}
+
+// Masks below the Windows directory and in the users' own folders need
+// literals however they are spelled; an application's own folders do not.
+TEST_F(Protection, MasksAreJudgedAtTheirRealPlace) {
+    const std::string refused[] = {
+        "\\\\localhost\\C$\\windows\\system32\\*.dll",
+        "\\\\?\\UNC\\localhost\\C$\\windows\\*.*",
+        "\\\\localhost\\C$\\users\\*.*",
+        SystemDir() + "\\drivers\\*.sys",
+        windows_ + "\\Temp\\*.*",
+        Env("USERPROFILE") + "\\Documents\\*.*",
+        Env("USERPROFILE") + "\\Desktop\\*.lnk",
+        Env("PUBLIC") + "\\Documents\\*.*",
+        Env("APPDATA") + "\\*.*",
+        "\\\\localhost\\NoSuchShare\\App\\*.*",
+    };
+    for (const std::string& mask : refused)
+        EXPECT_TRUE(IsMaskRefused(mask, dirs_, places_)) << mask;
+    const std::string allowed[] = {
+        Env("ProgramFiles") + "\\Tamsk\\*.*", Env("ProgramData") + "\\Tamsk\\*.*",
+        Env("APPDATA") + "\\Tamsk\\*.*", Env("LOCALAPPDATA") + "\\Tamsk\\*.*",
+        "\\\\localhost\\C$\\Tamsk\\*.*", std::string(TAMSK_REPARSE_DIR) + "\\*.*",
+        "\\\\localhost\\NoSuchShare\\App\\a.dll",
+    };
+    for (const std::string& mask : allowed)
+        EXPECT_FALSE(IsMaskRefused(mask, dirs_, places_)) << mask;
+    EXPECT_TRUE(IsDirectoryRefused("\\??\\C:\\users", dirs_, places_));
+    EXPECT_TRUE(IsDirectoryRefused("\\\\localhost\\C$\\users\\Public", dirs_, places_));
+    EXPECT_TRUE(IsDirectoryRefused(Env("PUBLIC") + "\\Documents", dirs_, places_));
+    EXPECT_FALSE(IsDirectoryRefused(Env("PUBLIC") + "\\Documents\\Tamsk", dirs_, places_));
 }
 
 // The registry services themselves refuse: a handler that forgot to ask
