@@ -16,8 +16,8 @@ namespace {
 
 // Starts a Unix shell command on this machine (Wine starts Unix programs
 // natively, but gives no handle to wait for): the caller polls for its
-// effect. The test prefix's drive letters and shares are links in its
-// dosdevices folder, which only Unix can make.
+// effect. The test prefix's drive letters are links in its dosdevices
+// folder, which only Unix can make.
 bool StartUnixCommand(const std::string& command) {
     std::string line = "Z:\\bin\\sh -c \"" + command + "\"";
     STARTUPINFOA startup{};
@@ -43,15 +43,6 @@ std::string DosDevices() {
     char prefix[1024] = {};
     const DWORD n = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
     return n > 0 && n < sizeof prefix ? std::string(prefix, n) + "/dosdevices" : std::string();
-}
-
-// "\\\\localhost\\C$" as a share of drive C in the test prefix; true when made.
-bool MakeShareOfDriveC() {
-    const std::string devices = DosDevices();
-    return !devices.empty() &&
-           StartUnixCommand("mkdir -p " + devices + "/unc/localhost && ln -sfn ../../../drive_c '" +
-                            devices + "/unc/localhost/C$'") &&
-           WaitForPath("\\\\localhost\\C$\\");
 }
 
 // A drive letter free in the test prefix that maps dir (on drive C);
@@ -212,10 +203,10 @@ TEST_F(RunLock, StartOnAnotherLogRunsWhileARunIsGoingOn) {
     EXPECT_EQ(Count(), std::optional<DWORD>(2));
 }
 
-// The lock names the log's file, not its path: \\?\, a share of the drive
-// and another drive letter that maps the log's folder all meet the run.
+// The lock names the log's file, not its path: \\?\, the share of drive C
+// (the test prefix has one) and another drive letter that maps the log's
+// folder all meet the run.
 TEST_F(RunLock, EverySpellingOfTheLogMeetsTheRunningRun) {
-    ASSERT_TRUE(MakeShareOfDriveC());
     const std::optional<char> letter = MapDriveLetter(dir);
     ASSERT_TRUE(letter.has_value());
     const std::string spellings[] = {"\\\\?\\" + log, "\\\\localhost\\C$\\" + log.substr(3),
