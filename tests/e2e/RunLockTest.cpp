@@ -76,12 +76,12 @@ protected:
         go = dir + "\\go";
         shared = dir + "\\shared.dll";
         ASSERT_TRUE(WriteFileBytes(shared, "code"));
-        ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, shared, 3));
+        ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, shared, 3, kOldLogView));
         // The log exists from the start, so that its short form can be had.
         ASSERT_TRUE(WriteFileBytes(log, ""));
     }
     void TearDown() override {
-        DeleteValue(HKEY_LOCAL_MACHINE, kCounters, shared);
+        DeleteValue(HKEY_LOCAL_MACHINE, kCounters, shared, kOldLogView);
         UninstallerCase::TearDown();
     }
 
@@ -100,7 +100,7 @@ protected:
     }
 
     std::optional<DWORD> Count() const {
-        return ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, shared);
+        return ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, shared, kOldLogView);
     }
 
     // How each second start ended: "spawned=CODE windows=N" lines.
