@@ -241,8 +241,9 @@ void RemoveDirectoryEntry(TRun& run, const std::string& dir) {
 
 void RemoveDirectoryEntries(TRun& run, TStringList& lines) {
     ForgetRealPlaces();
-    run.Log.Delete();
+    // Read before the log goes.
     const TView view = LogView(run);
+    run.Log.Delete();
     TStringList dirs;
     for (const std::string& line : lines) {
         if (std::optional<std::string> dir = EntryFile(run.Outcomes, EntryKey(line), view))

@@ -16,6 +16,7 @@ namespace {
 const std::string kKey = "SOFTWARE\\TamskE2EViews";
 const std::string kFile = "tamskviews.dll";
 const std::string kShared = "tamskviews-shared.dll";
+const std::string kDir = "TamskViews";
 
 class WindowsViews : public UninstallerCase {
 protected:
@@ -38,6 +39,7 @@ protected:
         for (const std::string& folder : {system32, syswow64}) {
             DeleteFileA((folder + kFile).c_str());
             DeleteFileA((folder + kShared).c_str());
+            RemoveDirectoryA((folder + kDir).c_str());
         }
     }
 
@@ -49,7 +51,7 @@ protected:
     }
 
     // One twin of each item in each view: a value, a key with subkeys, a
-    // shared-file count of 1, a file and a shared file.
+    // shared-file count of 1, a file, a shared file and a folder.
     void InstallTwins() {
         for (const char* view : {"/reg:32", "/reg:64"}) {
             Reg("add \"HKLM\\" + kKey + "\" /v Version /d 1 /f " + view);
@@ -60,11 +62,12 @@ protected:
         for (const std::string& folder : {system32, syswow64}) {
             ASSERT_TRUE(WriteFileBytes(folder + kFile, "data"));
             ASSERT_TRUE(WriteFileBytes(folder + kShared, "data"));
+            ASSERT_TRUE(CreateDirectoryA((folder + kDir).c_str(), nullptr));
         }
     }
 
     // What of the twins is left in one view: "value", "tree", "count",
-    // "file", "shared file".
+    // "file", "shared file", "folder".
     Lines LeftIn(REGSAM view) {
         const std::string& folder = view == KEY_WOW64_32KEY ? syswow64 : system32;
         Lines left;
@@ -74,6 +77,7 @@ protected:
             left.push_back("count");
         if (FileExists(folder + kFile)) left.push_back("file");
         if (FileExists(folder + kShared)) left.push_back("shared file");
+        if (DirectoryExists(folder + kDir)) left.push_back("folder");
         return left;
     }
 
@@ -86,7 +90,8 @@ protected:
                                  "=1\r\n[AddReg]\r\n" + valueRoot + "\\" + kKey +
                                  "\\Version=1\r\n[CreateKeys]\r\n" + keyRoot + "\\" + kKey +
                                  "\\Tree=1\r\n[CopyFiles]\r\n" + system32 + kFile + "=1\r\n" +
-                                 system32 + kShared + "=1\r\n";
+                                 system32 + kShared + "=1\r\n[CreateDirs]\r\n" + system32 +
+                                 kDir + "=1\r\n";
         EXPECT_TRUE(WriteFileBytes(log, text));
         const Process p = StartProgram(kUninstaller, Quote(log) + " /S /DELSHARED");
         if (!p) return std::nullopt;
@@ -97,7 +102,7 @@ protected:
     std::string syswow64;
 };
 
-const Lines kAll{"value", "tree", "count", "file", "shared file"};
+const Lines kAll{"value", "tree", "count", "file", "shared file", "folder"};
 
 TEST_F(WindowsViews, EachLogRemovesTheTwinsOfItsViewAndLeavesTheOthers) {
     struct Case {
@@ -123,12 +128,13 @@ TEST_F(WindowsViews, RootsWithAViewOverrideTheLogsLineByLine) {
     InstallTwins();
     EXPECT_EQ(RemoveWith("", "HKLM64", "HKLM"), std::optional<DWORD>(0));
     EXPECT_EQ(LeftIn(KEY_WOW64_32KEY), (Lines{"value"}));
-    EXPECT_EQ(LeftIn(KEY_WOW64_64KEY), (Lines{"tree", "count", "file", "shared file"}));
+    EXPECT_EQ(LeftIn(KEY_WOW64_64KEY), (Lines{"tree", "count", "file", "shared file", "folder"}));
     CleanUp();
 
     InstallTwins();
     EXPECT_EQ(RemoveWith("[Options]\r\nView=64\r\n", "HKLM", "HKLM32"), std::optional<DWORD>(0));
-    EXPECT_EQ(LeftIn(KEY_WOW64_32KEY), (Lines{"value", "count", "file", "shared file"}));
+    EXPECT_EQ(LeftIn(KEY_WOW64_32KEY),
+              (Lines{"value", "count", "file", "shared file", "folder"}));
     EXPECT_EQ(LeftIn(KEY_WOW64_64KEY), (Lines{"tree"}));
 }
 
