@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "core/UnVrelRunLock.h"
+#include "core/epFileUtils.h"
 #include "res/resource.h"
 #include "win/epFileIdentity.h"
 #include "win/epPrivateSecurity.h"
@@ -31,11 +32,14 @@ constexpr int kOwnerSlot = 0;
 
 // True when the executable is this uninstaller (any copy or version of it):
 // it carries the main dialog and the banner among its resources. Loaded as
-// data only: nothing of it runs.
+// data only: nothing of it runs. An image that can no longer be read (a
+// temporary copy that has moved its file away at its very end) counts by its
+// file name, which the copy keeps from this program.
 bool IsThisProgram(const std::string& executable) {
     if (executable.empty()) return false;
     const UniqueModule image(LoadLibraryExA(executable.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    return image && FindResourceA(image.get(), RES_DLG_UNINSTALL, RT_DIALOG) != nullptr &&
+    if (!image) return SameFileName(ExtractFileName(executable), ExtractFileName(GetOwnExecutable()));
+    return FindResourceA(image.get(), RES_DLG_UNINSTALL, RT_DIALOG) != nullptr &&
            FindResourceA(image.get(), RES_BANNER_BITMAP, RT_BITMAP) != nullptr;
 }
 
