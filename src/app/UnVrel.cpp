@@ -124,6 +124,8 @@ bool CanReadLog(const TRun& run) {
 void HoldLogAndOpenReport(TRun& run) {
     run.Log.Hold(run.LogPath);
     run.Outcomes.Begin(run.Options.ReportPath, run.LogPath);
+    if (run.Lock.State() == TRunLockState::HeldByStranger)
+        run.Outcomes.Report().Line(kRunLockHeldByStranger);
 }
 
 // A preview changes nothing and judges every file as others see it: it runs
@@ -236,7 +238,8 @@ void RunProgramBody(TRun& run) {
         RefuseReportOnLog(run);
     } else if (!IsExistingFile(run.LogPath)) {
         RunHere(run);
-    } else if (!run.Lock.Take(run.LogPath, run.SelfCopy.IsTemporaryCopy())) {
+    } else if (run.Lock.Take(run.LogPath, run.SelfCopy.FirstProcessId()) ==
+               TRunLockState::RunGoingOn) {
         // Its own report, if it asks for one elsewhere, tells why nothing happened.
         run.Outcomes.Begin(run.Options.ReportPath, run.LogPath);
         StandAsideForRunningRun(run);
@@ -279,6 +282,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     try {
         FlushProfileCache();
+        run.SelfCopy.LeaveCopyFolder(run.Outcomes.Report());
         run.Outcomes.End(run.Options.Silent);
     } catch (...) {
         // A failure during the final clean-up shows nothing.

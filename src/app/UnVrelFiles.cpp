@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,7 @@
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelOutcomes.h"
 #include "app/UnVrelSafety.h"
+#include "app/UnVrelViews.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epProtectedPaths.h"
@@ -18,6 +20,7 @@
 #include "res/resource.h"
 #include "win/epFileFind.h"
 #include "win/epFileUtils.h"
+#include "win/epWow64.h"
 
 namespace {
 
@@ -111,15 +114,20 @@ void DeleteFilesByMask(TRun& run, const std::string& mask, bool named) {
 void RemoveFileEntries(TRun& run, TStringList& lines) {
     ForgetRealPlaces();
     const TKeptNames kept(run.KeptSharedFiles);
+    const TView view = LogView(run);
     for (const std::string& line : lines) {
-        const std::string key = EntryKey(line);
+        const std::string written = EntryKey(line);
         // The kept name is compared with the key as written: a mask is not
         // expanded for it.
-        if (kept.Contains(key)) {
-            run.LeftOnDisk.Note(key, TLeftState::Kept);
-            run.Outcomes.Record(key, TOutcome::Kept);
+        if (kept.Contains(written)) {
+            // The folders judge what stays where it lies: in the log's view.
+            run.LeftOnDisk.Note(FileInView(written, view).value_or(written), TLeftState::Kept);
+            run.Outcomes.Record(written, TOutcome::Kept);
             continue;
         }
+        const std::optional<std::string> file = EntryFile(run.Outcomes, written, view);
+        if (!file) continue;
+        const std::string& key = *file;
         if (RefuseFileMask(run.Outcomes, key)) continue;
         if (!DeleteExactName(run, key)) DeleteFilesByMask(run, key, true);
         if (HasExtension(key, ".hlp")) {
@@ -149,6 +157,7 @@ void RemoveShortcut(TOutcomeRecorder& outcomes, const std::string& key) {
 }
 
 void RemoveShortcutEntries(TRun& run, TStringList& lines) {
+    const TView view = LogView(run);
     for (const std::string& line : lines) {
         const std::string key = EntryKey(line);
         // A line that names nothing would otherwise reach ".lnk" in the
@@ -157,7 +166,8 @@ void RemoveShortcutEntries(TRun& run, TStringList& lines) {
             run.Outcomes.Record(key, TOutcome::Absent);
             continue;
         }
-        RemoveShortcut(run.Outcomes, key);
+        if (const std::optional<std::string> file = EntryFile(run.Outcomes, key, view))
+            RemoveShortcut(run.Outcomes, *file);
     }
 }
 
@@ -231,8 +241,15 @@ void RemoveDirectoryEntry(TRun& run, const std::string& dir) {
 
 void RemoveDirectoryEntries(TRun& run, TStringList& lines) {
     ForgetRealPlaces();
+    // Read before the log goes.
+    const TView view = LogView(run);
     run.Log.Delete();
-    for (std::string& line : lines) line = EntryKey(line);
+    TStringList dirs;
+    for (const std::string& line : lines) {
+        if (std::optional<std::string> dir = EntryFile(run.Outcomes, EntryKey(line), view))
+            dirs.push_back(std::move(*dir));
+    }
+    lines.swap(dirs);
     // A directory sorts before every path that extends it, so going from the
     // last to the first removes each subdirectory before its parent.
     SortTextI(lines);

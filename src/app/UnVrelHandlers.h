@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/UnVrelRun.h"
+#include "core/epView.h"
 
 // "SharedFiles": lowers use counts, asks about unused shared files, and
 // leaves the kept shared files for the later phases.
@@ -35,8 +36,8 @@ void RemoveDirectories(TRun& run);
 
 // The use count of a shared file as "SharedFiles" reads it: 1 when it has
 // no counter; nothing when its counter states no number (the file then stays
-// without a question).
-std::optional<std::int32_t> SharedUseCount(const std::string& file);
+// without a question). The counter is read in the view (each view has its own).
+std::optional<std::int32_t> SharedUseCount(const std::string& file, TView view);
 
 // The fonts key of the running system, as a registry path ending in "\".
 std::string FontsKey();

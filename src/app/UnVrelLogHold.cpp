@@ -3,23 +3,14 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "core/epFileUtils.h"
 #include "core/epTextCase.h"
+#include "win/epFileIdentity.h"
 #include "win/epFileUtils.h"
 #include "win/epProtection.h"
 #include "win/handles.h"
-
-namespace {
-
-// The identity of an open file: its volume and its index on the volume.
-bool SameFile(HANDLE a, HANDLE b) {
-    BY_HANDLE_FILE_INFORMATION one{}, other{};
-    return GetFileInformationByHandle(a, &one) && GetFileInformationByHandle(b, &other) &&
-           one.dwVolumeSerialNumber == other.dwVolumeSerialNumber &&
-           one.nFileIndexHigh == other.nFileIndexHigh && one.nFileIndexLow == other.nFileIndexLow;
-}
-
-}  // namespace
 
 void TLogHold::Hold(const std::string& path) {
     path_ = path;
@@ -43,9 +34,8 @@ bool TLogHold::HasLogName(const std::string& path) const {
 
 bool TLogHold::IsHeldLog(const std::string& path) const {
     if (!held_ || !HasLogName(path)) return false;
-    // Opening for no access at all is not stopped by the hold's sharing.
-    const UniqueFile other(OpenFileHandle(path, 0,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
-    return other && SameFile(held_.get(), other.get());
+    // The path's identity is asked with no access at all, which the hold's
+    // sharing does not stop.
+    const std::optional<TFileIdentity> held = GetFileIdentity(held_.get());
+    return held && IsFileWithIdentity(path, *held);
 }

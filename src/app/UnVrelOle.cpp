@@ -2,11 +2,13 @@
 // registered with the system, passing over the kept shared files.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelViews.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epRegPath.h"
@@ -16,6 +18,7 @@
 #include "win/epFileUtils.h"
 #include "win/epProtection.h"
 #include "win/epRegIni.h"
+#include "win/epWow64.h"
 #include "win/oleunreg.h"
 
 namespace {
@@ -65,6 +68,7 @@ void BroadcastFontChange() {
 void RemoveFontEntries(TRun& run, TStringList& lines) {
     const TKeptNames kept(run.KeptSharedFiles);
     const std::string fontsKey = FontsKey();
+    const TView view = LogView(run);
     TStringList listing;
     ListRegistryValues(fontsKey, listing);
     for (const std::string& line : lines) {
@@ -75,8 +79,11 @@ void RemoveFontEntries(TRun& run, TStringList& lines) {
         }
         DWORD error = ERROR_SUCCESS;
         TOutcome outcome = DeleteFontValues(fontsKey, listing, fontFile, error);
-        // A font that was loaded and no longer is counts as removed too.
-        if (!HoldsNul(fontFile) && RemoveFontResourceA(fontFile.c_str()) &&
+        // A font that was loaded and no longer is counts as removed too. The
+        // values name the file as the log does; the system knows it by the
+        // path of the log's view.
+        const std::optional<std::string> loaded = FileInView(fontFile, view);
+        if (loaded && !HoldsNul(*loaded) && RemoveFontResourceA(loaded->c_str()) &&
             outcome == TOutcome::Absent)
             outcome = TOutcome::Removed;
         run.Outcomes.Record(fontFile, outcome, error);
@@ -86,11 +93,17 @@ void RemoveFontEntries(TRun& run, TStringList& lines) {
 
 void RemoveServerEntries(TRun& run, TStringList& lines) {
     const TKeptNames kept(run.KeptSharedFiles);
+    const TView view = LogView(run);
     for (const std::string& line : lines) {
-        const std::string serverFile = EntryKey(line);
-        if (kept.Contains(serverFile)) {
-            run.Outcomes.Record(serverFile, TOutcome::Kept);
-        } else if (UnregisterServer(serverFile)) {
+        const std::string written = EntryKey(line);
+        if (kept.Contains(written)) {
+            run.Outcomes.Record(written, TOutcome::Kept);
+            continue;
+        }
+        const std::optional<std::string> file = EntryFile(run.Outcomes, written, view);
+        if (!file) continue;
+        const std::string& serverFile = *file;
+        if (UnregisterServer(serverFile, view)) {
             run.Outcomes.Record(serverFile, TOutcome::Removed);
         } else {
             // A server whose file is gone has nothing left to unregister.

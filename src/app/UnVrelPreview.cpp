@@ -5,12 +5,14 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <set>
 #include <string>
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelSafety.h"
+#include "app/UnVrelViews.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epProtectedKeys.h"
@@ -21,6 +23,7 @@
 #include "win/epFileFind.h"
 #include "win/epFileUtils.h"
 #include "win/epRegIni.h"
+#include "win/epWow64.h"
 #include "win/handles.h"
 
 namespace {
@@ -38,10 +41,20 @@ struct TForecastRun {
     TStringList keptShared;   // "name=" lines: stay whatever happens
     TStringList askedShared;  // "name=" lines: stay unless the user lets them go
     TPathSet removed;         // files and directories that would be gone
+    TView view = TView::Bits32;  // the log's view, in which its entries are taken
 };
 
 void Add(TForecastRun& f, const std::string& item, TForecast forecast, const std::string& now = std::string()) {
     f.items.push_back(TPreviewItem{f.section, item, forecast, now});
+}
+
+// The path of the file or directory that the entry names in the log's view
+// (the system folder of that view); nothing, with the item added, when it
+// names nothing on this system.
+std::optional<std::string> FileOf(TForecastRun& f, const std::string& written) {
+    std::optional<std::string> file = FileInView(written, f.view);
+    if (!file) Add(f, written, TForecast::Nothing, "no 64-bit system folder on this system");
+    return file;
 }
 
 // Loads the section into the work list, as its handler would, and makes it
@@ -159,7 +172,7 @@ void ForecastSharedFiles(TForecastRun& f) {
             Add(f, path, TForecast::Skip, "names no file");
             continue;
         }
-        const std::optional<std::int32_t> count = SharedUseCount(path);
+        const std::optional<std::int32_t> count = SharedUseCount(path, f.view);
         if (!count) {
             f.keptShared.push_back(path + "=");
             Add(f, path, TForecast::Keep, "its count states no number");
@@ -184,7 +197,9 @@ void ForecastSharedFiles(TForecastRun& f) {
 void ForecastShortcuts(TForecastRun& f) {
     if (!BeginSection(f, "Shortcuts")) return;
     for (const std::string& line : TStringList(f.lines)) {
-        const std::string key = EntryKey(line);
+        const std::optional<std::string> file = FileOf(f, EntryKey(line));
+        if (!file) continue;
+        const std::string& key = *file;
         bool any = false;
         for (const char* ext : {".lnk", ".pif"}) {
             const std::string path = ChangeFileExt(key, ext);
@@ -239,33 +254,40 @@ void ForecastFonts(TForecastRun& f) {
     }
 }
 
+// The forecast of a registry path, which says in which view it looks.
+void AddInView(TForecastRun& f, const std::string& path, TForecast forecast,
+               const std::string& now) {
+    const TView view = EntryView(ParseRegistryPath(RegistryKeyPath(path)).View, f.view);
+    Add(f, path, forecast, now + " (" + ViewName(view) + ")");
+}
+
 // A registry path of AddReg (asKey false) or CreateKeys (asKey true).
 void AddRegistryEntry(TForecastRun& f, const std::string& path, bool asKey) {
-    if (WouldRefuseRegistryEntry(path)) {
-        Add(f, path, TForecast::Refuse,
-            IsSharedRegistryValue(path) ? "a value that many programs share"
-                                        : "the key is the system's own, or holds such a key");
+    if (WouldRefuseRegistryEntry(path, f.view)) {
+        AddInView(f, path, TForecast::Refuse,
+                  IsSharedRegistryValue(path) ? "a value that many programs share"
+                                              : "the key is the system's own, or holds such a key");
         return;
     }
     if (ParseRegistryPath(path).Root == TRegistryRoot::None &&
         ParseRegistryPath(RegistryKeyPath(path)).Root == TRegistryRoot::None) {
-        Add(f, path, TForecast::Nothing, "its root is not HKCR, HKCU, HKLM or HKU");
+        Add(f, path, TForecast::Nothing, "its root is not one the uninstaller reads");
         return;
     }
-    if (RegistryValueExists(path)) {
-        Add(f, path, TForecast::Remove,
-            asKey ? "a value of that name goes, not the key" : "value present");
+    if (RegistryValueExists(path, f.view)) {
+        AddInView(f, path, TForecast::Remove,
+                  asKey ? "a value of that name goes, not the key" : "value present");
         return;
     }
-    if (RegistryKeyExists(path)) {
+    if (RegistryKeyExists(path, f.view)) {
         TStringList subkeys;
-        ListRegistrySubkeys(path, subkeys);
+        ListRegistrySubkeys(path, subkeys, f.view);
         std::string now = asKey ? "key present" : "no such value, the key goes";
         if (!subkeys.empty()) now += ", with " + Counted(subkeys.size(), "subkey");
-        Add(f, path, TForecast::Remove, now);
+        AddInView(f, path, TForecast::Remove, now);
         return;
     }
-    Add(f, path, TForecast::Nothing, "absent");
+    AddInView(f, path, TForecast::Nothing, "absent");
 }
 
 void ForecastRegistry(TForecastRun& f) {
@@ -283,8 +305,11 @@ void ForecastRegistry(TForecastRun& f) {
 void ForecastServers(TForecastRun& f) {
     if (!BeginSection(f, "RegServers")) return;
     for (const std::string& line : TStringList(f.lines)) {
-        const std::string server = EntryKey(line);
-        if (AddIfShared(f, server)) continue;
+        const std::string written = EntryKey(line);
+        if (AddIfShared(f, written)) continue;
+        const std::optional<std::string> file = FileOf(f, written);
+        if (!file) continue;
+        const std::string& server = *file;
         if (IsExistingFile(server)) {
             Add(f, server, TForecast::Remove, "present");
         } else {
@@ -304,8 +329,11 @@ void AddMatches(TForecastRun& f, const std::string& mask, bool named) {
 void ForecastFiles(TForecastRun& f) {
     if (!BeginSection(f, "CopyFiles")) return;
     for (const std::string& line : TStringList(f.lines)) {
-        const std::string key = EntryKey(line);
-        if (AddIfShared(f, key)) continue;
+        const std::string written = EntryKey(line);
+        if (AddIfShared(f, written)) continue;
+        const std::optional<std::string> file = FileOf(f, written);
+        if (!file) continue;
+        const std::string& key = *file;
         if (WouldRefuseFileMask(key)) {
             Add(f, key, TForecast::Refuse, "a mask over what is not the application's");
             continue;
@@ -336,7 +364,9 @@ int CountEntriesLeft(TForecastRun& f, const std::string& dir) {
 void ForecastDirectories(TForecastRun& f) {
     if (!BeginSection(f, "CreateDirs")) return;
     TStringList dirs;
-    for (const std::string& line : f.lines) dirs.push_back(EntryKey(line));
+    for (const std::string& line : TStringList(f.lines)) {
+        if (std::optional<std::string> dir = FileOf(f, EntryKey(line))) dirs.push_back(*dir);
+    }
     SortTextI(dirs);
     for (auto dir = dirs.rbegin(); dir != dirs.rend(); ++dir) {
         if (WouldRefuseDirectory(*dir)) {
@@ -363,7 +393,7 @@ void ForecastLogDeletion(TForecastRun& f) {
 }  // namespace
 
 std::vector<TPreviewItem> ForecastRun(const TRun& run) {
-    TForecastRun f{run, {}, {}, {}, {}, {}, {}};
+    TForecastRun f{run, {}, {}, {}, {}, {}, {}, LogView(run)};
     ForecastPrograms(f, "PreRunApp");
     ForecastSharedFiles(f);
     ForecastShortcuts(f);

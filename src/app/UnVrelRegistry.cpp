@@ -9,6 +9,7 @@
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelOutcomes.h"
 #include "app/UnVrelSafety.h"
+#include "app/UnVrelViews.h"
 #include "app/UnVrelWorker.h"
 #include "core/epIniFile.h"
 #include "core/epStrUtils.h"
@@ -20,15 +21,16 @@ namespace {
 
 // Deletes the value or key the path names and records what became of it.
 // Whether it was there is asked only when the deletion failed, so a run
-// that removes everything pays for no extra lookups.
+// that removes everything pays for no extra lookups. The deleter works in
+// the entry's view, and so does the question.
 void DeleteRegistryItem(TOutcomeRecorder& outcomes, const std::string& path,
-                        TRegistryEntryDeleter& deleter) {
+                        TRegistryEntryDeleter& deleter, TView view) {
     if (deleter.Delete(path)) {
         outcomes.Record(path, TOutcome::Removed);
         return;
     }
     const DWORD error = GetLastError();
-    if (RegistryValueExists(path) || RegistryKeyExists(path)) {
+    if (RegistryValueExists(path, view) || RegistryKeyExists(path, view)) {
         outcomes.Record(path, TOutcome::Failed, error);
     } else {
         outcomes.Record(path, TOutcome::Absent);
@@ -55,10 +57,12 @@ std::string DeleteIniEntry(TOutcomeRecorder& outcomes, const std::string& fields
 // "AddReg": each line's name part is the path of a value, or of a key when
 // no such value exists.
 void RemoveRegistryValues(TRun& run, TStringList& lines) {
-    TRegistryEntryDeleter deleter;
+    const TView view = LogView(run);
+    TRegistryEntryDeleter deleter(view);
     for (const std::string& line : lines) {
         const std::string path = KeyOf(line);
-        if (!RefuseRegistryEntry(run.Outcomes, path)) DeleteRegistryItem(run.Outcomes, path, deleter);
+        if (!RefuseRegistryEntry(run.Outcomes, path, view))
+            DeleteRegistryItem(run.Outcomes, path, deleter, view);
     }
 }
 
@@ -68,9 +72,11 @@ void RemoveRegistryValues(TRun& run, TStringList& lines) {
 void RemoveRegistryKeys(TRun& run, TStringList& lines) {
     for (std::string& line : lines) line = EntryKey(line);
     SortTextI(lines);
-    TRegistryEntryDeleter deleter;
+    const TView view = LogView(run);
+    TRegistryEntryDeleter deleter(view);
     for (auto key = lines.rbegin(); key != lines.rend(); ++key) {
-        if (!RefuseRegistryEntry(run.Outcomes, *key)) DeleteRegistryItem(run.Outcomes, *key, deleter);
+        if (!RefuseRegistryEntry(run.Outcomes, *key, view))
+            DeleteRegistryItem(run.Outcomes, *key, deleter, view);
     }
 }
 

@@ -27,7 +27,9 @@ bool RecordIfRefused(TOutcomeRecorder& outcomes, const std::string& item, bool r
 
 }  // namespace
 
-bool WouldRefuseRegistryEntry(const std::string& path) { return IsRegistryEntryRefused(path); }
+bool WouldRefuseRegistryEntry(const std::string& path, TView view) {
+    return IsRegistryEntryRefused(path, view);
+}
 
 void ForgetRealPlaces() { RealPlaces().Forget(); }
 
@@ -39,8 +41,8 @@ bool WouldRefuseDirectory(const std::string& dir) {
     return IsDirectoryRefused(dir, ProtectedDirs(), RealPlaces());
 }
 
-bool RefuseRegistryEntry(TOutcomeRecorder& outcomes, const std::string& path) {
-    return RecordIfRefused(outcomes, path, WouldRefuseRegistryEntry(path));
+bool RefuseRegistryEntry(TOutcomeRecorder& outcomes, const std::string& path, TView view) {
+    return RecordIfRefused(outcomes, path, WouldRefuseRegistryEntry(path, view));
 }
 
 bool RefuseFileMask(TOutcomeRecorder& outcomes, const std::string& mask) {

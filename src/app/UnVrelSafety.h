@@ -9,10 +9,12 @@
 #include <string>
 
 #include "app/UnVrelOutcomes.h"
+#include "core/epView.h"
 
 // An "AddReg" or "CreateKeys" path: a value many programs share, or a path
 // that would fall back to deleting a protected key.
-bool RefuseRegistryEntry(TOutcomeRecorder& outcomes, const std::string& path);
+bool RefuseRegistryEntry(TOutcomeRecorder& outcomes, const std::string& path,
+                         TView view = TView::Native);
 
 // A "CopyFiles" key: a mask that is not absolute, or one that would sweep a
 // protected directory.
@@ -27,6 +29,6 @@ bool RefuseDirectory(TOutcomeRecorder& outcomes, const std::string& dir);
 void ForgetRealPlaces();
 
 // The same rules as questions only: nothing is recorded (the preview).
-bool WouldRefuseRegistryEntry(const std::string& path);
+bool WouldRefuseRegistryEntry(const std::string& path, TView view = TView::Native);
 bool WouldRefuseFileMask(const std::string& mask);
 bool WouldRefuseDirectory(const std::string& dir);

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <ntsecapi.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -13,15 +12,21 @@
 #include <utility>
 #include <vector>
 
+#include "app/UnVrelReport.h"
 #include "app/UnVrelWorker.h"
 #include "core/UnVrelSelfCopy.h"
 #include "core/epFileUtils.h"
 #include "core/epProtectedPaths.h"
 #include "core/epTextCase.h"
 #include "win/epFileFind.h"
+#include "win/epFileIdentity.h"
 #include "win/epFileUtils.h"
+#include "win/epHeldFile.h"
 #include "win/epPathIdentity.h"
+#include "win/epPrivateSecurity.h"
+#include "win/epProcesses.h"
 #include "win/epRegIni.h"
+#include "win/epSharedValues.h"
 #include "win/handles.h"
 #include "win/sysutil.h"
 
@@ -32,6 +37,10 @@ struct TSelfCopy::TFirstProcess {
     std::string Executable;          // as the system names it
     std::string ExecutableIdentity;  // see GetPathIdentity
     std::string ExecutableName;      // its long file name
+    // The copy's own file, held since the first process wrote it: no one
+    // can write, rename or delete it, and the system deletes it when this
+    // (the last) handle closes. Empty when the first process gave none.
+    UniqueFile OwnFile;
 };
 
 namespace {
@@ -47,17 +56,6 @@ constexpr int kFolderAttempts = 8;
 
 using TFirstProcess = TSelfCopy::TFirstProcess;
 
-std::string GetOwnExecutable() {
-    std::string buffer(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameA(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
-        if (n == 0) return std::string();
-        if (n < buffer.size()) return buffer.substr(0, n);
-        if (buffer.size() >= 32768) return std::string();
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 // The folder that holds path, without a trailing backslash (a drive root keeps it).
 std::string FolderOf(const std::string& path) { return RemoveBackslash(ExtractFileDir(path)); }
 
@@ -71,45 +69,26 @@ std::string GetTempFolder() {
 
 // ---- The copy: checking the first process ----
 
-DWORD GetParentProcessId() {
-    const HANDLE raw = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (raw == INVALID_HANDLE_VALUE) return 0;
-    const UniqueHandle snapshot(raw);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    const DWORD self = GetCurrentProcessId();
-    for (BOOL more = Process32First(snapshot.get(), &entry); more;
-         more = Process32Next(snapshot.get(), &entry)) {
-        if (entry.th32ProcessID == self) return entry.th32ParentProcessID;
-    }
-    return 0;
-}
-
-// A parent that has ended may leave its id to a newer process: the real
-// parent started before this process did.
-bool StartedBeforeThisProcess(HANDLE process) {
-    FILETIME created{}, ownCreated{}, exited{}, kernel{}, user{};
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return false;
-    if (!GetProcessTimes(GetCurrentProcess(), &ownCreated, &exited, &kernel, &user)) return false;
-    return CompareFileTime(&created, &ownCreated) <= 0;
-}
-
-std::string GetProcessExecutable(HANDLE process) {
-    char buffer[4 * MAX_PATH] = {};
-    DWORD size = sizeof buffer;
-    if (!QueryFullProcessImageNameA(process, 0, buffer, &size)) return std::string();
-    return std::string(buffer, size);
+// The handle by which the first process made this copy hold its own file,
+// when it really is one to this copy's file.
+UniqueFile TakeOwnFileHold(unsigned long firstProcessId) {
+    const TSharedValues record = TSharedValues::Open(CopyRecordName(firstProcessId), false);
+    const std::optional<std::uint64_t> value = record ? record.Read(kCopyHoldSlot) : std::nullopt;
+    if (!value || *value == 0) return UniqueFile();
+    const HANDLE handle = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(*value));
+    const std::optional<TFileIdentity> held = GetFileIdentity(handle);
+    if (!held || !IsFileWithIdentity(GetOwnExecutable(), *held)) return UniqueFile();
+    return UniqueFile(handle);
 }
 
 // The process that the option names, when it is this process's parent.
 std::optional<TFirstProcess> OpenFirstProcess(const std::string& option) {
     const std::optional<unsigned long> id = ParseProcessId(option);
-    if (!id || *id != GetParentProcessId()) return std::nullopt;
+    if (!id) return std::nullopt;
     TFirstProcess first;
     first.Id = *id;
-    first.Process.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                                    static_cast<DWORD>(*id)));
-    if (!first.Process || !StartedBeforeThisProcess(first.Process.get())) return std::nullopt;
+    first.Process = OpenParentProcess(static_cast<DWORD>(*id), SYNCHRONIZE);
+    if (!first.Process) return std::nullopt;
     first.Executable = GetProcessExecutable(first.Process.get());
     if (first.Executable.empty()) return std::nullopt;
     first.ExecutableIdentity = GetPathIdentity(first.Executable);
@@ -123,24 +102,18 @@ bool RunsFromCopyFolder() {
     const std::string own = GetOwnExecutable();
     const std::string temp = GetTempFolder();
     if (own.empty() || temp.empty()) return false;
-    const std::string folder = GetPathIdentity(FolderOf(own));
-    return IsCopyFolderName(ExtractFileName(folder)) &&
-           FolderOf(folder) == GetPathIdentity(temp);
+    const std::string folder = FolderOf(GetFullLongPath(own));
+    return IsCopyFolderName(ExtractFileName(folder)) && IsSameFilePath(FolderOf(folder), temp);
 }
 
 // ---- The copy: after the run ----
 
 void SignalFirstProcess(const TFirstProcess& first, int exitCode) {
-    const UniqueHandle record(
-        OpenFileMappingA(FILE_MAP_WRITE, FALSE, CopyExitCodeName(first.Id).c_str()));
+    const TSharedValues record = TSharedValues::Open(CopyRecordName(first.Id), true);
     const UniqueHandle finished(
         OpenEventA(EVENT_MODIFY_STATE, FALSE, CopyFinishedName(first.Id).c_str()));
     if (!record || !finished) return;
-    {
-        const MappedView view(MapViewOfFile(record.get(), FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
-        if (!view) return;
-        InterlockedExchange(static_cast<volatile LONG*>(view.get()), static_cast<LONG>(exitCode));
-    }
+    if (!record.Write(kCopyExitCodeSlot, static_cast<std::uint32_t>(exitCode))) return;
     SetEvent(finished.get());
 }
 
@@ -153,35 +126,35 @@ void DeleteOriginal(const TFirstProcess& first) {
     DeleteFileOnReboot(first.Executable);
 }
 
-// A running program cannot delete its own file: the copy and its folder go
-// when the system next starts.
-void ScheduleOwnRemoval() {
-    const std::string own = GetOwnExecutable();
-    if (own.empty()) return;
+// The fall-back when the system does not let the copy leave its folder: the
+// copy and its folder go when the system next starts, and the report says so.
+void ScheduleOwnRemoval(const std::string& own, TReport& report) {
     SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileOnReboot(own);
     if (PlatformId == VER_PLATFORM_WIN32_NT)
         MoveFileExA(FolderOf(own).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     FlushProfileCache();
+    report.Line("Note: the temporary copy " + own +
+               " and its folder are deleted at the next restart (the system did not let them "
+               "go now)");
 }
 
 // ---- The first process: deciding ----
 
 // True when mask, expanded as the "CopyFiles" handler expands it, matches
-// the file whose identity is given.
-bool MaskMatchesFile(const std::string& mask, const std::string& identity) {
+// the file exe.
+bool MaskMatchesFile(const std::string& mask, const std::string& exe) {
     TSearchRecEx rec;
     bool found = false;
     for (DWORD result = SearchFirst(mask, 0, kNonFileAttributes, rec); result == 0 && !found;
          result = SearchNext(rec)) {
-        found = GetPathIdentity(rec.FullName) == identity;
+        found = IsSameFilePath(rec.FullName, exe);
     }
     SearchClose(rec);
     return found;
 }
 
-bool IsNamedInCopyFiles(const std::string& logPath, const std::string& exe,
-                        const std::string& identity) {
+bool IsNamedInCopyFiles(const std::string& logPath, const std::string& exe) {
     TStringList lines;
     ReadProfileSection(logPath, "CopyFiles", lines);
     const std::string longName = ExtractFileName(GetFullLongPath(exe));
@@ -193,7 +166,7 @@ bool IsNamedInCopyFiles(const std::string& logPath, const std::string& exe,
         // are passed over without asking the disk.
         const bool isMask = HasWildcard(name);
         if (!isMask && !SameFileName(name, longName) && !SameFileName(name, shortName)) continue;
-        if (MaskMatchesFile(key, identity)) return true;
+        if (MaskMatchesFile(key, exe)) return true;
     }
     return false;
 }
@@ -211,8 +184,7 @@ bool LiesInCreatedDirectory(const std::string& logPath, const std::string& ident
 bool NeedsTemporaryCopy(const std::string& logPath, const std::string& exe) {
     const std::string identity = GetPathIdentity(exe);
     try {
-        return LiesInCreatedDirectory(logPath, identity) ||
-               IsNamedInCopyFiles(logPath, exe, identity);
+        return LiesInCreatedDirectory(logPath, identity) || IsNamedInCopyFiles(logPath, exe);
     } catch (const EInOutError&) {
         // A log that cannot be read is the run's to report, as it always was.
         return false;
@@ -221,52 +193,6 @@ bool NeedsTemporaryCopy(const std::string& logPath, const std::string& exe) {
 
 // ---- The first process: the private folder ----
 
-// Security that lets only the current user into the folder and what it holds.
-class TUserOnlySecurity {
-public:
-    TUserOnlySecurity() { Build(); }
-    TUserOnlySecurity(const TUserOnlySecurity&) = delete;
-    TUserOnlySecurity& operator=(const TUserOnlySecurity&) = delete;
-
-    // nullptr when it could not be built.
-    SECURITY_ATTRIBUTES* get() { return built_ ? &attributes_ : nullptr; }
-
-private:
-    void Build() {
-        HANDLE raw = nullptr;
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return;
-        const UniqueHandle token(raw);
-        DWORD size = 0;
-        GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-        if (size == 0) return;
-        user_.resize(size);
-        if (!GetTokenInformation(token.get(), TokenUser, user_.data(), size, &size)) return;
-        const PSID sid = reinterpret_cast<TOKEN_USER*>(user_.data())->User.Sid;
-        const DWORD aclSize = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(sid);
-        acl_.resize(aclSize);
-        ACL* acl = reinterpret_cast<ACL*>(acl_.data());
-        if (!InitializeAcl(acl, aclSize, ACL_REVISION)) return;
-        if (!AddAccessAllowedAceEx(acl, ACL_REVISION, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE,
-                                   FILE_ALL_ACCESS, sid))
-            return;
-        if (!InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION)) return;
-        if (!SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE)) return;
-        // Protected: nothing is inherited from the temporary folder's own rules.
-        if (!SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
-            return;
-        attributes_.nLength = sizeof attributes_;
-        attributes_.lpSecurityDescriptor = &descriptor_;
-        attributes_.bInheritHandle = FALSE;
-        built_ = true;
-    }
-
-    std::vector<unsigned char> user_;  // TOKEN_USER
-    std::vector<unsigned char> acl_;
-    SECURITY_DESCRIPTOR descriptor_{};
-    SECURITY_ATTRIBUTES attributes_{};
-    bool built_ = false;
-};
-
 std::optional<std::uint64_t> MakeRandomNumber() {
     std::uint64_t number = 0;
     if (!RtlGenRandom(&number, sizeof number)) return std::nullopt;
@@ -274,11 +200,13 @@ std::optional<std::uint64_t> MakeRandomNumber() {
 }
 
 // A new folder with a random name in the user's temporary folder, that only
-// the current user may use; empty when it cannot be made. A folder that is
-// already there is never taken.
+// the current user may use (only administrators and the system when this
+// process is elevated, since the same user's other programs are not);
+// empty when it cannot be made. A folder that is already there is never
+// taken.
 std::string CreatePrivateFolder() {
     const std::string temp = GetTempFolder();
-    TUserOnlySecurity security;
+    TPrivateSecurity security(PrivateToForThisProcess());
     if (temp.empty() || security.get() == nullptr) return std::string();
     for (int attempt = 0; attempt < kFolderAttempts; ++attempt) {
         const std::optional<std::uint64_t> random = MakeRandomNumber();
@@ -296,49 +224,101 @@ std::string CreatePrivateFolder() {
 // before the copy starts: names that already exist are not trusted.
 struct TCopySignal {
     UniqueHandle Finished;
-    UniqueHandle ExitCodeRecord;
+    TSharedValues Record;
 };
 
 std::optional<TCopySignal> CreateCopySignal() {
     const DWORD self = GetCurrentProcessId();
     TCopySignal signal;
     HANDLE raw = CreateEventA(nullptr, TRUE, FALSE, CopyFinishedName(self).c_str());
-    DWORD error = GetLastError();
+    const DWORD error = GetLastError();
     signal.Finished.reset(raw);
     if (!signal.Finished || error == ERROR_ALREADY_EXISTS) return std::nullopt;
-    raw = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
-                             CopyExitCodeName(self).c_str());
-    error = GetLastError();
-    signal.ExitCodeRecord.reset(raw);
-    if (!signal.ExitCodeRecord || error == ERROR_ALREADY_EXISTS) return std::nullopt;
+    signal.Record = TSharedValues::Create(CopyRecordName(self), true);
+    if (!signal.Record) return std::nullopt;
     return signal;
 }
 
 int ReadSignalledExitCode(const TCopySignal& signal) {
-    const MappedView view(
-        MapViewOfFile(signal.ExitCodeRecord.get(), FILE_MAP_READ, 0, 0, sizeof(LONG)));
-    if (!view) return 0;
-    return static_cast<int>(*static_cast<const volatile LONG*>(view.get()));
+    return static_cast<int>(signal.Record.Read(kCopyExitCodeSlot).value_or(0));
 }
+
+// The program's own bytes; nothing when they cannot be read.
+std::optional<std::string> ReadOwnBytes(const std::string& exe) {
+    const UniqueFile file(OpenFileHandle(exe, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
+    if (!file) return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) return std::nullopt;
+    std::string bytes = ReadRestOfFile(file.get());
+    if (static_cast<LONGLONG>(bytes.size()) != size.QuadPart) return std::nullopt;
+    return bytes;
+}
+
+// Writes the copy and holds it (WriteHeldFile); the handle is inheritable,
+// so that the copy takes the hold over.
+UniqueFile WriteHeldCopy(const std::string& exe, const std::string& copyPath) {
+    const std::optional<std::string> bytes = ReadOwnBytes(exe);
+    return bytes ? WriteHeldFile(copyPath, *bytes) : UniqueFile();
+}
+
+// The list of handles a started process inherits: the hold alone.
+class TInheritList {
+public:
+    explicit TInheritList(HANDLE handle) : handle_(handle) {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        buffer_.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
+        if (size == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+        initialized_ = true;
+        listed_ = UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle_,
+                                            sizeof handle_, nullptr, nullptr) != FALSE;
+    }
+    ~TInheritList() {
+        if (initialized_)
+            DeleteProcThreadAttributeList(
+                reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data()));
+    }
+    TInheritList(const TInheritList&) = delete;
+    TInheritList& operator=(const TInheritList&) = delete;
+
+    // Nullptr when the system cannot limit what is inherited (this
+    // process's other handles are not inheritable anyway).
+    LPPROC_THREAD_ATTRIBUTE_LIST get() {
+        return listed_ ? reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data()) : nullptr;
+    }
+
+private:
+    HANDLE handle_;
+    std::vector<unsigned char> buffer_;
+    bool initialized_ = false;
+    bool listed_ = false;
+};
 
 // Starts the copy by its full path, with this process's arguments, the
 // internal option, the show state this process was given, in the directory
-// this process was started in.
-UniqueHandle StartCopy(const std::string& copyPath, const std::string& startDirectory) {
+// this process was started in; it inherits hold, and no other handle.
+UniqueHandle StartCopy(const std::string& copyPath, HANDLE hold,
+                       const std::string& startDirectory) {
     STARTUPINFOA own{};
     own.cb = sizeof own;
     GetStartupInfoA(&own);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
+    STARTUPINFOEXA startup{};
+    startup.StartupInfo.cb = sizeof startup;
     if ((own.dwFlags & STARTF_USESHOWWINDOW) != 0) {
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = own.wShowWindow;
+        startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
+        startup.StartupInfo.wShowWindow = own.wShowWindow;
     }
+    TInheritList inherit(hold);
+    startup.lpAttributeList = inherit.get();
+    const DWORD flags = startup.lpAttributeList != nullptr ? EXTENDED_STARTUPINFO_PRESENT : 0;
+    if (flags == 0) startup.StartupInfo.cb = sizeof startup.StartupInfo;
     std::string commandLine = CopyCommandLine(GetCommandLineA(), copyPath, GetCurrentProcessId());
     PROCESS_INFORMATION info{};
     const char* directory = startDirectory.empty() ? nullptr : startDirectory.c_str();
-    if (!CreateProcessA(copyPath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        directory, &startup, &info))
+    if (!CreateProcessA(copyPath.c_str(), &commandLine[0], nullptr, nullptr, TRUE, flags, nullptr,
+                        directory, &startup.StartupInfo, &info))
         return UniqueHandle();
     const UniqueHandle thread(info.hThread);
     // The user started this process; the copy's boxes and dialog must come
@@ -370,16 +350,22 @@ TCopyEnd WaitForCopy(HANDLE process, const TCopySignal& signal) {
     return TCopyEnd{static_cast<int>(code), false};
 }
 
+// Removes a copy that did not clean up after itself, and its folder. Its
+// file goes with the last handle of the hold, which the system closes a
+// moment after the copy's end: the folder is tried until then.
 void RemoveCopy(const std::string& copyPath) {
-    SetFileAttributesA(copyPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(copyPath.c_str());
-    RemoveDirectoryA(FolderOf(copyPath).c_str());
+    const std::string folder = FolderOf(copyPath);
+    for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
+        DeleteFileA(copyPath.c_str());
+        if (RemoveDirectoryA(folder.c_str()) || !IsExistingDirectory(folder)) return;
+        Sleep(kDeleteRetryMs);
+    }
 }
 
 // True when nothing but the claimed executable and directories put off
-// before is left in dir (identity given).
-bool HoldsOnlyWhatIsPutOff(const std::string& dir, const std::string& executableIdentity,
-                           const std::vector<std::string>& deferredIdentities) {
+// before is left in dir.
+bool HoldsOnlyWhatIsPutOff(const std::string& dir, const std::string& executable,
+                           const std::vector<std::string>& deferredDirs) {
     WIN32_FIND_DATAA data{};
     const HANDLE raw = FindFirstFileA((AddBackslash(dir) + "*").c_str(), &data);
     if (raw == INVALID_HANDLE_VALUE) return false;
@@ -387,10 +373,12 @@ bool HoldsOnlyWhatIsPutOff(const std::string& dir, const std::string& executable
     do {
         const std::string name = data.cFileName;
         if (name == "." || name == "..") continue;
-        const std::string identity = GetPathIdentity(AddBackslash(dir) + name);
-        const bool putOff = identity == executableIdentity ||
-                            std::find(deferredIdentities.begin(), deferredIdentities.end(),
-                                      identity) != deferredIdentities.end();
+        const std::string path = AddBackslash(dir) + name;
+        const auto isPath = [&path](const std::string& other) {
+            return IsSameFilePath(path, other);
+        };
+        const bool putOff =
+            isPath(executable) || std::any_of(deferredDirs.begin(), deferredDirs.end(), isPath);
         if (!putOff) return false;
     } while (FindNextFileA(search.get(), &data));
     return true;
@@ -406,8 +394,13 @@ void TSelfCopy::Prepare(TRunOptions& options) {
     const DWORD n = GetCurrentDirectoryA(sizeof directory, directory);
     startDirectory_ = (n > 0 && n <= MAX_PATH) ? std::string(directory, n) : std::string();
     if (options.CopyOf.empty()) return;
+    // Only the last one is the first process's own: any before it came from
+    // its caller and is unknown to the copy, as it was to the first process.
+    for (const std::string& foreign : ForeignCopyOfOptions(GetCommandLineA()))
+        options.Unknown.push_back(foreign);
     std::optional<TFirstProcess> first = OpenFirstProcess(options.CopyOf);
     if (first && RunsFromCopyFolder()) {
+        first->OwnFile = TakeOwnFileHold(first->Id);
         first_ = std::make_unique<TFirstProcess>(std::move(*first));
         return;
     }
@@ -416,6 +409,8 @@ void TSelfCopy::Prepare(TRunOptions& options) {
 }
 
 bool TSelfCopy::IsTemporaryCopy() const { return first_ != nullptr; }
+
+unsigned long TSelfCopy::FirstProcessId() const { return first_ ? first_->Id : 0; }
 
 bool TSelfCopy::RunFromTemporaryCopy(const std::string& logPath) {
     if (IsTemporaryCopy()) return false;
@@ -427,11 +422,12 @@ bool TSelfCopy::RunFromTemporaryCopy(const std::string& logPath) {
     if (folder.empty()) return false;
     const std::string copyPath = AddBackslash(folder) + ExtractFileName(GetFullLongPath(exe));
     UniqueHandle process;
-    if (CopyFileA(exe.c_str(), copyPath.c_str(), TRUE)) {
-        // A read-only original gives a read-only copy, which the deletion
-        // at the next restart would pass over.
-        SetFileAttributesA(copyPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-        process = StartCopy(copyPath, startDirectory_);
+    {
+        UniqueFile hold = WriteHeldCopy(exe, copyPath);
+        const auto value = reinterpret_cast<std::uintptr_t>(hold.get());
+        if (hold && signal->Record.Write(kCopyHoldSlot, value))
+            process = StartCopy(copyPath, hold.get(), startDirectory_);
+        // The copy has its own handle now; without a copy the file goes here.
     }
     if (!process) {
         RemoveCopy(copyPath);
@@ -446,7 +442,7 @@ bool TSelfCopy::RunFromTemporaryCopy(const std::string& logPath) {
 
 bool TSelfCopy::ClaimOwnExecutable(const std::string& path) {
     if (!first_ || !SameFileName(ExtractFileName(path), first_->ExecutableName)) return false;
-    if (GetPathIdentity(path) != first_->ExecutableIdentity) return false;
+    if (!IsSameFilePath(path, first_->Executable)) return false;
     originalClaimed_ = true;
     return true;
 }
@@ -455,11 +451,25 @@ bool TSelfCopy::DeferDirectoryRemoval(const std::string& dir) {
     if (!first_ || !originalClaimed_) return false;
     const std::string identity = GetPathIdentity(RemoveBackslash(dir));
     if (!IsSameOrWithin(first_->ExecutableIdentity, identity)) return false;
-    if (!HoldsOnlyWhatIsPutOff(identity, first_->ExecutableIdentity, deferredIdentities_))
-        return false;
+    if (!HoldsOnlyWhatIsPutOff(identity, first_->Executable, deferredDirs_)) return false;
     deferredDirs_.push_back(dir);
-    deferredIdentities_.push_back(identity);
     return true;
+}
+
+void TSelfCopy::LeaveCopyFolder(TReport& report) {
+    if (!first_) return;
+    const std::string own = GetOwnExecutable();
+    if (own.empty()) return;
+    const std::string folder = FolderOf(own);
+    const std::string left = AddBackslash(FolderOf(folder)) + LeftCopyName(ExtractFileName(folder));
+    // The held file, moved beside its folder, is deleted by the system when
+    // this process ends; the folder is empty then and goes now.
+    if (!first_->OwnFile || !RenameHeldFile(first_->OwnFile.get(), left)) {
+        ScheduleOwnRemoval(own, report);
+    } else if (!RemoveDirectoryA(folder.c_str())) {
+        report.Line("Note: the temporary folder " + folder +
+                    " stays: it holds what this program did not put there");
+    }
 }
 
 int TSelfCopy::Finish(int exitCode) {
@@ -469,6 +479,5 @@ int TSelfCopy::Finish(int exitCode) {
     WaitForSingleObject(first_->Process.get(), kFirstProcessDeadlineMs);
     if (originalClaimed_) DeleteOriginal(*first_);
     for (const std::string& dir : deferredDirs_) RemoveDirectoryA(dir.c_str());
-    ScheduleOwnRemoval();
     return exitCode;
 }

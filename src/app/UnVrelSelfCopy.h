@@ -9,9 +9,18 @@
 //   copy: Prepare takes the internal option; the run goes on as a
 //     direct run would, except that the "CopyFiles" and "CreateDirs" handlers
 //     leave the original executable and the folders it keeps for later
-//     (ClaimOwnExecutable, DeferDirectoryRemoval); Finish tells the
-//     first process the exit code, waits for it to end, deletes what was left
-//     for later, and has the copy and its folder deleted at the next restart.
+//     (ClaimOwnExecutable, DeferDirectoryRemoval); LeaveCopyFolder moves the
+//     copy's own file out of its folder and removes the folder; Finish tells
+//     the first process the exit code, waits for it to end and deletes what
+//     was left for later.
+//
+// The copy's file cannot be swapped: the first process writes it, then holds
+// it open so that no one can write, rename or delete it, and hands that
+// handle down to the copy. The system deletes the file when that last handle
+// closes, at the copy's end: nothing is left for the next restart. Only when
+// the system refuses this are the copy and its folder scheduled for deletion
+// at the next restart, and the report says so. When the run is elevated, the
+// copy's folder admits only administrators and the system.
 //
 // A program started anywhere else sees none of this: every call below is
 // then a no-op, and Finish returns the code it is given.
@@ -23,6 +32,8 @@
 #include <vector>
 
 #include "core/UnVrelOptions.h"
+
+class TReport;
 
 class TSelfCopy {
 public:
@@ -36,11 +47,16 @@ public:
     // arguments mean the same to it). Honours the internal option when the
     // process it names is really this process's parent and this program runs
     // from a copy folder of the user's temporary folder; otherwise the option
-    // counts as unknown (it moves to options.Unknown, as written).
+    // counts as unknown (it moves to options.Unknown, as written). Only the
+    // last such option can be the first process's own: any before it is
+    // unknown as well.
     void Prepare(TRunOptions& options);
 
     // True in a copy whose internal option Prepare honoured.
     bool IsTemporaryCopy() const;
+
+    // In such a copy, the id of its first process; 0 elsewhere.
+    unsigned long FirstProcessId() const;
 
     // In a first process whose executable lies where the log at logPath
     // removes things: makes the copy, starts it and waits until it signals
@@ -61,12 +77,18 @@ public:
     // executable, in the order of the calls: count it removed.
     bool DeferDirectoryRemoval(const std::string& dir);
 
+    // In a copy, after the run and before the report is closed: moves the
+    // copy's held file beside its folder in the temporary folder (the system
+    // deletes it when the process ends) and removes the folder; when the
+    // system refuses, schedules the copy and its folder for the next restart
+    // and notes it in the report. Elsewhere: nothing.
+    void LeaveCopyFolder(TReport& report);
+
     // The last step of the process; returns the process exit code. In a first
     // process whose copy took the run over: the copy's code (exitCode is not
     // used). In a copy: tells the first process exitCode, waits for it to end,
-    // deletes the claimed executable and the directories put off, arranges
-    // the deletion of the copy and its folder at the next restart, and
-    // returns exitCode. Elsewhere: exitCode.
+    // deletes the claimed executable and the directories put off, and returns
+    // exitCode. Elsewhere: exitCode.
     int Finish(int exitCode);
 
     struct TFirstProcess;
@@ -75,8 +97,7 @@ private:
     // What the copy knows of its first process.
     std::unique_ptr<TFirstProcess> first_;
     bool originalClaimed_ = false;
-    std::vector<std::string> deferredDirs_;        // as the log names them, in removal order
-    std::vector<std::string> deferredIdentities_;  // the same, as identities
+    std::vector<std::string> deferredDirs_;  // as the log names them, in removal order
     // What the first process knows for its copy, and learns from it.
     std::string startDirectory_;  // the current directory the program was started in
     std::optional<int> copyExitCode_;

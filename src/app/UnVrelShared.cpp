@@ -10,6 +10,7 @@
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelViews.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epRegPath.h"
@@ -21,8 +22,8 @@
 namespace {
 
 // Where the use count of every shared file lives: one value per file, named
-// by its full path.
-const std::string kCountersKey = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs\\";
+// by its full path, in each view a key of its own.
+const char* const kCountersKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs\\";
 
 // Answers of DLG_DELSHARED beside IDYES and IDNO: the program's own, so they
 // can be remembered for the rest of the section.
@@ -31,8 +32,14 @@ constexpr INT_PTR kYesToAll = 10;
 
 // The registry path of a file's use count. The file path is the value name,
 // between single quotes so its backslashes do not separate; a quote inside
-// it is doubled, as the path grammar reads it back.
-std::string CounterPath(const std::string& file) { return RegistryValuePath(kCountersKey, file); }
+// it is doubled, as the path grammar reads it back. The root names the view
+// (HKLM32, HKLM64), so every read and write of the counter stays in it.
+std::string CounterPath(const std::string& file, TView view) {
+    const char* const root = view == TView::Bits32   ? "HKLM32"
+                             : view == TView::Bits64 ? "HKLM64"
+                                                     : "HKLM";
+    return RegistryValuePath(root + std::string(kCountersKey), file);
+}
 
 // A file's use count and the type the registry holds it in.
 struct TUseCount {
@@ -142,8 +149,8 @@ void ReleaseUseCount(TOutcomeRecorder& outcomes, const std::string& path,
 
 }  // namespace
 
-std::optional<std::int32_t> SharedUseCount(const std::string& file) {
-    const std::optional<TUseCount> count = ReadUseCountOf(CounterPath(file));
+std::optional<std::int32_t> SharedUseCount(const std::string& file, TView view) {
+    const std::optional<TUseCount> count = ReadUseCountOf(CounterPath(file, view));
     if (!count) return std::nullopt;
     return count->Count;
 }
@@ -156,6 +163,7 @@ void CheckSharedFiles(TRun& run) {
     outcomes.BeginSection("SharedFiles");
     AddStatusLine(run, LoadMessageText(run, IDS_CHECK_SHARED));
 
+    const TView view = LogView(run);
     INT_PTR answer = 0;
     std::size_t i = 0;
     while (i < kept.size()) {
@@ -166,7 +174,7 @@ void CheckSharedFiles(TRun& run) {
             ++i;
             continue;
         }
-        const std::string counter = CounterPath(path);
+        const std::string counter = CounterPath(path, view);
         const std::optional<TUseCount> count = ReadUseCountOf(counter);
         // A counter that states no number belongs to whoever wrote it: the
         // file stays and nobody is asked about it.

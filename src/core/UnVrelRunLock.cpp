@@ -1,21 +1,19 @@
-// Naming the run lock from the log's path.
+// Naming the run lock from the log's file identity.
 #include "core/UnVrelRunLock.h"
-
-#include "core/epSha256.h"
-#include "core/epTextCase.h"
 
 namespace {
 
-// Local\ is the namespace of the session the run was started in: its user
-// and any other user's elevated program there (an administrator's approval
-// of the uninstall) see the same objects.
-std::string NameFor(std::string_view kind, std::string_view fullLongPath) {
-    return "Local\\TamskUninstaller." + std::string(kind) + "." +
-           Sha256Hex(UpperCaseAnsi(fullLongPath));
+std::string NameFor(std::string_view prefix, std::string_view kind, const TFileIdentity& log) {
+    return std::string(prefix) + "TamskUninstaller." + std::string(kind) + "." +
+           FileIdentityText(log);
 }
 
 }  // namespace
 
-std::string RunLockName(std::string_view fullLongPath) { return NameFor("Run", fullLongPath); }
+std::string RunLockName(std::string_view prefix, const TFileIdentity& log) {
+    return NameFor(prefix, "Run", log);
+}
 
-std::string RunOwnerName(std::string_view fullLongPath) { return NameFor("Owner", fullLongPath); }
+std::string RunOwnerName(std::string_view prefix, const TFileIdentity& log) {
+    return NameFor(prefix, "Owner", log);
+}

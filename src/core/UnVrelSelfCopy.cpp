@@ -2,6 +2,7 @@
 #include "core/UnVrelSelfCopy.h"
 
 #include <cstddef>
+#include <utility>
 
 #include "core/UnVrelCommandLine.h"
 #include "core/UnVrelOptions.h"
@@ -33,6 +34,18 @@ std::string CopyCommandLine(std::string_view commandLine, std::string_view copyP
     const std::string arguments = ArgumentsAfterProgram(commandLine);
     if (!arguments.empty()) line += " " + arguments;
     return line + " /" + std::string(kCopyOfOptionName) + "=" + std::to_string(firstProcessId);
+}
+
+std::vector<std::string> ForeignCopyOfOptions(std::string_view commandLine) {
+    std::vector<std::string> found;
+    // From the first argument on: wherever options may stand.
+    for (int index = 1;; ++index) {
+        std::string argument = ParamStr(commandLine, index);
+        if (argument.empty()) break;
+        if (!ParseRunOptionArguments({argument}).CopyOf.empty()) found.push_back(std::move(argument));
+    }
+    if (!found.empty()) found.pop_back();
+    return found;
 }
 
 std::optional<unsigned long> ParseProcessId(std::string_view text) {
@@ -70,10 +83,14 @@ bool IsCopyFolderName(std::string_view name) {
     return true;
 }
 
-std::string CopyExitCodeName(unsigned long firstProcessId) {
-    return "Local\\TamskUninstaller.ExitCode." + std::to_string(firstProcessId);
+std::string CopyRecordName(unsigned long firstProcessId) {
+    return "Local\\TamskUninstaller.Copy." + std::to_string(firstProcessId);
 }
 
 std::string CopyFinishedName(unsigned long firstProcessId) {
     return "Local\\TamskUninstaller.Finished." + std::to_string(firstProcessId);
+}
+
+std::string LeftCopyName(std::string_view copyFolderName) {
+    return std::string(copyFolderName) + ".tmp";
 }

@@ -9,12 +9,19 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The command line that starts the copy: its path in double quotes, the
 // arguments of the first process's command line as written, and the internal
 // option naming the first process.
 std::string CopyCommandLine(std::string_view commandLine, std::string_view copyPath,
                             unsigned long firstProcessId);
+
+// Every internal option naming a first process among the command line's
+// arguments (after the log path) except the last, as written. The first
+// process appends its own last; any before it came from whoever started the
+// first process, and the copy treats them as unknown, as a direct run would.
+std::vector<std::string> ForeignCopyOfOptions(std::string_view commandLine);
 
 // A process id written as decimal digits only, from 1 to 4294967295;
 // nothing for anything else (signs, blanks, hexadecimal, overflow).
@@ -31,7 +38,17 @@ std::string CopyFolderName(std::uint64_t random);
 // True for a folder name that CopyFolderName can give (letter case aside).
 bool IsCopyFolderName(std::string_view name);
 
-// The names of the objects through which the copy tells the first process
-// its exit code: the code itself, and the signal that it is there.
-std::string CopyExitCodeName(unsigned long firstProcessId);
+// The names of the objects through which the first process and its copy
+// talk: the shared record (the copy's exit code; the handle by which the
+// copy holds its own file) and the signal that the exit code is there.
+std::string CopyRecordName(unsigned long firstProcessId);
 std::string CopyFinishedName(unsigned long firstProcessId);
+
+// The slots of the shared record.
+constexpr int kCopyExitCodeSlot = 0;
+constexpr int kCopyHoldSlot = 1;
+
+// Where the copy moves its own file at the end of the run, out of its
+// folder so that the folder can go: beside the folder in the temporary
+// folder, the folder's name with ".tmp" appended.
+std::string LeftCopyName(std::string_view copyFolderName);

@@ -22,7 +22,8 @@ std::optional<std::uint32_t> PeHeaderOffset(std::string_view dosHeader) {
 }
 
 TMachine PeMachine(std::string_view peHeader) {
-    if (peHeader.size() < kPeSignatureSize || peHeader.substr(0, 4) != std::string_view("PE\0\0", 4))
+    constexpr std::string_view kSignature("PE\0\0", 4);
+    if (peHeader.size() < kPeSignatureSize || peHeader.substr(0, 4) != kSignature)
         return TMachine::Unknown;
     switch (LittleEndian(peHeader, 4, 2)) {
         case kMachineI386: return TMachine::I386;

@@ -77,8 +77,8 @@ bool HoldsDotComponent(std::string_view path) {
     for (std::size_t i = 0; i <= path.size(); ++i) {
         if (i < path.size() && FoldAscii(path[i]) != '\\') continue;
         const std::string_view component = path.substr(start, i - start);
-        if (component == "." || component == ".." || (component.empty() && i > 1 && i < path.size()))
-            return true;
+        const bool doubled = component.empty() && i > 1 && i < path.size();
+        if (component == "." || component == ".." || doubled) return true;
         start = i + 1;
     }
     return false;
@@ -115,4 +115,14 @@ std::optional<std::string> PathInView(std::string_view path, TView view,
     mapped += *folder;
     mapped += part->Below;
     return mapped;
+}
+
+std::string PathForOtherBitness(std::string_view path, const TSystemLayout& layout) {
+    if (!layout.Windows64) return std::string(path);
+    // This program's own view, seen by the other: for it, what this one
+    // names is in this one's view.
+    TSystemLayout other = layout;
+    other.Program64 = !layout.Program64;
+    const TView own = layout.Program64 ? TView::Bits64 : TView::Bits32;
+    return PathInView(path, own, other).value_or(std::string(path));
 }

@@ -36,6 +36,12 @@ struct TSystemLayout {
 std::optional<std::string> PathInView(std::string_view path, TView view,
                                       const TSystemLayout& layout);
 
+// The path by which a program of the other bitness on 64-bit Windows
+// reaches what this program reaches by path (a 32-bit program's System32 is
+// the other's SysWOW64, its Sysnative the other's System32, and the other way
+// round). Unchanged on 32-bit Windows.
+std::string PathForOtherBitness(std::string_view path, const TSystemLayout& layout);
+
 // True when the part of a path below System32 (no leading backslash) lies in
 // one of the folders that the system does not redirect for 32-bit programs.
 bool IsUnredirectedSystemPath(std::string_view belowSystem32);

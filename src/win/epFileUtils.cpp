@@ -5,6 +5,7 @@
 
 #include "core/epStrUtils.h"
 #include "win/epRegIni.h"
+#include "win/epRestartList.h"
 #include "win/handles.h"
 
 namespace {
@@ -261,6 +262,8 @@ bool DeleteFileOnReboot(const std::string& path) {
 
 bool DeleteFileOnRebootNT(const std::string& path) {
     if (HoldsNul(path)) return false;
+    // Never the same deletion twice: once is enough for the restart.
+    if (IsDeletionPending(path)) return true;
     return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 

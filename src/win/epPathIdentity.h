@@ -10,7 +10,9 @@
 // GetFullLongPath upper-cased by the user locale: compare identities with ==.
 std::string GetPathIdentity(const std::string& path);
 
-// True when both paths name one file: by the file's own identity (its volume
-// and its index there) when both can be opened, so that hard links, short
-// names and other spellings are seen through; else by GetPathIdentity.
+// The one rule for "the same file", used by the self-copy, the run lock, the
+// hold on the log and the report: true when both paths name one file, by the
+// file's own identity (its volume and its index there, GetFileIdentity) when
+// both can be opened, so that hard links, short names, \?\, shares and
+// other drive letters are seen through; else by GetPathIdentity.
 bool IsSameFilePath(const std::string& one, const std::string& other);

@@ -223,11 +223,11 @@ bool IsDirectoryRefused(const std::string& dir, const TProtectedDirs& dirs, TRea
     return place.empty() || dirs.Contains(place);
 }
 
-bool IsRegistryEntryRefused(const std::string& path) {
+bool IsRegistryEntryRefused(const std::string& path, TView view) {
     if (IsSharedRegistryValue(path)) return true;
     // The pure rule first: most lines name no protected key, and need no
     // look at the registry.
-    return IsProtectedRegistryKey(path) && !RegistryValueExists(path);
+    return IsProtectedRegistryKey(path) && !RegistryValueExists(path, view);
 }
 
 bool MatchesFontsByBareName(const std::string& fontFile) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/epProtectedPaths.h"
+#include "core/epView.h"
 #include "win/epPathPlace.h"
 
 // The protected directories of this machine: the Windows directory (also
@@ -47,9 +48,10 @@ bool IsMaskRefused(const std::string& mask, const TProtectedDirs& dirs, TRealPla
 bool IsDirectoryRefused(const std::string& dir, const TProtectedDirs& dirs, TRealPlaces& places);
 
 // True when an "AddReg" or "CreateKeys" path must not be acted on: it names
-// a value that many programs share, or it names no existing value and would
-// fall back to deleting a protected key.
-bool IsRegistryEntryRefused(const std::string& path);
+// a value that many programs share, or it names no existing value (in the
+// view, core/epView.h) and would fall back to deleting a protected key. The
+// rules judge a path alike in both views.
+bool IsRegistryEntryRefused(const std::string& path, TView view = TView::Native);
 
 // True when a "RegFonts" font file may match fonts-key values that hold its
 // bare file name: it lies in the Windows fonts directory or is given without

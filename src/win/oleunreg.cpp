@@ -5,11 +5,14 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
 #include "win/epDllSearch.h"
+#include "win/epWow64.h"
 #include "win/handles.h"
 #include "win/sysutil.h"
 
@@ -110,6 +113,14 @@ bool UnregisterDllServer(const std::string& path) {
     // folder first, never from ours.
     const std::string fullPath = FullPath(path);
     if (fullPath.empty()) return false;
+    const TSystemLayout& layout = SystemLayout();
+    const TServerRoute route = ChooseServerRoute(ReadImageMachine(fullPath), layout);
+    if (route != TServerRoute::InProcess) {
+        // A server program of the other bitness is started as any other.
+        if (SameTextAscii(ExtractFileExt(path), kProgramExtension)) return false;
+        return UnregisterWithRegsvr32(Regsvr32Path(route, layout),
+                                      PathForOtherBitness(fullPath, layout), kServerProgramWaitMs);
+    }
     const UniqueModule module(
         LoadLibraryExA(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     const auto unregister =
@@ -143,7 +154,7 @@ bool UnregisterServerModule(const std::string& path) {
     return UnregisterExeServer(path);
 }
 
-bool UnregisterTypeLibrary(const std::string& path) {
+bool UnregisterTypeLibrary(const std::string& path, TView view) {
     // OLEAUT32 is linked for LoadTypeLib, so it is loaded for the whole run;
     // UnRegisterTypeLib is looked up because older systems lack it.
     if (HoldsNul(path)) return false;
@@ -159,12 +170,61 @@ bool UnregisterTypeLibrary(const std::string& path) {
     const TypeLibAttributes attributes(library.get());
     const TLIBATTR* attr = attributes.get();
     if (attr == nullptr) return false;
-    const HRESULT result = unregister(
-        attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
+    const SYSKIND kind = view == TView::Bits32   ? SYS_WIN32
+                         : view == TView::Bits64 ? SYS_WIN64
+                                                 : attr->syskind;
+    const HRESULT result =
+        unregister(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, kind);
     return SUCCEEDED(result);
 }
 
-bool UnregisterServer(const std::string& path) {
+bool UnregisterServer(const std::string& path, TView view) {
     if (UnregisterServerModule(path)) return true;
-    return UnregisterTypeLibrary(path);
+    return UnregisterTypeLibrary(path, view);
+}
+
+TMachine ReadImageMachine(const std::string& path) {
+    if (HoldsNul(path)) return TMachine::Unknown;
+    const UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return TMachine::Unknown;
+    const auto readAt = [&file](std::uint32_t offset, std::size_t count) {
+        std::string bytes(count, '\0');
+        OVERLAPPED at{};
+        at.Offset = offset;
+        DWORD read = 0;
+        if (!ReadFile(file.get(), &bytes[0], static_cast<DWORD>(count), &read, &at)) read = 0;
+        bytes.resize(read);
+        return bytes;
+    };
+    const std::optional<std::uint32_t> offset = PeHeaderOffset(readAt(0, kDosHeaderSize));
+    if (!offset) return TMachine::Unknown;
+    return PeMachine(readAt(*offset, kPeSignatureSize));
+}
+
+bool UnregisterWithRegsvr32(const std::string& regsvr32, const std::string& dll,
+                            DWORD timeoutMs) {
+    if (regsvr32.empty() || dll.empty() || HoldsNul(regsvr32) || HoldsNul(dll)) return false;
+    // The program by its full path, apart from the command line; the DLL's
+    // path quoted, as regsvr32 reads its last argument.
+    std::string commandLine = "\"" + regsvr32 + "\" /u /s \"" + dll + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessA(regsvr32.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started)) {
+        return false;
+    }
+    const UniqueHandle process(started.hProcess);
+    const UniqueHandle thread(started.hThread);
+    if (WaitHandlingSentMessages(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+        // A regsvr32 that hangs over the server must not outlive the run.
+        TerminateProcess(process.get(), ERROR_TIMEOUT);
+        return false;
+    }
+    DWORD code = 1;
+    return GetExitCodeProcess(process.get(), &code) && code == 0;
 }

@@ -19,7 +19,8 @@ protected:
         ClearPendingRenames();
     }
     void TearDown() override {
-        for (const std::string& file : counters) DeleteValue(HKEY_LOCAL_MACHINE, kCounters, file);
+        for (const std::string& file : counters) DeleteValue(HKEY_LOCAL_MACHINE, kCounters,
+                file, kOldLogView);
         ClearPendingRenames();
         UninstallerCase::TearDown();
     }
@@ -126,7 +127,7 @@ TEST_F(Files, KeptSharedFileIsPassedOverWithItsCompanions) {
     const std::string maskReached = Make("Lib\\kept.dll");
     const std::string plain = Make("plain.dll");
     for (const std::string& path : {shared, maskReached}) {
-        ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, path, 3));
+        ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, path, 3, kOldLogView));
         counters.push_back(path);
     }
     const ScenarioResult r =
@@ -139,7 +140,8 @@ TEST_F(Files, KeptSharedFileIsPassedOverWithItsCompanions) {
     EXPECT_TRUE(FileExists(fts));
     EXPECT_FALSE(FileExists(maskReached));
     EXPECT_FALSE(FileExists(plain));
-    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, shared), std::optional<DWORD>(2));
+    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters,
+            shared, kOldLogView), std::optional<DWORD>(2));
 }
 
 TEST_F(Files, ShortcutsGetTheirExtensionReplacedOrAppendedAndAreNeverScheduled) {

@@ -45,9 +45,11 @@ TEST(FullRun, RemovesTheSampleInstallationLeavingOnlyTheSharedFilesThatStay) {
     for (const LogItem& item : run.items) {
         EXPECT_EQ(item.present, SampleItemShouldStay(item)) << item.section << ": " << item.item;
     }
-    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, "C:\\windows\\system32\\tamskdemo-common.dll"),
+    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters,
+            "C:\\windows\\system32\\tamskdemo-common.dll", kOldLogView),
               std::optional<DWORD>(2));
-    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, "C:\\windows\\system32\\tamskdemo-kept.dll"),
+    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters,
+            "C:\\windows\\system32\\tamskdemo-kept.dll", kOldLogView),
               std::optional<DWORD>(1));
     EXPECT_TRUE(run.logDeleted);
     ASSERT_EQ(run.records.size(), 3u);
@@ -58,9 +60,10 @@ TEST(FullRun, RemovesTheSampleInstallationLeavingOnlyTheSharedFilesThatStay) {
 
     // What stays belongs to "other installations" only for this test.
     for (const char* name : {"tamskdemo-common.dll", "tamskdemo-kept.dll"}) {
+        // The sample is an old log: its System32 files lie in SysWOW64.
         const std::string path = std::string("C:\\windows\\system32\\") + name;
-        DeleteFileA(path.c_str());
-        DeleteValue(HKEY_LOCAL_MACHINE, kCounters, path);
+        DeleteFileA((std::string("C:\\windows\\syswow64\\") + name).c_str());
+        DeleteValue(HKEY_LOCAL_MACHINE, kCounters, path, kOldLogView);
     }
 }
 #endif

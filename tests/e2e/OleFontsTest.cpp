@@ -114,8 +114,10 @@ protected:
     void TearDown() override {
         SetEnvironmentVariableA(kOrderVariable, nullptr);
         for (const std::string& name : fontValues) DeleteValue(HKEY_LOCAL_MACHINE, kFontsKey, name);
-        for (const std::string& name : sharedValues)
-            DeleteValue(HKEY_LOCAL_MACHINE, kCounters, name);
+        for (const std::string& name : sharedValues) {
+            for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
+                DeleteValue(HKEY_LOCAL_MACHINE, kCounters, name, view);
+        }
         for (const std::string& guid : libraries) {
             RegDeleteTreeA(HKEY_CLASSES_ROOT, ("TypeLib\\" + guid).c_str());
             RegDeleteKeyA(HKEY_CLASSES_ROOT, ("TypeLib\\" + guid).c_str());
@@ -136,10 +138,10 @@ protected:
     }
 
     // A use count above 1, so that the SharedFiles phase keeps the file
-    // without asking.
-    void SetSharedCount(const std::string& path, DWORD count) {
+    // without asking; in the view of the log that names it.
+    void SetSharedCount(const std::string& path, DWORD count, REGSAM view = kOldLogView) {
         sharedValues.push_back(path);
-        ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, path, count));
+        ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, path, count, view));
     }
 
     std::string CopyFixture(const std::string& fixture, const std::string& name) {
@@ -305,10 +307,12 @@ TEST_F(OleFonts, ServersAreUnregisteredOnceInSectionOrderExceptKeptOnes) {
     const std::string library = dir + "\\types.tlb";
     const std::string guid = MakeRegisteredTypeLibrary(library);
     ASSERT_TRUE(IsTypeLibraryRegistered(guid));
-    SetSharedCount(kept, 2);
+    // The type library this 64-bit test program registers is a 64-bit one:
+    // the log says so.
+    SetSharedCount(kept, 2, KEY_WOW64_64KEY);
     const std::string missing = dir + "\\missing.dll";
     ASSERT_TRUE(WriteFileBytes(
-        log, "[SharedFiles]\r\n" + Upper(kept) + "=1\r\n[RegServers]\r\n" + first + "=1\r\n" +
+        log, "[Options]\r\nView=64\r\n[SharedFiles]\r\n" + Upper(kept) + "=1\r\n[RegServers]\r\n" + first + "=1\r\n" +
                  missing + "=1\r\n" + kept + "=1\r\n" + failing + "=1\r\n" + noExport + "=1\r\n" +
                  library + "=1\r\n" + program + "=1\r\n" + second + "=1\r\n"));
 

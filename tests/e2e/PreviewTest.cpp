@@ -46,9 +46,10 @@ protected:
         SetFileAttributesA((std::string(kDemoDir) + "\\TamskDemo.exe").c_str(), FILE_ATTRIBUTE_NORMAL);
         Run(Quote(kSampleLogPath) + " /S /DELSHARED", {});
         for (const char* name : {"tamskdemo-common.dll", "tamskdemo-kept.dll", "tamskdemo-unused.dll"}) {
+            // The sample is an old log: its System32 files lie in SysWOW64.
             const std::string path = std::string("C:\\windows\\system32\\") + name;
-            DeleteFileA(path.c_str());
-            DeleteValue(HKEY_LOCAL_MACHINE, kCounters, path);
+            DeleteFileA((std::string("C:\\windows\\syswow64\\") + name).c_str());
+            DeleteValue(HKEY_LOCAL_MACHINE, kCounters, path, kOldLogView);
         }
         DeleteFileA(kPreRunRecord);
         DeleteFileA("C:\\windows\\temp\\tamsk-demo-runapp.txt");
@@ -63,7 +64,8 @@ protected:
             EXPECT_TRUE(item.present) << item.section << ": " << item.item;
         }
         EXPECT_TRUE(FileExists(kSampleLogPath));
-        EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, "C:\\windows\\system32\\tamskdemo-common.dll"),
+        EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters,
+                "C:\\windows\\system32\\tamskdemo-common.dll", kOldLogView),
                   std::optional<DWORD>(3));
         EXPECT_FALSE(FileExists(kPreRunRecord)) << "a program was started";
         EXPECT_TRUE(ReadPendingRenames().empty());
@@ -100,10 +102,10 @@ TEST_F(Preview, ListsWhatARunWouldDoNowAndChangesNothing) {
              "Shortcuts\twould be removed: present\tC:\\users\\Public\\Desktop\\Tamsk Demo.lnk",
              "AddIni\twould be removed: entry present\tC:\\Program Files\\Tamsk Demo\\demo.ini,Opzioni,Colore",
              "RegFonts\twould be removed: \"Tamsk Demo Sans (TrueType)\"\tC:\\windows\\Fonts\\TAMSKDEMO.TTF",
-             "AddReg\twould be removed: value present\tHKCU\\Software\\Tamsk Demo\\Impostazioni\\Lingua",
-             "CreateKeys\twould be removed: key present, with 1 subkey\tHKCU\\Software\\Tamsk Demo",
+             "AddReg\twould be removed: value present (32-bit view)\tHKCU\\Software\\Tamsk Demo\\Impostazioni\\Lingua",
+             "CreateKeys\twould be removed: key present, with 1 subkey (32-bit view)\tHKCU\\Software\\Tamsk Demo",
              "RegServers\twould be removed: present\t" + std::string(kDemoDir) + "\\TamskServer.dll",
-             "CopyFiles\trefused: a mask over what is not the application's\t" + sys32 + "*.dll",
+             "CopyFiles\trefused: a mask over what is not the application's\tC:\\windows\\SysWOW64\\*.dll",
              "CopyFiles\twould be removed: present, read-only\t" + readOnly,
              "CopyFiles\tat the next restart: in use\t" + inUse,
              "CopyFiles\tthe user is asked: goes if the shared file may go\t" + sys32 + "tamskdemo-unused.dll",
@@ -138,7 +140,7 @@ TEST_F(Preview, UnattendedWritesTheSameListToTheReportOnly) {
              "SharedFiles\tC:\\windows\\system32\\tamskdemo-unused.dll\tstays: count 1, no other user: "
              "kept (no /DELSHARED)\r\n",
              "CopyFiles\tC:\\windows\\system32\\tamskdemo-unused.dll\tstays: a shared file that stays\r\n",
-             "CopyFiles\tC:\\windows\\system32\\*.dll\trefused: a mask over what is not the "
+             "CopyFiles\tC:\\windows\\SysWOW64\\*.dll\trefused: a mask over what is not the "
              "application's\r\n",
              "refused: 1\r\n",
              "Result: preview: nothing was changed\r\n",

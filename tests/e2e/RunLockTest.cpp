@@ -1,7 +1,11 @@
 // One run per installation at a time: a second start on the log of a run
 // that is going on does nothing of its own, however the log's path is
-// spelled; a start on another log runs as always.
+// spelled (\\?\, a share, another drive letter); a start on another log
+// runs as always; a lock name that no run holds is not obeyed.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <optional>
 
 #include "../support/FileBytes.h"
 #include "CaseFixture.h"
@@ -9,6 +13,60 @@
 using namespace e2e;
 
 namespace {
+
+// Starts a Unix shell command on this machine (Wine starts Unix programs
+// natively, but gives no handle to wait for): the caller polls for its
+// effect. The test prefix's drive letters are links in its dosdevices
+// folder, which only Unix can make.
+bool StartUnixCommand(const std::string& command) {
+    std::string line = "Z:\\bin\\sh -c \"" + command + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
+        return false;
+    if (info.hThread != nullptr) CloseHandle(info.hThread);
+    if (info.hProcess != nullptr) CloseHandle(info.hProcess);
+    return true;
+}
+
+// Polls until path exists; false at the deadline.
+bool WaitForPath(const std::string& path) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < kWindowDeadlineMs; Sleep(kPollMs))
+        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    return false;
+}
+
+// The Unix path of the test prefix's dosdevices folder; empty outside Wine.
+std::string DosDevices() {
+    char prefix[1024] = {};
+    const DWORD n = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
+    return n > 0 && n < sizeof prefix ? std::string(prefix, n) + "/dosdevices" : std::string();
+}
+
+// A drive letter free in the test prefix that maps dir (on drive C);
+// nothing when none could be made. RemoveDriveLetter takes it away.
+std::optional<char> MapDriveLetter(const std::string& dir) {
+    const std::string devices = DosDevices();
+    if (devices.empty() || Upper(dir.substr(0, 3)) != "C:\\") return std::nullopt;
+    std::string target = "../drive_c/" + dir.substr(3);
+    for (char& c : target)
+        if (c == '\\') c = '/';
+    for (char letter = 'm'; letter <= 'w'; ++letter) {
+        const std::string root = std::string(1, letter) + ":\\";
+        if (GetFileAttributesA(root.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+        if (StartUnixCommand("ln -sn '" + target + "' " + devices + "/" + letter + ":") &&
+            WaitForPath(root))
+            return letter;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void RemoveDriveLetter(char letter) {
+    StartUnixCommand("rm -f " + DosDevices() + "/" + letter + ":");
+}
 
 class RunLock : public UninstallerCase {
 protected:
@@ -18,12 +76,12 @@ protected:
         go = dir + "\\go";
         shared = dir + "\\shared.dll";
         ASSERT_TRUE(WriteFileBytes(shared, "code"));
-        ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, shared, 3));
+        ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, shared, 3, kOldLogView));
         // The log exists from the start, so that its short form can be had.
         ASSERT_TRUE(WriteFileBytes(log, ""));
     }
     void TearDown() override {
-        DeleteValue(HKEY_LOCAL_MACHINE, kCounters, shared);
+        DeleteValue(HKEY_LOCAL_MACHINE, kCounters, shared, kOldLogView);
         UninstallerCase::TearDown();
     }
 
@@ -42,7 +100,7 @@ protected:
     }
 
     std::optional<DWORD> Count() const {
-        return ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, shared);
+        return ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, shared, kOldLogView);
     }
 
     // How each second start ended: "spawned=CODE windows=N" lines.
@@ -71,6 +129,20 @@ protected:
 };
 
 const Lines kRunLines{kSharedLine, kFilesLine, kDone};
+
+// The session's lock name of the file at path, as the program forms it.
+std::string SessionLockName(const std::string& path) {
+    const UniqueFile file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !GetFileInformationByHandle(file.get(), &info)) return std::string();
+    char name[96] = {};
+    snprintf(name, sizeof name, "Local\\TamskUninstaller.Run.%08lx-%08lx%08lx",
+             static_cast<unsigned long>(info.dwVolumeSerialNumber),
+             static_cast<unsigned long>(info.nFileIndexHigh),
+             static_cast<unsigned long>(info.nFileIndexLow));
+    return name;
+}
 
 }  // namespace
 
@@ -129,4 +201,48 @@ TEST_F(RunLock, StartOnAnotherLogRunsWhileARunIsGoingOn) {
     ASSERT_TRUE(PressButton(dialog, IDOK));
     EXPECT_EQ(WaitForExit(p), std::optional<DWORD>(0));
     EXPECT_EQ(Count(), std::optional<DWORD>(2));
+}
+
+// The lock names the log's file, not its path: \\?\, the share of drive C
+// (the test prefix has one) and another drive letter that maps the log's
+// folder all meet the run.
+TEST_F(RunLock, EverySpellingOfTheLogMeetsTheRunningRun) {
+    const std::optional<char> letter = MapDriveLetter(dir);
+    ASSERT_TRUE(letter.has_value());
+    const std::string spellings[] = {"\\\\?\\" + log, "\\\\localhost\\C$\\" + log.substr(3),
+                                     std::string(1, *letter) + ":\\" + log.substr(log.rfind('\\') + 1)};
+    for (const std::string& spelling : spellings)
+        EXPECT_TRUE(FileExists(spelling)) << spelling;
+    std::string preRun;
+    for (int i = 0; i < 3; ++i)
+        preRun += std::to_string(i + 1) + "=" + SecondStart(spellings[i] + " /S", false);
+    WriteLog(preRun);
+    const ScenarioResult r = RunToTheEnd();
+    RemoveDriveLetter(*letter);
+    ASSERT_TRUE(r.ok) << Describe(r);
+    EXPECT_EQ(SecondStarts(), (Lines{"spawned=1618 windows=0", "spawned=1618 windows=0",
+                                     "spawned=1618 windows=0"}));
+    EXPECT_EQ(r.seen.back().lines, kRunLines);
+    EXPECT_EQ(Count(), std::optional<DWORD>(2));
+}
+
+// A program that took the lock's name first (no run of ours holds it) does
+// not keep an unattended run from its work: the run goes on and says so.
+TEST_F(RunLock, NameTakenByAnotherProgramIsNotObeyed) {
+    WriteLog("");
+    const std::string name = SessionLockName(log);
+    ASSERT_FALSE(name.empty());
+    const UniqueHandle squatter(CreateMutexA(nullptr, TRUE, name.c_str()));
+    ASSERT_TRUE(squatter);
+    const std::string report = dir + "\\report.txt";
+    Process p = StartProgram(kUninstaller, Quote(log) + " /S /LOG=" + Quote(report));
+    ASSERT_TRUE(p);
+    EXPECT_EQ(WaitForExit(p, 30000), std::optional<DWORD>(0));
+    EXPECT_EQ(Count(), std::optional<DWORD>(2));
+    EXPECT_FALSE(FileExists(log));
+    const std::optional<std::string> text = ReadAllBytes(report);
+    ASSERT_TRUE(text);
+    EXPECT_NE(text->find("Run lock: held by a program that is not a run of this uninstaller"),
+              std::string::npos)
+        << *text;
 }

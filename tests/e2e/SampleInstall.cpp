@@ -10,6 +10,7 @@
 #include "core/epRegPath.h"
 #include "core/epStrUtils.h"
 #include "core/epTextCase.h"
+#include "core/epView.h"
 #include "core/sysutilNumbers.h"
 #include "win/epFileUtils.h"
 #include "win/epRegIni.h"
@@ -21,6 +22,34 @@ namespace {
 const char* const kSharedDlls = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs\\";
 const char* const kFontsKey = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\";
 const char* const kContent = "Tamsk Demo\r\n";
+
+// The view the log's installer worked in: "[Options] View=", 32 without it.
+TView ViewOf(const TepIniModel& log) {
+    TepIniModel copy = log;
+    return LogViewOf(copy.ReadString("Options", "View", ""));
+}
+
+// Where a file of the log lies for this (64-bit) installer: in the 32-bit
+// view, System32 is SysWOW64. Written apart from the uninstaller's own
+// mapping, so that a fault there shows; the few folders the system does not
+// redirect are not used by the logs installed here.
+std::string OnDisk(const std::string& path, TView view) {
+    const std::string system32 = GetWindowsDir() + "\\system32";
+    if (view != TView::Bits32 || path.size() <= system32.size() ||
+        !SameTextI(path.substr(0, system32.size()), system32) || path[system32.size()] != '\\')
+        return path;
+    return GetWindowsDir() + "\\syswow64" + path.substr(system32.size());
+}
+
+// The access flag of the view of a registry path: its root's own, else the log's.
+REGSAM ViewAccess(const std::string& path, TView view) {
+    switch (EntryView(ParseRegistryPath(AddBackslash(path)).View, view)) {
+        case TView::Bits32: return KEY_WOW64_32KEY;
+        case TView::Bits64: return KEY_WOW64_64KEY;
+        case TView::Native: break;
+    }
+    return 0;
+}
 
 TStringList SectionOf(const TepIniModel& log, const char* section) {
     TepIniModel copy = log;
@@ -49,21 +78,23 @@ std::string IniPath(const std::string& name) {
     return ExtractFileDir(name).empty() ? AddBackslash(GetWindowsDir()) + name : name;
 }
 
-bool CreateRegistryKey(const std::string& path) {
+bool CreateRegistryKey(const std::string& path, TView view) {
     HKEY root = nullptr;
     std::string subKey;
     std::string valueName;
     if (!SplitRegistryPath(AddBackslash(path), root, subKey, valueName)) return false;
     HKEY key = nullptr;
-    if (RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, KEY_WRITE | ViewAccess(path, view),
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
 }
 
-bool WriteRegistryString(const std::string& path, const std::string& text) {
-    return WriteRegistryValue(path, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+bool WriteRegistryString(const std::string& path, const std::string& text,
+                         TView view = TView::Native) {
+    return WriteRegistryValue(path, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1),
+                              view);
 }
 
 // Two files for a mask ("*" → uno, due), one for a plain path.
@@ -91,7 +122,7 @@ bool AnyFileMatches(const std::string& mask) {
 bool InstallFiles(const TepIniModel& log) {
     bool ok = true;
     for (const std::string& line : SectionOf(log, "CopyFiles")) {
-        const std::string key = EntryKeyOf(line);
+        const std::string key = OnDisk(EntryKeyOf(line), ViewOf(log));
         for (const std::string& file : FilesFor(key)) {
             if (!FileExists(file)) ok = WriteFileBytes(file, kContent) && ok;
         }
@@ -107,9 +138,9 @@ bool InstallSharedFiles(const TepIniModel& log) {
     bool ok = true;
     for (const std::string& line : SectionOf(log, "SharedFiles")) {
         const std::string path = EntryKeyOf(line);
-        ok = WriteFileBytes(path, kContent) && ok;
+        ok = WriteFileBytes(OnDisk(path, ViewOf(log)), kContent) && ok;
         const std::int32_t count = StrToIntDef(ValueOf(line), 1);
-        ok = WriteRegistryInteger(RegistryValuePath(kSharedDlls, path), count) && ok;
+        ok = WriteRegistryInteger(RegistryValuePath(kSharedDlls, path), count, ViewOf(log)) && ok;
     }
     return ok;
 }
@@ -117,7 +148,8 @@ bool InstallSharedFiles(const TepIniModel& log) {
 bool InstallShortcuts(const TepIniModel& log) {
     bool ok = true;
     for (const std::string& line : SectionOf(log, "Shortcuts")) {
-        ok = WriteFileBytes(WithExtension(EntryKeyOf(line), ".lnk"), kContent) && ok;
+        ok = WriteFileBytes(WithExtension(OnDisk(EntryKeyOf(line), ViewOf(log)), ".lnk"), kContent) &&
+             ok;
     }
     return ok;
 }
@@ -150,10 +182,10 @@ bool InstallFonts(const TepIniModel& log) {
 bool InstallRegistry(const TepIniModel& log) {
     bool ok = true;
     for (const std::string& line : SectionOf(log, "CreateKeys")) {
-        ok = CreateRegistryKey(EntryKeyOf(line)) && ok;
+        ok = CreateRegistryKey(EntryKeyOf(line), ViewOf(log)) && ok;
     }
     for (const std::string& line : SectionOf(log, "AddReg")) {
-        ok = WriteRegistryString(KeyOf(line), ValueOf(line)) && ok;
+        ok = WriteRegistryString(KeyOf(line), ValueOf(line), ViewOf(log)) && ok;
     }
     return ok;
 }
@@ -162,7 +194,7 @@ bool InstallServers(const TepIniModel& log, const std::string& oleServerDll) {
     if (oleServerDll.empty()) return true;
     bool ok = true;
     for (const std::string& line : SectionOf(log, "RegServers")) {
-        const std::string path = EntryKeyOf(line);
+        const std::string path = OnDisk(EntryKeyOf(line), ViewOf(log));
         CreateDirectoryPath(ExtractFileDir(path));
         ok = CopyFileA(oleServerDll.c_str(), path.c_str(), FALSE) && ok;
     }
@@ -170,7 +202,8 @@ bool InstallServers(const TepIniModel& log, const std::string& oleServerDll) {
 }
 
 bool InstallDirectories(const TepIniModel& log) {
-    for (const std::string& line : SectionOf(log, "CreateDirs")) CreateDirectoryPath(EntryKeyOf(line));
+    for (const std::string& line : SectionOf(log, "CreateDirs"))
+        CreateDirectoryPath(OnDisk(EntryKeyOf(line), ViewOf(log)));
     return true;
 }
 
@@ -204,15 +237,17 @@ std::vector<LogItem> CheckLogItems(const std::string& logText) {
     TepIniModel log(AllIniOptions());
     log.LoadText(logText);
     std::vector<LogItem> items;
+    const TView view = ViewOf(log);
     for (const std::string& line : SectionOf(log, "SharedFiles")) {
         const std::string path = EntryKeyOf(line);
-        AddItem(items, "SharedFiles", path, FileExists(path));
+        AddItem(items, "SharedFiles", path, FileExists(OnDisk(path, view)));
         const std::string counter = RegistryValuePath(kSharedDlls, path);
-        AddItem(items, "SharedFiles", "count " + std::to_string(ReadRegistryInteger(counter, 0)) + " of " + path,
-                RegistryValueExists(counter));
+        AddItem(items, "SharedFiles",
+                "count " + std::to_string(ReadRegistryInteger(counter, 0, view)) + " of " + path,
+                RegistryValueExists(counter, view));
     }
     for (const std::string& line : SectionOf(log, "Shortcuts")) {
-        const std::string path = WithExtension(EntryKeyOf(line), ".lnk");
+        const std::string path = WithExtension(OnDisk(EntryKeyOf(line), view), ".lnk");
         AddItem(items, "Shortcuts", path, FileExists(path));
     }
     for (const std::string& line : SectionOf(log, "AddIni")) {
@@ -227,13 +262,13 @@ std::vector<LogItem> CheckLogItems(const std::string& logText) {
                 RegistryValueExists(RegistryValuePath(kFontsKey, ValueOf(line))));
     }
     for (const std::string& line : SectionOf(log, "AddReg")) {
-        AddItem(items, "AddReg", KeyOf(line), RegistryValueExists(KeyOf(line)));
+        AddItem(items, "AddReg", KeyOf(line), RegistryValueExists(KeyOf(line), view));
     }
     for (const std::string& line : SectionOf(log, "CreateKeys")) {
-        AddItem(items, "CreateKeys", EntryKeyOf(line), RegistryKeyExists(EntryKeyOf(line)));
+        AddItem(items, "CreateKeys", EntryKeyOf(line), RegistryKeyExists(EntryKeyOf(line), view));
     }
     for (const std::string& line : SectionOf(log, "CopyFiles")) {
-        const std::string key = EntryKeyOf(line);
+        const std::string key = OnDisk(EntryKeyOf(line), view);
         AddItem(items, "CopyFiles", key, HasWildcards(key) ? AnyFileMatches(key) : FileExists(key));
         if (SameTextI(ExtractFileExt(key), ".hlp")) {
             AddItem(items, "CopyFiles", WithExtension(key, ".gid"), FileExists(WithExtension(key, ".gid")));
@@ -241,7 +276,7 @@ std::vector<LogItem> CheckLogItems(const std::string& logText) {
         }
     }
     for (const std::string& line : SectionOf(log, "CreateDirs")) {
-        AddItem(items, "CreateDirs", EntryKeyOf(line), DirectoryExists(EntryKeyOf(line)));
+        AddItem(items, "CreateDirs", EntryKeyOf(line), DirectoryExists(OnDisk(EntryKeyOf(line), view)));
     }
     return items;
 }

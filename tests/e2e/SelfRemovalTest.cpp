@@ -1,6 +1,7 @@
 // The uninstaller removes itself: placed in the application's folder and
 // listed in the log, it leaves neither its own file, nor the folder, nor a
-// restart behind; placed anywhere else it runs in one process, as it always did.
+// restart, nor anything in the temporary folder behind; placed anywhere else
+// it runs in one process, as it always did.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,14 +15,25 @@ namespace {
 
 constexpr DWORD kGoneDeadlineMs = 15000;
 
-bool StartsWithText(const std::string& text, const std::string& prefix) {
-    return Upper(text).rfind(Upper(prefix), 0) == 0;
-}
-
 std::string TempDir() {
     char buffer[MAX_PATH + 1] = {};
     const DWORD n = GetTempPathA(sizeof buffer, buffer);
     return std::string(buffer, n > 0 && n <= MAX_PATH ? n - 1 : 0);  // without the backslash
+}
+
+// The names in the user's temporary folder.
+Lines ListTempDir() {
+    Lines names;
+    WIN32_FIND_DATAA data{};
+    const HANDLE search = FindFirstFileA((TempDir() + "\\*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &data));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // An installation whose folder holds the uninstaller, its log and the
@@ -41,6 +53,7 @@ protected:
         for (const std::string& file : files) text += file + "=1\r\n";
         text += "[CreateDirs]\r\n" + app + "=1\r\n" + app + "\\Data=1\r\n";
         ASSERT_TRUE(WriteFileBytes(log, text));
+        tempBefore = ListTempDir();
     }
     void TearDown() override {
         // A copy left running by a failed case must not meet the next one.
@@ -53,23 +66,21 @@ protected:
         UninstallerCase::TearDown();
     }
 
-    // Pending deletions at the next restart whose path starts with prefix.
-    Lines PendingUnder(const std::string& prefix) const {
-        Lines found;
-        for (const std::string& name : ReadPendingRenames())
-            if (!name.empty() && StartsWithText(name, PendingName(prefix))) found.push_back(name);
-        return found;
-    }
-
-    // Polls until the application's folder is gone and the temporary copy
-    // has arranged its own deletion; false at the deadline.
+    // Polls until the application's folder is gone and the temporary folder
+    // holds again what it held before the run; false at the deadline.
     bool WaitForTheCopyToFinish() const {
-        const std::string copies = TempDir() + "\\UnVrel-";
         for (DWORD start = GetTickCount(); GetTickCount() - start < kGoneDeadlineMs;
              Sleep(kPollMs)) {
-            if (!DirectoryExists(app) && PendingUnder(copies).size() == 2) return true;
+            if (!DirectoryExists(app) && ListTempDir() == tempBefore) return true;
         }
         return false;
+    }
+
+    // What the run left: the temporary folder's new names and the restart list.
+    std::string Leftovers() const {
+        return ::testing::PrintToString(ListTempDir()) + " before " +
+               ::testing::PrintToString(tempBefore) + "; pending " +
+               ::testing::PrintToString(ReadPendingRenames());
     }
 
     void ExpectEverythingGone() const {
@@ -80,6 +91,7 @@ protected:
     std::string app;
     std::string exe;
     std::vector<std::string> files;
+    Lines tempBefore;
     Process first;  // the uninstaller as the case started it
 };
 
@@ -96,9 +108,9 @@ TEST_F(SelfRemoval, InstalledUninstallerLeavesNoFolderAndNoRestart) {
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.exitCode, std::optional<DWORD>(0));
     EXPECT_EQ(r.seen.back().lines, (Lines{kFilesLine, kDirsLine, kDone}));
-    EXPECT_TRUE(WaitForTheCopyToFinish()) << ::testing::PrintToString(ReadPendingRenames());
+    EXPECT_TRUE(WaitForTheCopyToFinish()) << Leftovers();
     EXPECT_FALSE(DirectoryExists(app));
-    EXPECT_EQ(PendingUnder(app), Lines{});
+    EXPECT_EQ(ReadPendingRenames(), Lines{});
 }
 
 // The report, asked for by a path relative to the caller's directory, lands
@@ -117,8 +129,10 @@ TEST_F(SelfRemoval, UnattendedCallerWaitsForTheWholeRunAndGetsItsExitCode) {
     const Lines tail(lines.end() - std::min<size_t>(lines.size(), 8), lines.end());
     EXPECT_EQ(tail, (Lines{"Result: completed", "removed: 6", "absent: 0", "scheduled: 0",
                            "kept: 0", "refused: 0", "failed: 0", "Exit code: 0"}));
-    EXPECT_TRUE(WaitForTheCopyToFinish()) << ::testing::PrintToString(ReadPendingRenames());
-    EXPECT_EQ(PendingUnder(app), Lines{});
+    EXPECT_TRUE(WaitForTheCopyToFinish()) << Leftovers();
+    EXPECT_EQ(ReadPendingRenames(), Lines{});
+    // No note of a fall-back: the copy left as it should.
+    EXPECT_EQ(report->find("Note:"), std::string::npos) << *report;
 }
 
 // The copy and the process that started it are one run: a second start on
@@ -155,7 +169,7 @@ TEST_F(SelfRemoval, SecondStartDuringTheCopysRunStandsAside) {
     EXPECT_FALSE(IsIconic(dialog));
     ASSERT_TRUE(PressButton(dialog, IDOK));
     EXPECT_EQ(WaitForExit(first), std::optional<DWORD>(0));
-    EXPECT_TRUE(WaitForTheCopyToFinish());
+    EXPECT_TRUE(WaitForTheCopyToFinish()) << Leftovers();
 }
 
 TEST_F(SelfRemoval, UninstallerOutsideTheInstallationRunsInItsOwnProcess) {
@@ -185,4 +199,20 @@ TEST_F(SelfRemoval, InternalOptionFromAnythingButItsFirstProcessChangesNothing) 
         EXPECT_FALSE(FileExists(files[0]));
     }
     EXPECT_TRUE(ReadPendingRenames().empty()) << ::testing::PrintToString(ReadPendingRenames());
+}
+
+// A caller's internal option is not the first process's: the copy treats it
+// as unknown as a direct run would, so an unattended run touches nothing.
+TEST_F(SelfRemoval, CallersInternalOptionIsUnknownToTheCopyToo) {
+    first = StartProgram(exe, Quote(log) + " /S /COPYOF=" + std::to_string(GetCurrentProcessId()),
+                         dir);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(WaitForExit(first, 30000), std::optional<DWORD>(87));
+    for (const std::string& file : files) EXPECT_TRUE(FileExists(file)) << file;
+    EXPECT_TRUE(FileExists(exe));
+    EXPECT_TRUE(FileExists(log));
+    for (DWORD start = GetTickCount();
+         ListTempDir() != tempBefore && GetTickCount() - start < kGoneDeadlineMs; Sleep(kPollMs)) {
+    }
+    EXPECT_EQ(ListTempDir(), tempBefore) << Leftovers();
 }

@@ -21,7 +21,8 @@ constexpr int kYes = 107, kYesToAll = 108, kNo = 109, kNoToAll = 110;
 class SharedFiles : public UninstallerCase {
 protected:
     void TearDown() override {
-        for (const std::string& file : files) DeleteValue(HKEY_LOCAL_MACHINE, kCounters, file);
+        for (const std::string& file : files) DeleteValue(HKEY_LOCAL_MACHINE, kCounters,
+                file, kOldLogView);
         UninstallerCase::TearDown();
     }
 
@@ -31,12 +32,12 @@ protected:
         EXPECT_TRUE(WriteFileBytes(path, "shared"));
         files.push_back(path);
         if (count) {
-            EXPECT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, path, *count));
+            EXPECT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, path, *count, kOldLogView));
         }
         return path;
     }
     std::optional<DWORD> Count(const std::string& path) {
-        return ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, path);
+        return ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, path, kOldLogView);
     }
 
     // A log that lists every shared file both in "SharedFiles" and in

@@ -118,8 +118,8 @@ UniqueHkey OpenKey(HKEY root, const std::string& subkey, REGSAM access) {
 // The raw data of a value of one of the given types; nothing otherwise.
 std::optional<std::string> ReadValueData(HKEY root, const std::string& subkey,
                                          const std::string& name, DWORD wantedType,
-                                         DWORD otherType) {
-    UniqueHkey key = OpenKey(root, subkey, KEY_QUERY_VALUE);
+                                         DWORD otherType, REGSAM view = 0) {
+    UniqueHkey key = OpenKey(root, subkey, KEY_QUERY_VALUE | view);
     if (!key) return std::nullopt;
     for (;;) {
         DWORD type = 0;
@@ -139,9 +139,9 @@ std::optional<std::string> ReadValueData(HKEY root, const std::string& subkey,
 }
 
 bool SetValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type,
-              const void* data, DWORD size) {
+              const void* data, DWORD size, REGSAM view) {
     HKEY raw = nullptr;
-    if (RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
+    if (RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &raw,
                         nullptr) != ERROR_SUCCESS)
         return false;
     UniqueHkey key(raw);
@@ -230,38 +230,39 @@ HeldFile::HeldFile(const std::string& path)
 
 // ---- Registry ----
 
-bool CreateKey(HKEY root, const std::string& subkey) {
+bool CreateKey(HKEY root, const std::string& subkey, REGSAM view) {
     HKEY raw = nullptr;
-    const bool made = RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_READ, nullptr,
+    const bool made = RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_READ | view, nullptr,
                                       &raw, nullptr) == ERROR_SUCCESS;
     UniqueHkey key(raw);
     return made;
 }
 
-bool KeyExists(HKEY root, const std::string& subkey) {
-    return static_cast<bool>(OpenKey(root, subkey, KEY_READ));
+bool KeyExists(HKEY root, const std::string& subkey, REGSAM view) {
+    return static_cast<bool>(OpenKey(root, subkey, KEY_READ | view));
 }
 
 bool SetStringValue(HKEY root, const std::string& subkey, const std::string& name,
-                    const std::string& value) {
+                    const std::string& value, REGSAM view) {
     return SetValue(root, subkey, name, REG_SZ, value.c_str(),
-                    static_cast<DWORD>(value.size() + 1));
+                    static_cast<DWORD>(value.size() + 1), view);
 }
 
-bool SetDwordValue(HKEY root, const std::string& subkey, const std::string& name, DWORD value) {
-    return SetValue(root, subkey, name, REG_DWORD, &value, sizeof value);
+bool SetDwordValue(HKEY root, const std::string& subkey, const std::string& name, DWORD value,
+                   REGSAM view) {
+    return SetValue(root, subkey, name, REG_DWORD, &value, sizeof value, view);
 }
 
-bool ValueExists(HKEY root, const std::string& subkey, const std::string& name) {
-    UniqueHkey key = OpenKey(root, subkey, KEY_QUERY_VALUE);
+bool ValueExists(HKEY root, const std::string& subkey, const std::string& name, REGSAM view) {
+    UniqueHkey key = OpenKey(root, subkey, KEY_QUERY_VALUE | view);
     return key &&
            RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
                ERROR_SUCCESS;
 }
 
 std::optional<std::string> ReadStringValue(HKEY root, const std::string& subkey,
-                                           const std::string& name) {
-    auto data = ReadValueData(root, subkey, name, REG_SZ, REG_EXPAND_SZ);
+                                           const std::string& name, REGSAM view) {
+    auto data = ReadValueData(root, subkey, name, REG_SZ, REG_EXPAND_SZ, view);
     if (data) {
         const size_t end = data->find('\0');
         if (end != std::string::npos) data->resize(end);
@@ -270,28 +271,34 @@ std::optional<std::string> ReadStringValue(HKEY root, const std::string& subkey,
 }
 
 std::optional<DWORD> ReadDwordValue(HKEY root, const std::string& subkey,
-                                    const std::string& name) {
-    const auto data = ReadValueData(root, subkey, name, REG_DWORD, REG_DWORD);
+                                    const std::string& name, REGSAM view) {
+    const auto data = ReadValueData(root, subkey, name, REG_DWORD, REG_DWORD, view);
     if (!data || data->size() != sizeof(DWORD)) return std::nullopt;
     DWORD value = 0;
     std::copy(data->begin(), data->end(), reinterpret_cast<char*>(&value));
     return value;
 }
 
-bool DeleteValue(HKEY root, const std::string& subkey, const std::string& name) {
-    UniqueHkey key = OpenKey(root, subkey, KEY_SET_VALUE);
+bool DeleteValue(HKEY root, const std::string& subkey, const std::string& name, REGSAM view) {
+    UniqueHkey key = OpenKey(root, subkey, KEY_SET_VALUE | view);
     if (!key) return true;
     const LONG rc = RegDeleteValueA(key.get(), name.c_str());
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 
-bool DeleteKeyTree(HKEY root, const std::string& subkey) {
+bool DeleteKeyTree(HKEY root, const std::string& subkey, REGSAM view) {
     const size_t separator = subkey.find('\\');
     if (separator == std::string::npos || separator == 0 || separator + 1 >= subkey.size())
         return false;
-    const LONG rc = RegDeleteTreeA(root, subkey.c_str());
-    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return false;
-    return RegDeleteKeyA(root, subkey.c_str()) == ERROR_FILE_NOT_FOUND || !KeyExists(root, subkey);
+    {
+        // RegDeleteTree has no view of its own: it empties the key opened in one.
+        UniqueHkey key = OpenKey(root, subkey, KEY_ALL_ACCESS | view);
+        if (!key) return !KeyExists(root, subkey, view);
+        const LONG rc = RegDeleteTreeA(key.get(), nullptr);
+        if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return false;
+    }
+    return RegDeleteKeyExA(root, subkey.c_str(), view, 0) == ERROR_FILE_NOT_FOUND ||
+           !KeyExists(root, subkey, view);
 }
 
 std::vector<std::string> ReadPendingRenames() {

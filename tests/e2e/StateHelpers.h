@@ -56,22 +56,29 @@ private:
 };
 
 // ---- Registry (subkeys relative to a predefined root) ----
+//
+// view is KEY_WOW64_32KEY or KEY_WOW64_64KEY for one view of 64-bit Windows,
+// 0 for this program's own (the 64-bit one).
 
-bool CreateKey(HKEY root, const std::string& subkey);
-bool KeyExists(HKEY root, const std::string& subkey);
+// The view of a log without "[Options] View=": the 32-bit one.
+constexpr REGSAM kOldLogView = KEY_WOW64_32KEY;
+
+bool CreateKey(HKEY root, const std::string& subkey, REGSAM view = 0);
+bool KeyExists(HKEY root, const std::string& subkey, REGSAM view = 0);
 bool SetStringValue(HKEY root, const std::string& subkey, const std::string& name,
-                    const std::string& value);
-bool SetDwordValue(HKEY root, const std::string& subkey, const std::string& name, DWORD value);
-bool ValueExists(HKEY root, const std::string& subkey, const std::string& name);
+                    const std::string& value, REGSAM view = 0);
+bool SetDwordValue(HKEY root, const std::string& subkey, const std::string& name, DWORD value,
+                   REGSAM view = 0);
+bool ValueExists(HKEY root, const std::string& subkey, const std::string& name, REGSAM view = 0);
 std::optional<std::string> ReadStringValue(HKEY root, const std::string& subkey,
-                                           const std::string& name);
+                                           const std::string& name, REGSAM view = 0);
 std::optional<DWORD> ReadDwordValue(HKEY root, const std::string& subkey,
-                                    const std::string& name);
-bool DeleteValue(HKEY root, const std::string& subkey, const std::string& name);
+                                    const std::string& name, REGSAM view = 0);
+bool DeleteValue(HKEY root, const std::string& subkey, const std::string& name, REGSAM view = 0);
 
 // Deletes the key and everything below it; true when it is gone. Refuses a
 // subkey of fewer than two levels ("Software" alone), so a slip cannot wipe a hive.
-bool DeleteKeyTree(HKEY root, const std::string& subkey);
+bool DeleteKeyTree(HKEY root, const std::string& subkey, REGSAM view = 0);
 
 // The strings of HKLM\SYSTEM\CurrentControlSet\Control\Session Manager
 // PendingFileRenameOperations in order, each source followed by its target

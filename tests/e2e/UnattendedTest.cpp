@@ -24,7 +24,8 @@ protected:
     }
     void TearDown() override {
         held.clear();
-        for (const std::string& file : counters) DeleteValue(HKEY_LOCAL_MACHINE, kCounters, file);
+        for (const std::string& file : counters) DeleteValue(HKEY_LOCAL_MACHINE, kCounters,
+                file, kOldLogView);
         ClearPendingRenames();
         UninstallerCase::TearDown();
     }
@@ -208,19 +209,20 @@ TEST_F(Outcomes, UnattendedRunKeepsASharedFileAtZeroUnlessDelSharedIsGiven) {
     const std::string kept = Make("kept.dll");
     const std::string gone = Make("gone.dll");
     counters = {kept, gone};
-    ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, kept, 1));
-    ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, gone, 1));
+    ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, kept, 1, kOldLogView));
+    ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, gone, 1, kOldLogView));
     ASSERT_TRUE(WriteFileBytes(
         log, "[SharedFiles]\r\n" + kept + "=1\r\n[CopyFiles]\r\n" + kept + "=1\r\n"));
     EXPECT_EQ(RunUnattended("/S"), std::optional<DWORD>(0));
     EXPECT_TRUE(FileExists(kept));
-    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, kept), std::optional<DWORD>(1));
+    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters,
+            kept, kOldLogView), std::optional<DWORD>(1));
 
     ASSERT_TRUE(WriteFileBytes(
         log, "[SharedFiles]\r\n" + gone + "=1\r\n[CopyFiles]\r\n" + gone + "=1\r\n"));
     EXPECT_EQ(RunUnattended("/DELSHARED /S"), std::optional<DWORD>(0));
     EXPECT_FALSE(FileExists(gone));
-    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kCounters, gone));
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kCounters, gone, kOldLogView));
 }
 
 // A file named without wildcards is deleted without a search first; every

@@ -110,8 +110,10 @@ protected:
         return path;
     }
 
+    // The case sets up the system's places and its own items as this 64-bit
+    // program sees them: its logs say so.
     ScenarioResult RunLog(const std::string& text) {
-        EXPECT_TRUE(WriteFileBytes(log, text));
+        EXPECT_TRUE(WriteFileBytes(log, "[Options]\r\nView=64\r\n" + text));
         return RunToTheEnd();
     }
 
@@ -185,7 +187,8 @@ TEST_F(WrongLogs, EverySpellingOfAProtectedPlaceIsRefused) {
     dirLines.push_back("\\??\\" + ownDir);
     Lines keyLines = keys;
     keyLines.push_back(Hklm(kOwnService));
-    ASSERT_TRUE(WriteFileBytes(log, Section("CreateKeys", keyLines) +
+    // System32 and the keys as this 64-bit program sees them: the log says so.
+    ASSERT_TRUE(WriteFileBytes(log, "[Options]\r\nView=64\r\n" + Section("CreateKeys", keyLines) +
                                         Section("CopyFiles", copyLines) +
                                         Section("CreateDirs", dirLines)));
     const std::string report = dir + "\\report.txt";

@@ -25,26 +25,22 @@ TEST(Sha256Hex, MatchesTheStandardTestVectors) {
     for (const auto& c : cases) EXPECT_EQ(Sha256Hex(c.input), c.digest) << c.input.size();
 }
 
-TEST(RunLockName, OneNameForEveryLetterCaseOfOnePath) {
-    const std::string name = RunLockName("C:\\Program Files\\App\\uninst.log");
-    EXPECT_EQ(name, RunLockName("c:\\PROGRAM FILES\\app\\UNINST.LOG"));
-    EXPECT_NE(name, RunLockName("C:\\Program Files\\App\\uninst2.log"));
-    EXPECT_NE(name, RunOwnerName("C:\\Program Files\\App\\uninst.log"));
-}
-
-TEST(RunLockName, EveryPathGivesANameOfFixedForm) {
-    const std::string prefixes[] = {"Local\\TamskUninstaller.Run.",
-                                    "Local\\TamskUninstaller.Owner."};
-    const std::string paths[] = {"", "C:\\a.log", std::string(5000, '\\'),
-                                 "\\\\server\\share\\with:colon*and?\"quote\".log",
-                                 std::string("C:\\perch\xE9\\\x01.log")};
-    for (const std::string& path : paths) {
-        const std::string names[] = {RunLockName(path), RunOwnerName(path)};
-        for (int i = 0; i < 2; ++i) {
-            ASSERT_EQ(names[i].compare(0, prefixes[i].size(), prefixes[i]), 0) << names[i];
-            const std::string digits = names[i].substr(prefixes[i].size());
-            EXPECT_EQ(digits.size(), 64u);
-            EXPECT_EQ(digits.find_first_not_of("0123456789abcdef"), std::string::npos) << digits;
-        }
-    }
+// One file, one name in each namespace; another file or another volume, another name.
+TEST(RunLockName, NamesTheLogsFileIdentityInTheGivenNamespace) {
+    const TFileIdentity log{0x59000000u, 0xa74128u};
+    const struct {
+        std::string name;
+        const char* expected;
+    } cases[] = {
+        {RunLockName("Local\\", log), "Local\\TamskUninstaller.Run.59000000-0000000000a74128"},
+        {RunLockName("TamskUninstaller\\", log),
+         "TamskUninstaller\\TamskUninstaller.Run.59000000-0000000000a74128"},
+        {RunOwnerName("Local\\", log), "Local\\TamskUninstaller.Owner.59000000-0000000000a74128"},
+        {RunLockName("Local\\", {0xFFFFFFFFu, 0xFFFFFFFFFFFFFFFFull}),
+         "Local\\TamskUninstaller.Run.ffffffff-ffffffffffffffff"},
+        {RunLockName("Local\\", {}), "Local\\TamskUninstaller.Run.00000000-0000000000000000"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.name, c.expected);
+    EXPECT_NE(RunLockName("Local\\", log), RunLockName("Local\\", {0x59000001u, 0xa74128u}));
+    EXPECT_NE(RunLockName("Local\\", log), RunLockName("Local\\", {0x59000000u, 0xa74129u}));
 }

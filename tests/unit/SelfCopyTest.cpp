@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/UnVrelCommandLine.h"
 #include "core/UnVrelOptions.h"
@@ -23,6 +24,27 @@ TEST(CopyCommandLine, GivesTheCopyTheSameArgumentsAndTheFirstProcess) {
     EXPECT_EQ(options.CopyOf, "4242");
     EXPECT_TRUE(options.Unknown.empty());
     EXPECT_EQ(ParamStr(CopyCommandLine("u.exe", "C:\\c.exe", 7), 1), "/COPYOF=7");
+}
+
+// A caller's own /COPYOF is not the first process's: only the last one is.
+TEST(ForeignCopyOfOptions, AreEveryInternalOptionButTheLast) {
+    const struct {
+        const char* line;
+        std::vector<std::string> foreign;
+    } cases[] = {
+        {"u.exe a.log /S", {}},
+        {"u.exe a.log /S /COPYOF=12", {}},
+        {"u.exe a.log /COPYOF=4 /S /COPYOF=12", {"/COPYOF=4"}},
+        {"u.exe a.log -copyof=4 /CopyOf=5 /COPYOF=12", {"-copyof=4", "/CopyOf=5"}},
+        // Not options, or not this option: left to the option reader.
+        {"u.exe a.log /COPYOF= /COPYOFX=2 /COPYOF=12", {}},
+        // Before the log path too, wherever options may stand.
+        {"u.exe /COPYOF=3 a.log /COPYOF=12", {"/COPYOF=3"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ForeignCopyOfOptions(c.line), c.foreign) << c.line;
+    const std::string line = CopyCommandLine("u.exe a.log /COPYOF=4", "C:\\T\\u.exe", 12);
+    EXPECT_EQ(ForeignCopyOfOptions(line), std::vector<std::string>{"/COPYOF=4"});
+    EXPECT_EQ(ParseRunOptions(line).CopyOf, "12");
 }
 
 TEST(ParseProcessId, TakesPlainDecimalNumbersOnly) {

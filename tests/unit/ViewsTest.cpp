@@ -114,6 +114,22 @@ TEST(Views, TheSystemFolderInEachViewForEachBuild) {
     }
 }
 
+// What one build reaches by a path, a program of the other bitness (the
+// other regsvr32) reaches by the path given here.
+TEST(Views, TheOtherBitnessReachesTheSameFile) {
+    const TSystemLayout x64{"C:\\Windows", true, true};
+    const TSystemLayout wow64{"C:\\Windows", true, false};
+    const TSystemLayout x86{"C:\\Windows", false, false};
+    EXPECT_EQ(PathForOtherBitness("C:\\Windows\\System32\\t.dll", x64), "C:\\Windows\\Sysnative\\t.dll");
+    EXPECT_EQ(PathForOtherBitness("C:\\Windows\\SysWOW64\\t.dll", x64), "C:\\Windows\\SysWOW64\\t.dll");
+    EXPECT_EQ(PathForOtherBitness("C:\\Windows\\Sysnative\\t.dll", wow64), "C:\\Windows\\System32\\t.dll");
+    EXPECT_EQ(PathForOtherBitness("C:\\Windows\\System32\\t.dll", wow64), "C:\\Windows\\SysWOW64\\t.dll");
+    EXPECT_EQ(PathForOtherBitness("C:\\Windows\\System32\\spool\\t.dll", wow64),
+              "C:\\Windows\\System32\\spool\\t.dll");
+    EXPECT_EQ(PathForOtherBitness("C:\\App\\t.dll", wow64), "C:\\App\\t.dll");
+    EXPECT_EQ(PathForOtherBitness("C:\\Windows\\System32\\t.dll", x86), "C:\\Windows\\System32\\t.dll");
+}
+
 // A DOS header pointing at offset, and a PE header naming the machine.
 std::string DosHeader(std::uint32_t offset) {
     std::string bytes(kDosHeaderSize, '\0');

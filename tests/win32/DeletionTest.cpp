@@ -148,6 +148,27 @@ TEST_F(Deletion, OnNtAHeldFileIsScheduledUnderItsLongPath) {
     EXPECT_FALSE(Exists(wininit_));
 }
 
+// A restart list that already deletes a path (in any letter case) does not
+// get it a second time: one run never schedules one path twice.
+TEST_F(Deletion, OnNtAPathIsScheduledOnceHoweverOftenItIsAsked) {
+    RecordPlatformId();
+    const std::string path = Write("twice.txt");
+    const std::string other = Write("other.txt");
+    const std::string upper = path.substr(0, path.size() - 9) + "TWICE.TXT";
+    const std::string requests[] = {path, upper, path, other};
+    for (const std::string& request : requests) EXPECT_TRUE(DeleteFileOnReboot(request)) << request;
+    const std::vector<std::string> pending = PendingStrings();
+    const auto count = [&pending](const std::string& p) {
+        int n = 0;
+        for (size_t i = 0; i < pending.size(); i += 2)
+            if (pending[i] == "\\??\\" + p) ++n;
+        return n;
+    };
+    EXPECT_EQ(count(path), 1);
+    EXPECT_EQ(count(other), 1);
+    EXPECT_EQ(count(upper), 0);
+}
+
 // Only a file in use goes at the next restart, and without its read-only
 // attribute; whatever else cannot be deleted stays and says why.
 TEST_F(Deletion, OnlyAFileInUseIsScheduledAndLosesItsReadOnlyFlag) {

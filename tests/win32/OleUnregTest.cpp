@@ -240,6 +240,39 @@ TEST_F(OleUnregTest, TypeLibraryFileIsUnregisteredAsATypeLibrary) {
     EXPECT_FALSE(UnregisterTypeLibrary(tlb));  // nothing left to unregister
 }
 
+// A type library is unregistered for the view the log names, whatever the
+// library says of itself: the registration of the other view stays.
+TEST_F(OleUnregTest, TypeLibraryIsUnregisteredForTheViewGiven) {
+    const std::string tlb = PathOf("lib.tlb");
+    const std::string guid = MakeTypeLibrary(tlb);
+    RegisterLibraryOf(tlb, guid);
+    const TView own = kSysKind == SYS_WIN64 ? TView::Bits64 : TView::Bits32;
+    const TView other = own == TView::Bits64 ? TView::Bits32 : TView::Bits64;
+    UnregisterTypeLibrary(tlb, other);
+    EXPECT_TRUE(IsRegistered(guid));
+    EXPECT_TRUE(UnregisterTypeLibrary(tlb, own));
+    EXPECT_FALSE(IsRegistered(guid));
+}
+
+// The system's regsvr32, started by its full path, does what the server's
+// export says; its machine type is read from the header alone.
+TEST_F(OleUnregTest, Regsvr32UnregistersByItsExitCode) {
+    char system[MAX_PATH] = {};
+    ASSERT_NE(GetSystemDirectoryA(system, MAX_PATH), 0u);
+    const std::string regsvr32 = std::string(system) + "\\regsvr32.exe";
+    const std::string ok = CopyFixture("OleServerOk.dll", "With Blanks\\ok.dll");
+    const std::string failing = CopyFixture("OleServerFail.dll", "failing.dll");
+    const TMachine own = sizeof(void*) == 8 ? TMachine::Amd64 : TMachine::I386;
+    EXPECT_EQ(ReadImageMachine(ok), own);
+    EXPECT_EQ(ReadImageMachine(Write("text.dll", "MZ but no more")), TMachine::Unknown);
+    EXPECT_EQ(ReadImageMachine(PathOf("missing.dll")), TMachine::Unknown);
+
+    EXPECT_TRUE(UnregisterWithRegsvr32(regsvr32, ok, 60000));
+    EXPECT_EQ(ReadBytes(ok + ".log"), std::optional<std::string>("DllUnregisterServer\r\n"));
+    EXPECT_FALSE(UnregisterWithRegsvr32(regsvr32, failing, 60000));
+    EXPECT_FALSE(UnregisterWithRegsvr32(PathOf("regsvr32.exe"), ok, 60000));
+}
+
 TEST_F(OleUnregTest, MissingOrForeignFilesFailInEveryStep) {
     const std::string text = Write("notes.exe", "not a program\r\n");
 

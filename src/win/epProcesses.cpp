@@ -1,0 +1,51 @@
+// This process, its parent, and the executables behind processes.
+#include "win/epProcesses.h"
+
+#include <tlhelp32.h>
+
+std::string GetOwnExecutable() {
+    std::string buffer(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameA(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
+        if (n == 0) return std::string();
+        if (n < buffer.size()) return buffer.substr(0, n);
+        if (buffer.size() >= 32768) return std::string();
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string GetProcessExecutable(HANDLE process) {
+    char buffer[4 * MAX_PATH] = {};
+    DWORD size = sizeof buffer;
+    if (!QueryFullProcessImageNameA(process, 0, buffer, &size)) return std::string();
+    return std::string(buffer, size);
+}
+
+DWORD GetParentProcessId() {
+    const UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return 0;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    const DWORD self = GetCurrentProcessId();
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        if (entry.th32ProcessID == self) return entry.th32ParentProcessID;
+    }
+    return 0;
+}
+
+bool StartedBeforeThisProcess(HANDLE process) {
+    FILETIME created{}, ownCreated{}, exited{}, kernel{}, user{};
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return false;
+    if (!GetProcessTimes(GetCurrentProcess(), &ownCreated, &exited, &kernel, &user)) return false;
+    return CompareFileTime(&created, &ownCreated) <= 0;
+}
+
+UniqueHandle OpenParentProcess(DWORD id, DWORD access) {
+    if (id == 0 || id != GetParentProcessId()) return UniqueHandle();
+    UniqueHandle process(OpenProcess(access | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+    // A parent that has ended may leave its id to a newer process: the real
+    // parent started before this process did.
+    if (!process || !StartedBeforeThisProcess(process.get())) return UniqueHandle();
+    return process;
+}
