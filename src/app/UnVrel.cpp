@@ -14,6 +14,7 @@
 #include "win/epFileUtils.h"
 #include "win/epPathIdentity.h"
 #include "win/epRegIni.h"
+#include "win/epSystemNames.h"
 #include "win/epSystemString.h"
 #include "win/handles.h"
 #include "win/sysutil.h"
@@ -220,7 +221,9 @@ void RunProgramBody(TRun& run) {
     ExtraBoxStyle = MB_SETFOREGROUND;
     ApplicationTitle = kProgramTitle;
     run.Instance = GetModuleHandleA(nullptr);
-    const std::string commandLine = GetCommandLineA();
+    run.LogPath = LogPathArgument(GetCommandLineA());
+    SetNameEncoding(ReadLogEncoding(run.LogPath));
+    const std::string commandLine = ReadCommandLine();
     run.LogPath = LogPathArgument(commandLine);
     run.Options = ParseRunOptions(commandLine);
     run.Options.ReportPath = FullPathOf(run.Options.ReportPath);

@@ -1,15 +1,16 @@
-// Directory walking over FindFirstFileA and its companions.
+// Directory walking over FindFirstFileW and its companions.
 #include "win/epFileFind.h"
 
-#include <cstring>
+#include <cwchar>
 
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
+#include "win/epSystemNames.h"
 
 namespace {
 
-bool IsDotEntry(const char* name) {
-    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+bool IsDotEntry(const wchar_t* name) {
+    return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0;
 }
 
 bool IsMatch(const TSearchRecEx& rec) {
@@ -31,12 +32,13 @@ DWORD DosTimeOf(const FILETIME& lastWrite) {
 }
 
 void TakeEntry(TSearchRecEx& rec) {
-    const WIN32_FIND_DATAA& data = rec.FindData;
+    const WIN32_FIND_DATAW& data = rec.FindData;
     rec.Time = DosTimeOf(data.ftLastWriteTime);
     rec.Size = data.nFileSizeLow;
     rec.Attr = data.dwFileAttributes;
     // The system terminates the name, but never read past the array.
-    rec.Name.assign(data.cFileName, strnlen(data.cFileName, sizeof(data.cFileName)));
+    rec.Name = FromSystemName(std::wstring_view(
+        data.cFileName, wcsnlen(data.cFileName, sizeof(data.cFileName) / sizeof(wchar_t))));
     rec.FullName = rec.Path + rec.Name;
 }
 
@@ -44,7 +46,7 @@ void TakeEntry(TSearchRecEx& rec) {
 // the first one that does, else the error that ended the search.
 DWORD MatchStep(TSearchRecEx& rec) {
     while (!IsMatch(rec)) {
-        if (!FindNextFileA(rec.FindHandle.get(), &rec.FindData)) return GetLastError();
+        if (!FindNextFileW(rec.FindHandle.get(), &rec.FindData)) return GetLastError();
     }
     TakeEntry(rec);
     return 0;
@@ -58,7 +60,7 @@ DWORD SearchFirst(const std::string& mask, DWORD include, DWORD exclude, TSearch
     rec.IncludeAttr = include == 0 ? kAnyAttribute : include;
     rec.ExcludeAttr = exclude;
     if (HoldsNul(mask)) return ERROR_INVALID_NAME;
-    rec.FindHandle.reset(FindFirstFileA(mask.c_str(), &rec.FindData));
+    rec.FindHandle.reset(FindFirstFileW(ToSystemPath(mask).c_str(), &rec.FindData));
     if (!rec.FindHandle) return GetLastError();
     const DWORD result = MatchStep(rec);
     if (result != 0) SearchClose(rec);
@@ -70,7 +72,7 @@ bool IsDirectoryRead(DWORD searchFirstResult) {
 }
 
 DWORD SearchNext(TSearchRecEx& rec) {
-    if (!FindNextFileA(rec.FindHandle.get(), &rec.FindData)) return GetLastError();
+    if (!FindNextFileW(rec.FindHandle.get(), &rec.FindData)) return GetLastError();
     return MatchStep(rec);
 }
 

@@ -24,12 +24,12 @@ struct TSearchRecEx {
     DWORD Size = 0;         // low 32 bits of the size in bytes
     DWORD Attr = 0;         // the entry's file attributes
     std::string Path;       // the mask's directory part, up to its last "\" or ":"
-    std::string Name;       // the entry's name
+    std::string Name;       // the entry's name, in the log's encoding
     std::string FullName;   // Path followed by Name
     DWORD IncludeAttr = 0;  // an entry needs one of these (kAnyAttribute: any entry)
     DWORD ExcludeAttr = 0;  // an entry may have none of these
     UniqueFind FindHandle;  // the system's search; invalid when none is open
-    WIN32_FIND_DATAA FindData{};  // the system's data on the current entry
+    WIN32_FIND_DATAW FindData{};  // the system's data on the current entry
 };
 
 // Starts a search over mask (a search the record still holds is closed

@@ -3,6 +3,7 @@
 
 #include "core/epStrUtils.h"
 #include "win/handles.h"
+#include "win/epSystemNames.h"
 
 std::optional<TFileIdentity> GetFileIdentity(HANDLE file) {
     BY_HANDLE_FILE_INFORMATION info{};
@@ -17,7 +18,7 @@ std::optional<TFileIdentity> GetFileIdentity(const std::string& path) {
     if (path.empty() || HoldsNul(path)) return std::nullopt;
     // No access and every sharing: only the file's existence is asked.
     // Backup semantics let a directory open too.
-    const UniqueFile file(CreateFileA(path.c_str(), 0,
+    const UniqueFile file(CreateFileW(ToSystemPath(path).c_str(), 0,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file) return std::nullopt;

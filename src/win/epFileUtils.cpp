@@ -6,6 +6,7 @@
 #include "core/epStrUtils.h"
 #include "win/epRegIni.h"
 #include "win/epRestartList.h"
+#include "win/epSystemNames.h"
 #include "win/epSystemString.h"
 #include "win/handles.h"
 
@@ -57,7 +58,8 @@ DWORD ReadChunk(HANDLE handle, char* buffer, DWORD size) {
 void RestoreAttributes(const std::string& path, DWORD attributes) {
     const DWORD error = GetLastError();
     const DWORD settable = attributes & kSettableAttributes;
-    SetFileAttributesA(path.c_str(), settable != 0 ? settable : FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(ToSystemPath(path).c_str(),
+                       settable != 0 ? settable : FILE_ATTRIBUTE_NORMAL);
     SetLastError(error);
 }
 
@@ -66,7 +68,8 @@ void RestoreAttributes(const std::string& path, DWORD attributes) {
 bool OpensForDelete(const std::string& path) {
     constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     const UniqueFile file(
-        CreateFileA(path.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+        CreateFileW(ToSystemPath(path).c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING, 0,
+                    nullptr));
     return static_cast<bool>(file);
 }
 
@@ -108,7 +111,8 @@ HANDLE OpenFileHandle(const std::string& name, DWORD access, DWORD share, DWORD 
         SetLastError(ERROR_INVALID_NAME);
         return INVALID_HANDLE_VALUE;
     }
-    return CreateFileA(name.c_str(), access, share, nullptr, disposition, flags, nullptr);
+    return CreateFileW(ToSystemPath(name).c_str(), access, share, nullptr, disposition, flags,
+                       nullptr);
 }
 
 void CloseFileHandle(HANDLE& handle) {
@@ -174,13 +178,13 @@ void WriteTextLine(HANDLE handle, std::string_view text) {
 
 bool IsExistingDirectory(const std::string& path) {
     if (HoldsNul(path)) return false;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(ToSystemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool IsExistingFile(const std::string& path) {
     if (HoldsNul(path)) return false;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(ToSystemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -201,25 +205,28 @@ void CreateDirectoryPath(const std::string& path) {
         current = StripTrailingBackslash(parent);
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        CreateDirectoryA(it->c_str(), nullptr);
+        CreateDirectoryW(ToSystemPath(*it).c_str(), nullptr);
     }
 }
 
 std::string GetShortPath(const std::string& path) {
     if (HoldsNul(path)) return path;
-    const std::string shortPath = ReadSystemString(
-        [&path](char* buffer, DWORD size) { return GetShortPathNameA(path.c_str(), buffer, size); });
-    return shortPath.empty() ? path : shortPath;
+    // The short form exists to be short: a path too long for it has none.
+    const std::wstring name = ToSystemName(path);
+    const std::wstring shortPath = ReadSystemWideString(
+        [&name](wchar_t* buffer, DWORD size) { return GetShortPathNameW(name.c_str(), buffer, size); });
+    return shortPath.empty() ? path : FromSystemName(shortPath);
 }
 
 std::string GetFullPath(const std::string& path) {
     if (HoldsNul(path)) return std::string();
-    return ReadSystemString([&path](char* buffer, DWORD size) {
-        return GetFullPathNameA(path.c_str(), size, buffer, nullptr);
-    });
+    const std::wstring name = ToSystemName(path);
+    return FromSystemName(ReadSystemWideString([&name](wchar_t* buffer, DWORD size) {
+        return GetFullPathNameW(name.c_str(), size, buffer, nullptr);
+    }));
 }
 
-std::string GetWindowsDir() { return ReadSystemString(GetWindowsDirectoryA); }
+std::string GetWindowsDir() { return FromSystemName(ReadSystemWideString(GetWindowsDirectoryW)); }
 
 DWORD PlatformId = VER_PLATFORM_WIN32_NT;
 
@@ -231,11 +238,12 @@ void RecordPlatformId() {
 
 bool DeleteFileForced(const std::string& path) {
     if (HoldsNul(path)) return false;
-    if (DeleteFileA(path.c_str())) return true;
+    const std::wstring name = ToSystemPath(path);
+    if (DeleteFileW(name.c_str())) return true;
     if (IsNotThere(GetLastError())) return false;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileA(path.c_str())) return true;
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (DeleteFileW(name.c_str())) return true;
     // A file in use (or a directory) keeps its read-only, hidden and system
     // attributes: a failed deletion changes nothing.
     if (attributes != INVALID_FILE_ATTRIBUTES) RestoreAttributes(path, attributes);
@@ -252,7 +260,7 @@ bool DeleteFileOnRebootNT(const std::string& path) {
     if (HoldsNul(path)) return false;
     // Never the same deletion twice: once is enough for the restart.
     if (IsDeletionPending(path)) return true;
-    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+    return MoveFileExW(ToSystemPath(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
 bool DeleteFileOnRebootWin9x(const std::string& path) {
@@ -262,14 +270,15 @@ bool DeleteFileOnRebootWin9x(const std::string& path) {
 
 TDeletionResult DeleteFileOrSchedule(const std::string& path) {
     if (HoldsNul(path)) return {TDeletionOutcome::Failed, ERROR_INVALID_NAME};
-    if (DeleteFileA(path.c_str())) return {TDeletionOutcome::Removed, 0};
+    const std::wstring name = ToSystemPath(path);
+    if (DeleteFileW(name.c_str())) return {TDeletionOutcome::Removed, 0};
     if (IsNotThere(GetLastError())) return {TDeletionOutcome::Absent, 0};
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return FailedOrAbsent(GetLastError());
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return {TDeletionOutcome::Failed, ERROR_ACCESS_DENIED};
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileA(path.c_str())) return {TDeletionOutcome::Removed, 0};
+    SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (DeleteFileW(name.c_str())) return {TDeletionOutcome::Removed, 0};
     DWORD error = GetLastError();
     // Asked while the read-only attribute is off: a read-only file does not
     // open for deletion, whatever uses it.

@@ -5,8 +5,11 @@
 
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
+#include "core/epTextEncoding.h"
 #include "win/epFileUtils.h"
+#include "win/epSystemNames.h"
 #include "win/handles.h"
+#include "win/epSystemNames.h"
 
 namespace {
 
@@ -14,7 +17,7 @@ namespace {
 // writing it back fails quietly like any file that cannot be created.
 bool FileExists(const std::string& path) {
     if (HoldsNul(path)) return false;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(ToSystemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -26,6 +29,13 @@ void RewriteFile(HANDLE file, const std::string& text) {
         return;
     }
     if (WriteAllBytes(file, text)) SetEndOfFile(file);
+}
+
+// The encoding of the names a file's text holds once UTF-16 is read as UTF-8.
+TNameEncoding NamesOf(TTextEncoding encoding) {
+    return encoding == TTextEncoding::Utf8 || encoding == TTextEncoding::Utf16Le
+               ? TNameEncoding::Utf8
+               : TNameEncoding::Ansi;
 }
 
 TIniOptions MakeOptions(bool skipComments, bool keyLinesOnly, bool trimAroundEquals,
@@ -72,6 +82,7 @@ void TepIniFile::LoadFile(const std::string& path) {
     Clear();
     lines_.reset();
     rewritable_ = true;
+    encoding_ = TTextEncoding::Ansi;
     if (!ReadOnly) lines_.emplace(std::string(), Options());
     if (!FileExists(path)) return;
 
@@ -86,9 +97,15 @@ void TepIniFile::LoadFile(const std::string& path) {
         throw EInOutError(CannotOpenFileMessage(path), error);
     }
     std::string bytes = ReadRestOfFile(file.get());
-    LoadText(bytes);
-    if (ReadOnly) return;
-    rewritable_ = IsRewritableIniText(bytes);
+    if (ReadOnly) {
+        LoadText(bytes);
+        return;
+    }
+    encoding_ = DetectTextEncoding(bytes);
+    rewritable_ = encoding_ != TTextEncoding::Unknown;
+    if (encoding_ == TTextEncoding::Utf16Le) bytes = *Utf16LeToUtf8(bytes);
+    // The model answers in the log's encoding; the lines keep the file's own.
+    LoadText(IsForeign() ? ConvertText(bytes, NamesOf(encoding_), NameEncoding()) : bytes);
     lines_.emplace(std::move(bytes), Options());
     Handle = file.release();
 }
@@ -101,8 +118,10 @@ void TepIniFile::UpdateFile() {
             Handle = OpenFileHandle(FileName, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL);
         }
-        if (IsOpenHandle(Handle))
-            RewriteFile(Handle, lines_ ? lines_->Text() : FormatIniText(Sections));
+        if (IsOpenHandle(Handle) && lines_) RewriteFile(Handle, ToFileBytes(lines_->Text()));
+        // The model's layout is in the log's encoding, which is not the file's.
+        if (IsOpenHandle(Handle) && !lines_ && !IsForeign())
+            RewriteFile(Handle, FormatIniText(Sections));
     }
     Modified = false;
 }
@@ -118,7 +137,18 @@ void TepIniFile::ChangeLayout(Change change) {
 void TepIniFile::DeleteKey(std::string_view section, std::string_view key) {
     if (!rewritable_) return;
     TepIniModel::DeleteKey(section, key);
-    if (lines_) lines_->DeleteKey(section, key);
+    if (!lines_) return;
+    const TNameEncoding own = NamesOf(encoding_);
+    lines_->DeleteKey(ConvertText(section, NameEncoding(), own),
+                      ConvertText(key, NameEncoding(), own));
+}
+
+bool TepIniFile::IsForeign() const {
+    return encoding_ == TTextEncoding::Utf16Le || NamesOf(encoding_) != NameEncoding();
+}
+
+std::string TepIniFile::ToFileBytes(const std::string& text) const {
+    return encoding_ == TTextEncoding::Utf16Le ? Utf8ToUtf16Le(text) : text;
 }
 
 void TepIniFile::WriteString(std::string_view section, std::string_view key,

@@ -2,11 +2,15 @@
 // made, written back when it is destroyed or given another file name.
 //
 // How it is written back: when entries were only removed (DeleteKey), the
-// file keeps every byte but the lines removed (core/epIniLines.h); after any
-// other change it is written whole in the layout of FormatIniText. A file that
-// starts with a UTF-16 byte-order mark or holds a NUL byte is never written,
-// and DeleteKey leaves its entries in place. A file in which nothing changed
-// is not written.
+// file keeps every byte but the lines removed (core/epIniLines.h), in its own
+// encoding (ANSI, UTF-8 with or without its mark, UTF-16 LE with its mark);
+// after any other change it is written whole in the layout of FormatIniText,
+// but only when it is in the log's encoding. A file whose encoding cannot be
+// told (core/epTextEncoding.h) is never written, and DeleteKey leaves its
+// entries in place. A file in which nothing changed is not written.
+//
+// A writable object's model holds the file's text in the log's encoding, so
+// that the log's sections and keys find their entries whatever the file's.
 //
 // A read-only object closes its file as soon as it is loaded, so the file may
 // be deleted or replaced while the object goes on answering from memory. A
@@ -23,6 +27,7 @@
 
 #include "core/epIniFile.h"
 #include "core/epIniLines.h"
+#include "core/epTextEncoding.h"
 
 class TepIniFile : public TepIniModel {
 public:
@@ -63,8 +68,8 @@ public:
     void UpdateFile() override;
 
     // The model's own, but nothing is removed from a file that is never
-    // written (UTF-16 or holding a NUL byte), and the removed line is noted so
-    // that only it leaves the file.
+    // written (its encoding unknown), and the removed line, found with section
+    // and key in the file's encoding, is noted so that only it leaves the file.
     void DeleteKey(std::string_view section, std::string_view key) override;
     // The model's own; a change makes the file go back in the model's layout.
     void WriteString(std::string_view section, std::string_view key,
@@ -81,6 +86,13 @@ private:
     // The file's bytes and the lines removed from them, while the changes are
     // removals only (writable objects).
     std::optional<TIniLineEditor> lines_;
+    // True when the file's text is not in the log's encoding, or is UTF-16.
+    bool IsForeign() const;
+    // The file's bytes for text in the encoding of its lines.
+    std::string ToFileBytes(const std::string& text) const;
+
     // False for a file that must never be written.
     bool rewritable_ = true;
+    // The encoding the file was found in (ANSI for a new file).
+    TTextEncoding encoding_ = TTextEncoding::Ansi;
 };

@@ -11,6 +11,7 @@
 #include "win/epRegIni.h"
 #include "win/epSystemString.h"
 #include "win/handles.h"
+#include "win/epSystemNames.h"
 
 namespace {
 
@@ -82,10 +83,10 @@ void AddRegistryShares(TLocalShares& shares) {
 std::string WithoutSubstitution(std::string path) {
     for (int step = 0; step < kMaxShareSteps; ++step) {
         if (path.size() < 2 || path[1] != ':') break;
-        char target[MAX_PATH + 8] = {};
-        const std::string drive = path.substr(0, 2);
-        if (QueryDosDeviceA(drive.c_str(), target, sizeof(target)) == 0) break;
-        const std::string folder = SubstitutedPath(path, target);
+        wchar_t target[MAX_PATH + 8] = {};
+        const std::wstring drive = ToSystemName(path.substr(0, 2));
+        if (QueryDosDeviceW(drive.c_str(), target, MAX_PATH + 8) == 0) break;
+        const std::string folder = SubstitutedPath(path, FromSystemName(target));
         if (folder.empty()) break;
         path = folder;
     }
@@ -98,19 +99,19 @@ std::string WithoutSubstitution(std::string path) {
 bool FinalPathOf(const std::string& path, std::string& final, DWORD& error) {
     // No access asked for: naming the directory needs none, and a folder
     // whose content this account may not read is still judged.
-    UniqueFile file(CreateFileA(path.c_str(), 0,
+    UniqueFile file(CreateFileW(ToSystemPath(path).c_str(), 0,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file) {
         error = GetLastError();
         return false;
     }
-    final = ReadSystemString([&file, &error](char* buffer, DWORD size) {
-        const DWORD count = GetFinalPathNameByHandleA(file.get(), buffer, size,
+    final = FromSystemName(ReadSystemWideString([&file, &error](wchar_t* buffer, DWORD size) {
+        const DWORD count = GetFinalPathNameByHandleW(file.get(), buffer, size,
                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
         error = GetLastError();
         return count;
-    });
+    }));
     return !final.empty();
 }
 

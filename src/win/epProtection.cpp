@@ -14,6 +14,7 @@
 #include "win/epFileUtils.h"
 #include "win/epRegIni.h"
 #include "win/epSystemString.h"
+#include "win/epSystemNames.h"
 
 namespace {
 
@@ -21,29 +22,33 @@ const char* const kProfileList =
     "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
 std::string ShellFolder(int folder) {
-    char path[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path)))
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path)))
         return std::string();
-    return path;
+    return FromSystemName(path);
 }
 
 std::string Environment(const char* name) {
-    return ReadSystemString(
-        [name](char* buffer, DWORD size) { return GetEnvironmentVariableA(name, buffer, size); });
+    const std::wstring wideName = ToSystemName(name);
+    return FromSystemName(ReadSystemWideString([&wideName](wchar_t* buffer, DWORD size) {
+        return GetEnvironmentVariableW(wideName.c_str(), buffer, size);
+    }));
 }
 
 std::string ExpandEnvironment(const std::string& text) {
-    return ReadSystemString([&text](char* buffer, DWORD size) {
+    const std::wstring wideText = ToSystemName(text);
+    return FromSystemName(ReadSystemWideString([&wideText](wchar_t* buffer, DWORD size) {
         // The count includes the terminating zero.
-        const DWORD count = ExpandEnvironmentStringsA(text.c_str(), buffer, size);
+        const DWORD count = ExpandEnvironmentStringsW(wideText.c_str(), buffer, size);
         return count == 0 ? 0 : (count <= size ? count - 1 : count);
-    });
+    }));
 }
 
 // The long form of an existing path; empty when the path does not exist.
 std::string ExistingLongPath(const std::string& path) {
-    return ReadSystemString(
-        [&path](char* buffer, DWORD size) { return GetLongPathNameA(path.c_str(), buffer, size); });
+    const std::wstring name = ToSystemName(path);
+    return FromSystemName(ReadSystemWideString(
+        [&name](wchar_t* buffer, DWORD size) { return GetLongPathNameW(name.c_str(), buffer, size); }));
 }
 
 std::string LongPath(const std::string& path) {
@@ -152,7 +157,7 @@ void ProtectKnownFolders(TProtectedDirs& dirs) {
 }
 
 bool IsReparsePoint(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(ToSystemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&
            (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }

@@ -11,6 +11,7 @@
 #include "core/epStrUtils.h"
 #include "win/epDllSearch.h"
 #include "win/epRegIni.h"
+#include "win/epSystemNames.h"
 #include "win/epWow64.h"
 #include "win/handles.h"
 
@@ -62,7 +63,7 @@ UniqueHkey OpenKey(const TRegistryPath& parts, REGSAM access, TView view) {
     }
     HKEY opened = nullptr;
     const LONG rc =
-        RegOpenKeyExA(root, parts.SubKey.c_str(), 0, access | ViewAccess(own), &opened);
+        RegOpenKeyExW(root, ToSystemName(parts.SubKey).c_str(), 0, access | ViewAccess(own), &opened);
     if (rc == ERROR_SUCCESS) {
         key.reset(opened);
     } else {
@@ -100,13 +101,13 @@ T Guarded(T failure, Body body) noexcept {
 // The name of item index (a subkey or a value), grown into a larger buffer
 // when it does not fit. The result of the last enumeration call.
 LONG EnumName(HKEY key, DWORD index, bool values, std::string& name) {
-    std::vector<char> buffer(kFirstNameBuffer);
+    std::vector<wchar_t> buffer(kFirstNameBuffer);
     for (;;) {
         DWORD size = static_cast<DWORD>(buffer.size());
         const LONG rc =
-            values ? RegEnumValueA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr,
+            values ? RegEnumValueW(key, index, buffer.data(), &size, nullptr, nullptr, nullptr,
                                    nullptr)
-                   : RegEnumKeyExA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr,
+                   : RegEnumKeyExW(key, index, buffer.data(), &size, nullptr, nullptr, nullptr,
                                    nullptr);
         if (rc == ERROR_MORE_DATA && buffer.size() < kLargestName) {
             buffer.resize(buffer.size() * 4);
@@ -116,7 +117,8 @@ LONG EnumName(HKEY key, DWORD index, bool values, std::string& name) {
         // is kept whole, so that it can be refused rather than taken for
         // another name.
         if (rc == ERROR_SUCCESS)
-            name.assign(buffer.data(), size < buffer.size() ? size : buffer.size());
+            name = FromSystemName(
+                std::wstring_view(buffer.data(), size < buffer.size() ? size : buffer.size()));
         return rc;
     }
 }
@@ -129,20 +131,39 @@ void ListNames(HKEY key, bool values, TStringList& list) {
         list.push_back(name);
 }
 
-// Type and data of a value of the open key, whatever its size. The buffer
-// holds one zero byte past the data, so string data is always terminated.
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// String data as the system keeps it (UTF-16) turned into the log's
+// encoding in place, its NULs and terminators kept; size follows.
+void ToNameEncodingData(std::vector<char>& data, DWORD& size) {
+    std::wstring wide(size / sizeof(wchar_t), L'\0');
+    if (!wide.empty()) std::memcpy(&wide[0], data.data(), wide.size() * sizeof(wchar_t));
+    const std::string bytes = FromSystemName(wide);
+    data.assign(bytes.begin(), bytes.end());
+    data.push_back('\0');
+    size = static_cast<DWORD>(bytes.size());
+}
+
+// Type and data of a value of the open key, whatever its size; string data
+// in the log's encoding. The buffer holds one zero byte past the data, so
+// string data is always terminated.
 bool QueryValue(HKEY key, const std::string& name, DWORD& type, std::vector<char>& data,
                 DWORD& size) {
+    const std::wstring wideName = ToSystemName(name);
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
         size = 0;
-        if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS)
             return false;
         data.assign(static_cast<std::size_t>(size) + 1, '\0');
-        const LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, &type,
+        const LONG rc = RegQueryValueExW(key, wideName.c_str(), nullptr, &type,
                                          reinterpret_cast<BYTE*>(data.data()), &size);
         if (rc == ERROR_SUCCESS) {
             if (size >= data.size()) size = static_cast<DWORD>(data.size() - 1);
             data[size] = '\0';
+            if (IsStringType(type)) ToNameEncodingData(data, size);
             return true;
         }
         if (rc != ERROR_MORE_DATA) return false;
@@ -172,7 +193,7 @@ void DeleteAllValues(HKEY key) {
     TStringList names;
     ListNames(key, true, names);
     for (const std::string& name : names) {
-        if (!HoldsNul(name)) RegDeleteValueA(key, name.c_str());
+        if (!HoldsNul(name)) RegDeleteValueW(key, ToSystemName(name).c_str());
     }
 }
 
@@ -211,9 +232,10 @@ bool DeleteTreeKey(const TreeKey& item, const TRegistryPath& topParent, TView vi
         SetLastError(toError != nullptr ? toError(status) : ERROR_ACCESS_DENIED);
         return false;
     }
-    if (item.Parent != nullptr) return Succeeded(RegDeleteKeyA(item.Parent, item.Name.c_str()));
+    const std::wstring name = ToSystemName(item.Name);
+    if (item.Parent != nullptr) return Succeeded(RegDeleteKeyW(item.Parent, name.c_str()));
     const UniqueHkey parent = OpenKey(topParent, KEY_WRITE, view);
-    return parent && Succeeded(RegDeleteKeyA(parent.get(), item.Name.c_str()));
+    return parent && Succeeded(RegDeleteKeyW(parent.get(), name.c_str()));
 }
 
 TreeKey OpenTreeKey(UniqueHkey key, HKEY parent, std::string name) {
@@ -230,7 +252,8 @@ UniqueHkey OpenTreeKeyAsItself(HKEY parent, const std::string& name, TView view)
     if (parent == nullptr || HoldsNul(name)) return key;
     for (const REGSAM access : {kTreeAccess, kEmptyingAccess}) {
         HKEY opened = nullptr;
-        if (RegOpenKeyExA(parent, name.c_str(), REG_OPTION_OPEN_LINK, access | ViewAccess(view),
+        if (RegOpenKeyExW(parent, ToSystemName(name).c_str(), REG_OPTION_OPEN_LINK,
+                          access | ViewAccess(view),
                           &opened) ==
             ERROR_SUCCESS) {
             key.reset(opened);
@@ -284,9 +307,15 @@ bool ReadRegistryValue(const std::string& path, void* data, DWORD& size, TView v
     return Guarded(false, [&] {
         const TRegistryPath parts = ParseRegistryPath(path);
         const UniqueHkey key = OpenKey(parts, KEY_READ, view);
-        if (!key) return false;
-        return RegQueryValueExA(key.get(), parts.ValueName.c_str(), nullptr, nullptr,
-                                static_cast<BYTE*>(data), &size) == ERROR_SUCCESS;
+        DWORD type = REG_NONE;
+        std::vector<char> buffer;
+        DWORD length = 0;
+        if (!key || !QueryValue(key.get(), parts.ValueName, type, buffer, length) ||
+            length > size)
+            return false;
+        if (length > 0) std::memcpy(data, buffer.data(), length);
+        size = length;
+        return true;
     });
 }
 
@@ -307,12 +336,19 @@ bool WriteRegistryValue(const std::string& path, DWORD type, const void* data, D
         const TView own = ViewOf(parts, view);
         if (!ViewExists(own)) return Succeeded(ERROR_FILE_NOT_FOUND);
         UniqueHkey key;
-        if (!Succeeded(RegCreateKeyExA(root, parts.SubKey.c_str(), 0, nullptr, 0,
+        if (!Succeeded(RegCreateKeyExW(root, ToSystemName(parts.SubKey).c_str(), 0, nullptr, 0,
                                        KEY_SET_VALUE | ViewAccess(own), nullptr, key.put(),
                                        nullptr)))
             return false;
-        return Succeeded(RegSetValueExA(key.get(), parts.ValueName.c_str(), 0, type,
-                                        static_cast<const BYTE*>(data), size));
+        const std::wstring name = ToSystemName(parts.ValueName);
+        if (!IsStringType(type))
+            return Succeeded(RegSetValueExW(key.get(), name.c_str(), 0, type,
+                                            static_cast<const BYTE*>(data), size));
+        const std::wstring text =
+            ToSystemName(std::string_view(static_cast<const char*>(data), size));
+        return Succeeded(RegSetValueExW(key.get(), name.c_str(), 0, type,
+                                        reinterpret_cast<const BYTE*>(text.data()),
+                                        static_cast<DWORD>(text.size() * sizeof(wchar_t))));
     });
 }
 
@@ -326,8 +362,8 @@ bool RegistryValueExists(const std::string& path, TView view) {
         const TRegistryPath parts = ParseRegistryPath(path);
         const UniqueHkey key = OpenKey(parts, KEY_READ, view);
         if (!key) return false;
-        return RegQueryValueExA(key.get(), parts.ValueName.c_str(), nullptr, nullptr, nullptr,
-                                nullptr) == ERROR_SUCCESS;
+        return RegQueryValueExW(key.get(), ToSystemName(parts.ValueName).c_str(), nullptr,
+                                nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     });
 }
 
@@ -341,7 +377,7 @@ bool DeleteRegistryValue(const std::string& path, TView view) {
         const TRegistryPath parts = ParseRegistryPath(path);
         const UniqueHkey key = OpenKey(parts, KEY_WRITE, view);
         if (!key) return false;
-        return Succeeded(RegDeleteValueA(key.get(), parts.ValueName.c_str()));
+        return Succeeded(RegDeleteValueW(key.get(), ToSystemName(parts.ValueName).c_str()));
     });
 }
 
@@ -390,7 +426,7 @@ bool TRegistryEntryDeleter::Delete(const std::string& path) {
         if (IsSharedRegistryValue(path)) return false;
         const TRegistryPath parts = ParseRegistryPath(path);
         if (OpenKeyOf(parts)) {
-            const LONG rc = RegDeleteValueA(key_.get(), parts.ValueName.c_str());
+            const LONG rc = RegDeleteValueW(key_.get(), ToSystemName(parts.ValueName).c_str());
             if (rc == ERROR_SUCCESS) return true;
             // No such value: the path names a key, or nothing.
             if (rc == ERROR_FILE_NOT_FOUND) return DeleteRegistryKey(path, view_);

@@ -10,11 +10,11 @@
 // written, or the size it needs when the buffer is too small, or 0 on
 // failure. A few attempts, for a string that grows between two calls.
 // Empty on failure.
-template <typename Call>
-std::string ReadSystemString(Call call) {
+template <typename Char, typename Call>
+std::basic_string<Char> ReadSystemChars(Call call) {
     DWORD size = MAX_PATH;
     for (int attempt = 0; attempt < 3; ++attempt) {
-        std::string text(size, '\0');
+        std::basic_string<Char> text(size, Char());
         const DWORD count = call(&text[0], size);
         if (count == 0) break;
         if (count < size) {
@@ -23,7 +23,18 @@ std::string ReadSystemString(Call call) {
         }
         size = count + 1;
     }
-    return std::string();
+    return std::basic_string<Char>();
+}
+
+template <typename Call>
+std::string ReadSystemString(Call call) {
+    return ReadSystemChars<char>(call);
+}
+
+// ReadSystemString for the wide-character calls.
+template <typename Call>
+std::wstring ReadSystemWideString(Call call) {
+    return ReadSystemChars<wchar_t>(call);
 }
 
 // A string that a system call cuts short, without telling its length, when

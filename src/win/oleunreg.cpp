@@ -17,6 +17,7 @@
 #include "win/epWow64.h"
 #include "win/handles.h"
 #include "win/sysutil.h"
+#include "win/epSystemNames.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ private:
 bool IsLoadableModule(const std::string& path) {
     if (path.empty() || HoldsNul(path)) return false;
     return static_cast<bool>(
-        UniqueModule(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)));
+        UniqueModule(LoadLibraryExW(ToSystemPath(path).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)));
 }
 
 bool UnregisterDllServer(const std::string& path) {
@@ -101,7 +102,7 @@ bool UnregisterDllServer(const std::string& path) {
                                       PathForOtherBitness(fullPath, layout), kServerProgramWaitMs);
     }
     const UniqueModule module(
-        LoadLibraryExA(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+        LoadLibraryExW(ToSystemPath(fullPath).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     const auto unregister =
         FindFunction<DllUnregisterServerFunction>(module.get(), kUnregisterExport);
     if (unregister == nullptr) return false;
@@ -112,14 +113,14 @@ bool UnregisterExeServer(const std::string& path, DWORD timeoutMs) {
     if (path.empty() || HoldsNul(path)) return false;
     // The program is named apart from its command line: an unquoted path with
     // blanks would otherwise start C:\My.exe for C:\My Apps\srv.exe.
-    std::string commandLine = path + kUnregisterSwitch;
-    STARTUPINFOA startup{};
+    std::wstring commandLine = ToSystemName(path + kUnregisterSwitch);
+    STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION started{};
-    if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &started)) {
+    if (!CreateProcessW(ToSystemPath(path).c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &started)) {
         return false;
     }
     const UniqueHandle process(started.hProcess);
@@ -164,7 +165,7 @@ bool UnregisterServer(const std::string& path, TView view) {
 
 TMachine ReadImageMachine(const std::string& path) {
     if (HoldsNul(path)) return TMachine::Unknown;
-    const UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ,
+    const UniqueFile file(CreateFileW(ToSystemPath(path).c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) return TMachine::Unknown;
@@ -187,13 +188,13 @@ bool UnregisterWithRegsvr32(const std::string& regsvr32, const std::string& dll,
     if (regsvr32.empty() || dll.empty() || HoldsNul(regsvr32) || HoldsNul(dll)) return false;
     // The program by its full path, apart from the command line; the DLL's
     // path quoted, as regsvr32 reads its last argument.
-    std::string commandLine = "\"" + regsvr32 + "\" /u /s \"" + dll + "\"";
-    STARTUPINFOA startup{};
+    std::wstring commandLine = ToSystemName("\"" + regsvr32 + "\" /u /s \"" + dll + "\"");
+    STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION started{};
-    if (!CreateProcessA(regsvr32.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+    if (!CreateProcessW(ToSystemName(regsvr32).c_str(), &commandLine[0], nullptr, nullptr, FALSE,
                         CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started)) {
         return false;
     }

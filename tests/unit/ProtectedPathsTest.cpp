@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 TEST(ProtectedPaths, NormalizedForm) {
@@ -43,6 +45,25 @@ TProtectedDirs SampleDirs() {
     dirs.AddProfilesRoot("C:\\Users");
     dirs.AddTree("D:\\WinNT");
     return dirs;
+}
+
+// Paths past the short limit reach the system in the "\\?\" form, which it
+// does not resolve; the rules resolve every spelling alike before judging,
+// so a long detour cannot lead into a protected tree unnoticed.
+TEST(ProtectedPaths, LongSpellingsAreJudgedAsTheirShortForms) {
+    const std::string deep = "\\" + std::string(300, 'd');
+    const struct {
+        std::string path;
+        const char* normal;
+    } cases[] = {
+        {"\\\\?\\C:\\App" + deep + "\\..\\..\\Windows", "C:\\WINDOWS"},
+        {"C:\\App" + deep + "\\..\\..\\Windows\\", "C:\\WINDOWS"},
+        {"\\\\?\\UNC\\srv\\share" + deep + "\\..", "\\\\SRV\\SHARE"},
+        {"\\\\?\\C:" + deep + "\\..\\..\\..", "C:\\"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(NormalizeDirectory(c.path), c.normal) << c.path;
+    EXPECT_TRUE(IsRefusedMask("\\\\?\\C:\\Windows" + deep + "\\..\\*.*", SampleDirs()));
+    EXPECT_FALSE(IsRefusedMask("\\\\?\\C:\\App" + deep + "\\*.dll", SampleDirs()));
 }
 
 // The paths that may skip the system's full long form: any doubt falls to the system.
