@@ -8,6 +8,7 @@
 #include "core/UnVrelReportText.h"
 #include "res/resource.h"
 #include "win/epFileUtils.h"
+#include "win/epSystemNames.h"
 #include "win/handles.h"
 
 namespace {
@@ -33,13 +34,13 @@ TReportTime Now() {
     return time;
 }
 
-// The system's text for an error code, in the ANSI code page; empty when it
-// has none.
+// The system's text for an error code, in the log's encoding as the whole
+// report is; empty when it has none.
 std::string SystemErrorText(DWORD error) {
-    char buffer[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, error, 0, buffer, sizeof buffer, nullptr);
-    return std::string(buffer, length);
+    wchar_t buffer[512] = {};
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, buffer, 512, nullptr);
+    return FromSystemName(std::wstring_view(buffer, length));
 }
 
 }  // namespace
@@ -47,8 +48,10 @@ std::string SystemErrorText(DWORD error) {
 void TReport::Open(const std::string& path, const std::string& logPath) {
     if (path.empty()) return;
     // Shared for reading: an administrator may watch it while the run goes.
-    file_.reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_.reset(OpenFileHandle(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL));
+    // The report speaks the log's language: a UTF-8 log's names stay readable.
+    if (file_ && NameEncoding() == TNameEncoding::Utf8) WriteAllBytes(file_.get(), "\xEF\xBB\xBF");
     WriteLines(file_.get(), FormatReportHead(TAMSK_VERSION_STRING, logPath, Now()));
     Flush();
 }

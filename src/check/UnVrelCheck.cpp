@@ -15,6 +15,7 @@
 #include "UnVrelVersion.h"
 #include "core/UnVrelCheckReport.h"
 #include "core/UnVrelLogCheck.h"
+#include "core/epNameEncoding.h"
 
 namespace {
 
@@ -99,6 +100,7 @@ TCheckedLog CheckOneLog(const std::string& path, const TCheckTarget& target) {
                                         "the file cannot be read: " + why});
         return log;
     }
+    log.Utf8 = NameEncodingOfLog(bytes) == TNameEncoding::Utf8;
     try {
         log.Findings = CheckLogText(bytes, target);
     } catch (const std::bad_alloc&) {

@@ -174,12 +174,17 @@ std::string JsonString(std::string_view utf8) {
     return out + "\"";
 }
 
-void AppendFindingJson(std::string& out, const TFinding& finding) {
+// Text a finding quotes from the log, as UTF-8.
+std::string LogTextAsUtf8(const TCheckedLog& log, std::string_view text) {
+    return log.Utf8 ? ValidUtf8(text) : AnsiToUtf8(text);
+}
+
+void AppendFindingJson(std::string& out, const TCheckedLog& log, const TFinding& finding) {
     out += "{\"line\":" + std::to_string(finding.Line);
     out += ",\"severity\":" + JsonString(SeverityName(finding.Severity));
     out += ",\"code\":" + JsonString(finding.Code);
-    out += ",\"section\":" + JsonString(AnsiToUtf8(finding.Section));
-    out += ",\"message\":" + JsonString(AnsiToUtf8(finding.Message));
+    out += ",\"section\":" + JsonString(LogTextAsUtf8(log, finding.Section));
+    out += ",\"message\":" + JsonString(LogTextAsUtf8(log, finding.Message));
     out += "}";
 }
 
@@ -200,6 +205,23 @@ std::string AnsiToUtf8(std::string_view ansi) {
     return out;
 }
 
+std::string ValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        std::uint32_t code = 0;
+        const std::size_t length = DecodeUtf8(text, code);
+        if (length == 0) {
+            AppendUtf8(out, kReplacement);
+            text.remove_prefix(1);
+            continue;
+        }
+        out.append(text.substr(0, length));
+        text.remove_prefix(length);
+    }
+    return out;
+}
+
 std::string ShowControls(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -215,8 +237,8 @@ std::string ShowControls(std::string_view text) {
 }
 
 std::string FormatFindingsText(const TCheckedLog& log, bool utf8) {
-    const auto text = [utf8](const std::string& ansi) {
-        return ShowControls(utf8 ? AnsiToUtf8(ansi) : ansi);
+    const auto text = [utf8, &log](const std::string& quoted) {
+        return ShowControls(utf8 ? LogTextAsUtf8(log, quoted) : quoted);
     };
     const std::string path = FormatPath(log.Path, utf8, TPathOutput::Text);
     std::string out;
@@ -248,7 +270,7 @@ std::string FormatFindingsJson(const std::vector<TCheckedLog>& logs, bool pathsA
         out += ",\"findings\":[";
         for (std::size_t k = 0; k < log.Findings.size(); ++k) {
             if (k > 0) out += ",";
-            AppendFindingJson(out, log.Findings[k]);
+            AppendFindingJson(out, log, log.Findings[k]);
         }
         out += "]}";
     }

@@ -9,6 +9,8 @@
 #include "core/epAsciiCase.h"
 #include "core/epFileUtils.h"
 #include "core/epIniFile.h"
+#include "core/epNameEncoding.h"
+#include "core/epTextEncoding.h"
 #include "core/epTextCase.h"
 
 namespace logcheck {
@@ -134,15 +136,43 @@ std::string WithoutLf(std::string_view text) {
     return result;
 }
 
+// The number of the line that holds the byte at offset: lines end at CR.
+std::int32_t LineAt(std::string_view bytes, std::size_t offset) {
+    const auto crs = std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(offset), kCr);
+    return static_cast<std::int32_t>(crs) + 1;
+}
+
+// Bytes the log's encoding has no character for: in a UTF-8 log, anything
+// that is not UTF-8; in an ANSI log, the five bytes Windows-1252 leaves
+// unassigned, which stand for characters of another code page (or of none).
+void CheckEncoding(std::string_view bytes, TFindings& findings) {
+    if (NameEncodingOfLog(bytes) == TNameEncoding::Utf8) {
+        const std::size_t bad = FirstNonUtf8(bytes);
+        if (bad == std::string_view::npos) return;
+        findings.Add(LineAt(bytes, bad), TSeverity::Warning, "not-utf8", "",
+                     "the log starts with the UTF-8 mark but holds bytes that are not UTF-8: "
+                     "the names they are part of name nothing on the disk");
+        return;
+    }
+    const std::size_t bad = bytes.find_first_of(std::string_view("\x81\x8D\x8F\x90\x9D", 5));
+    if (bad == std::string_view::npos) return;
+    findings.Add(LineAt(bytes, bad), TSeverity::Warning, "not-cp1252", "",
+                 "a byte that is no character of Windows-1252, the code page this log is read "
+                 "in: names beyond that code page need a UTF-8 log (UTF-8 with its byte-order "
+                 "mark), which holds every character");
+}
+
 // Findings about the encoding and the line ends, which decide whether the
 // rest can be read at all. False when the file cannot be a log.
 bool CheckFileShape(std::string_view bytes, TFindings& findings) {
     if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
         findings.Add(0, TSeverity::Error, "utf16", "",
                      "the log is UTF-16; the uninstaller reads bytes in the ANSI code page "
-                     "(Windows-1252): write the log in that code page");
+                     "(Windows-1252), or UTF-8 after its byte-order mark: write the log in "
+                     "UTF-8 with the mark");
         return false;
     }
+    CheckEncoding(bytes, findings);
     if (!HoldsByte(bytes, kCr) && HoldsByte(bytes, kLf)) {
         findings.Add(0, TSeverity::Error, "lf-line-ends", "",
                      "the lines end with LF alone; the uninstaller ends a line only at CR and "

@@ -71,15 +71,17 @@ bool HasNonAscii(std::string_view bytes) {
 
 }  // namespace
 
-bool IsValidUtf8(std::string_view bytes) {
+std::size_t FirstNonUtf8(std::string_view bytes) {
     std::uint32_t code = 0;
     for (std::size_t i = 0; i < bytes.size();) {
         const std::size_t length = DecodeUtf8(bytes, i, code);
-        if (length == 0) return false;
+        if (length == 0) return i;
         i += length;
     }
-    return true;
+    return std::string_view::npos;
 }
+
+bool IsValidUtf8(std::string_view bytes) { return FirstNonUtf8(bytes) == std::string_view::npos; }
 
 TTextEncoding DetectTextEncoding(std::string_view bytes) {
     if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {

@@ -19,6 +19,9 @@ TTextEncoding DetectTextEncoding(std::string_view bytes);
 // True when bytes are well-formed UTF-8 (no overlong forms, no surrogates,
 // nothing past U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);
+// The offset of the first byte that starts no well-formed UTF-8 sequence;
+// npos when there is none.
+std::size_t FirstNonUtf8(std::string_view bytes);
 
 // UTF-16 LE bytes (an even count, surrogates paired) as UTF-8, the mark
 // FF FE becoming EF BB BF; nothing when they are not valid UTF-16 LE.

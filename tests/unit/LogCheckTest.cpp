@@ -53,6 +53,13 @@ TEST(LogCheck, ReportsWhatTheReaderDropsAndWhereAnEditorShowsIt) {
          {"2 error joined-lines"}},
         {"NUL byte", kFiles + std::string("C:\\App\\b\0.exe=1\r\n", 17), {"3 error nul-byte"}},
         {"a UTF-8 byte-order mark is passed over", "\xEF\xBB\xBF[Strings]\r\n1=Addio\r\n" + kFiles, {}},
+        {"a UTF-8 log names what 1252 lacks",
+         "\xEF\xBB\xBF[CopyFiles]\r\nC:\\App\\\xE4\xB8\xAD\xE6\x96\x87.pak=1\r\n", {}},
+        {"a UTF-8 log with a stray byte, on the line that holds it",
+         "\xEF\xBB\xBF" + kFiles + "C:\\App\\Citt\xE0.txt=1\r\n", {"3 warning not-utf8"}},
+        {"an ANSI log with a byte 1252 leaves unassigned",
+         kFiles + "C:\\App\\\x81\x40.txt=1\r\n", {"3 warning not-cp1252"}},
+        {"an ANSI log in 1252 only", kFiles + "C:\\App\\Citt\xE0.txt=1\r\n", {}},
         {"lines before the first header, reported once",
          Log({"Installed by Setup", "x=1", "[CopyFiles]", "C:\\App\\a.exe=1"}),
          {"1 warning before-first-section"}},
@@ -379,3 +386,16 @@ TEST(LogCheckReport, EscapesControlsAndBytesThatAreNotUtf8) {
 }
 
 }  // namespace
+
+TEST(LogCheckReport, QuotesAUtf8LogAsUtf8AndItsStrayBytesAsReplacements) {
+    TCheckedLog log{"app.log",
+                    {TFinding{2, TSeverity::Warning, "wildcard", "\xCE\xA3",
+                              "\"C:\\\xCE\xA9\xCE\xBC\xE0.dll\""}}};
+    log.Utf8 = true;
+    const std::string json = FormatFindingsJson({log}, true);
+    EXPECT_NE(json.find("\"section\":\"\xCE\xA3\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\xCE\xA9\xCE\xBC\xEF\xBF\xBD.dll"), std::string::npos) << json;
+    EXPECT_TRUE(IsUtf8WithoutControls(json.substr(0, json.size() - 1))) << json;
+    EXPECT_EQ(FormatFindingsText(log, true).substr(0, 31),
+              "app.log:2: warning: [\xCE\xA3] \"C:\\\xCE\xA9");
+}

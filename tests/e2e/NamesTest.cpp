@@ -1,0 +1,217 @@
+// Names outside the ANSI code page, from a UTF-8 log, and paths far past 260
+// characters, from an ANSI one, as an uninstallation removes them. These
+// cases run with a UTF-8 locale for Wine (tests/e2e/CMakeLists.txt): only
+// then can it hold such names on the Unix side.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "CaseFixture.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+std::wstring W(const std::string& utf8) {
+    const int count = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                          nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(count), L'\0');
+    if (count > 0)
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], count);
+    return wide;
+}
+
+// Every path of these cases in the form the system takes whatever its length.
+std::wstring Long(const std::string& path) { return L"\\\\?\\" + W(path); }
+
+bool MakeDirs(const std::string& path) {
+    for (std::size_t at = path.find('\\', 3); at != std::string::npos;
+         at = path.find('\\', at + 1))
+        CreateDirectoryW(Long(path.substr(0, at)).c_str(), nullptr);
+    return CreateDirectoryW(Long(path).c_str(), nullptr) ||
+           GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    MakeDirs(path.substr(0, path.rfind('\\')));
+    const UniqueFile file(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                             nullptr) && written == bytes.size();
+}
+
+std::string ReadBytes(const std::string& path) {
+    const UniqueFile file(CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    std::string bytes(64 * 1024, '\0');
+    DWORD read = 0;
+    if (!file || !ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr))
+        return "(unreadable)";
+    bytes.resize(read);
+    return bytes;
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Removes what a case left, whatever its names and depth: the helpers of
+// the other cases see neither.
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW data{};
+    const HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = path + L"\\" + name;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+std::string Utf16Bytes(const std::string& utf8) {
+    const std::wstring wide = L"\xFEFF" + W(utf8);
+    return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+}
+
+bool SetValue(const std::string& subkey, const std::string& name) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, W(subkey).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    const DWORD one = 1;
+    const LONG rc = RegSetValueExW(key, W(name).c_str(), 0, REG_DWORD,
+                                   reinterpret_cast<const BYTE*>(&one), sizeof one);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+}
+
+bool HasKey(const std::string& subkey) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, W(subkey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool HasValue(const std::string& subkey, const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, W(subkey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    const LONG rc = RegQueryValueExW(key, W(name).c_str(), nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+}
+
+class Names : public KeyedUninstallerCase {
+protected:
+    void SetUp() override {
+        KeyedUninstallerCase::SetUp();
+        ClearPendingRenames();
+    }
+    void TearDown() override {
+        RemoveTree(Long(dir));
+        ClearPendingRenames();
+        KeyedUninstallerCase::TearDown();
+    }
+
+    std::string Make(const std::string& name) {
+        const std::string path = dir + "\\" + name;
+        EXPECT_TRUE(WriteBytes(path, "data")) << path;
+        return path;
+    }
+
+    // Writes the log's bytes, then runs the uninstaller on it to the end;
+    // the status lines when Close became enabled.
+    Lines RunLog(const std::string& bytes, const std::string& shot = "") {
+        EXPECT_TRUE(WriteFileBytes(log, bytes));
+        const ScenarioResult r = RunToTheEnd({}, shot);
+        EXPECT_TRUE(r.ok) << Describe(r);
+        return r.ok ? r.seen.back().lines : Lines{};
+    }
+};
+
+}  // namespace
+
+// Files found by masks, registry keys and values, and INI entries in UTF-16
+// and UTF-8 files, all named in UTF-8: each goes, its ASCII look-alike stays.
+TEST_F(Names, Utf8LogRemovesWhatItNamesOutsideTheAnsiCodePage) {
+    const std::string city = Make("Citt\xC3\xA0.txt");
+    const std::string omega = Make("\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1.dll");
+    const std::string data = Make("\xE4\xB8\xAD\xE6\x96\x87\\\xE6\x95\xB0\xE6\x8D\xAE.pak");
+    const std::string smile = Make("smile\xF0\x9F\x98\x80.txt");
+    const Lines kept{Make("Citta.txt"), Make("Omega.dll"), Make("zhongwen\\shuju.pak"),
+                     Make("smile.txt")};
+    const std::string unicodeKey = "\xE4\xB8\xAD\xE6\x96\x87";
+    const std::string unicodeValue = "Citt\xC3\xA0";
+    ASSERT_TRUE(SetValue(K(unicodeKey), "v"));
+    ASSERT_TRUE(SetValue(K("Values"), unicodeValue));
+    ASSERT_TRUE(SetValue(K("Values"), "Citta"));
+    ASSERT_TRUE(SetValue(K("zhongwen"), "v"));
+    const std::string wideIni = dir + "\\wide.ini";
+    const std::string utf8Ini = dir + "\\utf8.ini";
+    ASSERT_TRUE(WriteBytes(wideIni, Utf16Bytes("[Sezione]\r\nCitt\xC3\xA0=1\r\nCitta=2\r\n")));
+    ASSERT_TRUE(WriteBytes(utf8Ini, "; \xCE\xB1\r\n[\xCE\xA3]\r\n\xCE\xA9=1\r\nO=2\r\n"));
+
+    const Lines lines = RunLog(
+        std::string(kUtf8Mark) + "[CopyFiles]\r\n" +  //
+        dir + "\\Citt\xC3\xA0.t?t=1\r\n" + dir + "\\\xCE\xA9\xCE\xBC*.dll=1\r\n" +
+        dir + "\\\xE4\xB8\xAD\xE6\x96\x87\\*.pak=1\r\n" + dir + "\\smile\xF0\x9F\x98\x80.*=1\r\n" +
+        "[AddReg]\r\n" + P("Values\\" + unicodeValue) + "=1\r\n" +  //
+        "[CreateKeys]\r\n" + P(unicodeKey) + "=1\r\n" +             //
+        "[AddIni]\r\n" + wideIni + ",Sezione,Citt\xC3\xA0=1\r\n" +  //
+        utf8Ini + ",\xCE\xA3,\xCE\xA9=1\r\n");
+
+    EXPECT_EQ(lines, (Lines{kIniLine, kValuesLine, kKeysLine, kFilesLine, kDone}));
+    for (const std::string& gone : {city, omega, data, smile}) EXPECT_FALSE(Exists(gone)) << gone;
+    for (const std::string& stays : kept) EXPECT_TRUE(Exists(stays)) << stays;
+    EXPECT_FALSE(HasKey(K(unicodeKey)));
+    EXPECT_TRUE(HasKey(K("zhongwen")));
+    EXPECT_FALSE(HasValue(K("Values"), unicodeValue));
+    EXPECT_TRUE(HasValue(K("Values"), "Citta"));
+    EXPECT_EQ(ReadBytes(wideIni), Utf16Bytes("[Sezione]\r\nCitta=2\r\n"));
+    EXPECT_EQ(ReadBytes(utf8Ini), "; \xCE\xB1\r\n[\xCE\xA3]\r\nO=2\r\n");
+}
+
+// An ANSI log naming files 300 to 1,000 characters deep, one by a mask, one
+// held open: each is removed, the one in use at the restart.
+TEST_F(Names, AnsiLogRemovesFilesAtPathsPastTheShortLimit) {
+    std::string deep;
+    while (deep.size() < 280) deep += "\\a-folder-of-forty-characters-in-all-xx";
+    std::string deeper = deep;
+    while (deeper.size() < 960) deeper += "\\another-folder-at-forty-characters-xxxx";
+    const std::string named = Make(deep.substr(1) + "\\named.txt");
+    const std::string masked = Make(deeper.substr(1) + "\\masked.dll");
+    const std::string busy = Make(deeper.substr(1) + "\\busy.dll");
+    const std::string kept = Make(deeper.substr(1) + "\\kept.txt");
+    ASSERT_GT(named.size(), 300u);
+    ASSERT_GT(masked.size(), 1000u);
+    const UniqueFile held(CreateFileW(Long(busy).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+
+    const Lines lines = RunLog("[CopyFiles]\r\n" + named + "=1\r\n" + dir + deeper + "\\*.dll=1\r\n");
+
+    EXPECT_EQ(lines, (Lines{kFilesLine, kRestartLine, kDone}));
+    EXPECT_FALSE(Exists(named));
+    EXPECT_FALSE(Exists(masked));
+    EXPECT_TRUE(Exists(busy));
+    EXPECT_TRUE(Exists(kept));
+    const Lines pending = ReadPendingRenames();
+    ASSERT_EQ(pending.size(), 2u);
+    EXPECT_TRUE(pending[0].size() > 1000 && pending[0].find("busy.dll") != std::string::npos)
+        << pending[0];
+}
