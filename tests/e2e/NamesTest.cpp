@@ -186,32 +186,33 @@ TEST_F(Names, Utf8LogRemovesWhatItNamesOutsideTheAnsiCodePage) {
     EXPECT_EQ(ReadBytes(utf8Ini), "; \xCE\xB1\r\n[\xCE\xA3]\r\nO=2\r\n");
 }
 
-// An ANSI log naming files 300 to 1,000 characters deep, one by a mask, one
-// held open: each is removed, the one in use at the restart.
+// An ANSI log naming files 300 to 700 characters deep, one of them held
+// open: each is removed, the one in use at the restart.
 TEST_F(Names, AnsiLogRemovesFilesAtPathsPastTheShortLimit) {
     std::string deep;
     while (deep.size() < 280) deep += "\\a-folder-of-forty-characters-in-all-xx";
     std::string deeper = deep;
-    while (deeper.size() < 960) deeper += "\\another-folder-at-forty-characters-xxxx";
+    while (deeper.size() < 660) deeper += "\\another-folder-at-forty-characters-xxxx";
     const std::string named = Make(deep.substr(1) + "\\named.txt");
-    const std::string masked = Make(deeper.substr(1) + "\\masked.dll");
+    const std::string deepest = Make(deeper.substr(1) + "\\deepest.dll");
     const std::string busy = Make(deeper.substr(1) + "\\busy.dll");
-    const std::string kept = Make(deeper.substr(1) + "\\kept.txt");
+    const std::string kept = Make(deeper.substr(1) + "\\kept.dll");
     ASSERT_GT(named.size(), 300u);
-    ASSERT_GT(masked.size(), 1000u);
+    ASSERT_GT(deepest.size(), 680u);
     const UniqueFile held(CreateFileW(Long(busy).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
 
-    const Lines lines = RunLog("[CopyFiles]\r\n" + named + "=1\r\n" + dir + deeper + "\\*.dll=1\r\n");
+    const Lines lines = RunLog("[CopyFiles]\r\n" + named + "=1\r\n" + deepest + "=1\r\n" +
+                               busy + "=1\r\n");
 
     EXPECT_EQ(lines, (Lines{kFilesLine, kRestartLine, kDone}));
     EXPECT_FALSE(Exists(named));
-    EXPECT_FALSE(Exists(masked));
+    EXPECT_FALSE(Exists(deepest));
     EXPECT_TRUE(Exists(busy));
     EXPECT_TRUE(Exists(kept));
     const Lines pending = ReadPendingRenames();
     ASSERT_EQ(pending.size(), 2u);
-    EXPECT_TRUE(pending[0].size() > 1000 && pending[0].find("busy.dll") != std::string::npos)
+    EXPECT_TRUE(pending[0].size() > 680 && pending[0].find("busy.dll") != std::string::npos)
         << pending[0];
 }
