@@ -26,8 +26,17 @@ std::string SampleLogWithRefusal() {
                       "[CopyFiles]\r\nC:\\windows\\system32\\*.dll=1\r\n");
 }
 
-// The preview's head: what it is and which log it shows.
+// The preview's controls: its head (what it is and which log it shows) and its list.
 constexpr int kHeadId = 103;
+constexpr int kListId = 101;
+
+// Where the dialog's control lies in the dialog's client area.
+RECT PlaceOf(HWND dialog, int id) {
+    RECT rect{};
+    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
 
 bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -210,6 +219,37 @@ TEST_F(Preview, ReplacedTextsShowInTheWindowAndInTheReport) {
          }) {
         EXPECT_NE(text.find(line), std::string::npos) << "missing: " << line << "\n" << text;
     }
+    ExpectNothingChanged();
+}
+
+// Made larger, the window gives the room to its list and keeps Close in its
+// corner; Enter, with the list holding the focus, closes it as Close does.
+TEST_F(Preview, ResizedWindowGrowsItsListAndEnterCloses) {
+    const Process program = StartProgram(kUninstaller, Quote(kSampleLogPath) + " /PREVIEW");
+    ASSERT_TRUE(program);
+    const HWND window = WaitForTopWindow(program.id(), IsPreviewDialog);
+    ASSERT_NE(window, nullptr);
+    const RECT list = PlaceOf(window, kListId);
+    const RECT close = PlaceOf(window, IDOK);
+    RECT frame{};
+    ASSERT_TRUE(GetWindowRect(window, &frame));
+    // To the screen's corner, so that the larger window is still all on the screen.
+    ASSERT_TRUE(SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + 200,
+                             frame.bottom - frame.top + 100, SWP_NOZORDER));
+    for (int i = 0; i < 250 && PlaceOf(window, IDOK).left == close.left; ++i) Sleep(kPollMs);
+    const RECT grown = PlaceOf(window, kListId);
+    EXPECT_EQ(grown.right - list.right, 200);
+    EXPECT_EQ(grown.bottom - list.bottom, 100);
+    EXPECT_EQ(grown.top, list.top);
+    const RECT moved = PlaceOf(window, IDOK);
+    EXPECT_EQ(moved.left - close.left, 200);
+    EXPECT_EQ(moved.top - close.top, 100);
+    // Drawn anew (a message sent to its thread) before the screen is read.
+    UpdateWindow(window);
+    SaveWindowBitmap(window, kArtifacts + "\\preview-resized.bmp");
+
+    ASSERT_TRUE(SendKey(window, VK_RETURN));
+    EXPECT_EQ(WaitForExit(program), std::optional<DWORD>(0));
     ExpectNothingChanged();
 }
 #endif
