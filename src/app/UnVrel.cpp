@@ -52,7 +52,8 @@ std::string LoadResourceString(HINSTANCE instance, int id) {
     }
 }
 
-// The progress bar's window class comes from comctl32, which is not one of the
+// The window classes of the progress bar and of the preview's list view come
+// from comctl32 (InitCommonControls registers both), which is not one of the
 // system's known libraries: it is loaded from the system directory by its full
 // path, never imported (an imported one would be looked for beside the
 // program first). Held until the dialog is gone.

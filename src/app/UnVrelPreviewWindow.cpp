@@ -4,7 +4,8 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
+#include <cstddef>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -56,7 +57,8 @@ void AddColumns(HWND list, const TRun& run) {
         header.mask = LVCF_TEXT | LVCF_SUBITEM;
         header.pszText = text.data();
         header.iSubItem = column;
-        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&header));
+        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column),
+                     reinterpret_cast<LPARAM>(&header));
         ++column;
     }
 }
@@ -73,7 +75,8 @@ void AddRow(HWND list, int index, const TPreviewRow& row) {
     item.mask = LVIF_TEXT;
     item.iItem = index;
     item.pszText = const_cast<char*>(row.Section.c_str());
-    const auto added = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    const auto added =
+        static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (added < 0) return;
     SetCell(list, added, 1, row.Forecast);
     SetCell(list, added, 2, row.Item);
@@ -99,7 +102,8 @@ void FillList(HWND list, const TPreviewData& data) {
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LVM_SETITEMCOUNT, data.Items.size(), 0);
     int index = 0;
-    for (const TPreviewItem& item : data.Items) AddRow(list, index++, FormatPreviewRow(item, data.Texts));
+    for (const TPreviewItem& item : data.Items)
+        AddRow(list, index++, FormatPreviewRow(item, data.Texts));
     FitColumns(list);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
@@ -155,7 +159,8 @@ INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     }
 }
 
-void ReportPreview(TReport& report, const std::vector<TPreviewItem>& items, const TForecastTexts& texts) {
+void ReportPreview(TReport& report, const std::vector<TPreviewItem>& items,
+                   const TForecastTexts& texts) {
     for (const TPreviewItem& item : items) report.Line(FormatPreviewLine(item, texts));
     for (const std::string& line : FormatPreviewSummary(items, texts)) report.Line(line);
     report.Flush();

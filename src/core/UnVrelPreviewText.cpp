@@ -48,7 +48,8 @@ bool ForecastOutcome(TForecast forecast, TOutcome& outcome) {
 }
 
 std::string FormatPreviewLine(const TPreviewItem& item, const TForecastTexts& texts) {
-    return OneField(item.Section) + "\t" + OneField(item.Item) + "\t" + ForecastWithNow(item, texts);
+    return OneField(item.Section) + "\t" + OneField(item.Item) + "\t" +
+           ForecastWithNow(item, texts);
 }
 
 TPreviewRow FormatPreviewRow(const TPreviewItem& item, const TForecastTexts& texts) {

@@ -40,7 +40,8 @@ void TDialogLayout::Record(HWND dialog, std::initializer_list<std::pair<int, TAn
 
 void TDialogLayout::Apply(HWND dialog) const {
     RECT client{};
-    if (placed_.empty() || !GetClientRect(dialog, &client) || client.right == 0 || client.bottom == 0)
+    if (placed_.empty() || !GetClientRect(dialog, &client) || client.right == 0 ||
+        client.bottom == 0)
         return;
     const int dx = client.right - client_.cx;
     const int dy = client.bottom - client_.cy;

@@ -77,15 +77,21 @@ TEST(PreviewText, ForecastsThatAreOutcomes) {
         bool isOutcome;
         TOutcome outcome;
     } cases[] = {
-        {TForecast::Remove, true, TOutcome::Removed},   {TForecast::Nothing, true, TOutcome::Absent},
-        {TForecast::Restart, true, TOutcome::Scheduled}, {TForecast::Keep, true, TOutcome::Kept},
-        {TForecast::Refuse, true, TOutcome::Refused},   {TForecast::Fail, true, TOutcome::Failed},
-        {TForecast::Done, true, TOutcome::Absent},      {TForecast::Ask, false, TOutcome::Removed},
-        {TForecast::Run, false, TOutcome::Removed},     {TForecast::Skip, false, TOutcome::Removed},
+        {TForecast::Remove, true, TOutcome::Removed},
+        {TForecast::Nothing, true, TOutcome::Absent},
+        {TForecast::Restart, true, TOutcome::Scheduled},
+        {TForecast::Keep, true, TOutcome::Kept},
+        {TForecast::Refuse, true, TOutcome::Refused},
+        {TForecast::Fail, true, TOutcome::Failed},
+        {TForecast::Done, true, TOutcome::Absent},
+        {TForecast::Ask, false, TOutcome::Removed},
+        {TForecast::Run, false, TOutcome::Removed},
+        {TForecast::Skip, false, TOutcome::Removed},
     };
     for (const auto& c : cases) {
         TOutcome outcome = TOutcome::Removed;
-        EXPECT_EQ(ForecastOutcome(c.forecast, outcome), c.isOutcome) << static_cast<int>(c.forecast);
+        EXPECT_EQ(ForecastOutcome(c.forecast, outcome), c.isOutcome)
+            << static_cast<int>(c.forecast);
         EXPECT_EQ(outcome, c.outcome) << static_cast<int>(c.forecast);
     }
 }
