@@ -49,7 +49,8 @@ std::string LoadResourceString(HINSTANCE instance, int id) {
     // With a zero buffer size LoadStringA cannot report the length.
     return ReadCutShortString(
         [instance, id](char* buffer, DWORD size) {
-            const int n = LoadStringA(instance, static_cast<UINT>(id), buffer, static_cast<int>(size));
+            const int n =
+                LoadStringA(instance, static_cast<UINT>(id), buffer, static_cast<int>(size));
             return n <= 0 ? DWORD{0} : static_cast<DWORD>(n);
         },
         256, kLongestResourceString);

@@ -207,8 +207,9 @@ void CreateDirectoryPath(const std::string& path) {
 
 std::string GetShortPath(const std::string& path) {
     if (HoldsNul(path)) return path;
-    const std::string shortPath = ReadSystemString(
-        [&path](char* buffer, DWORD size) { return GetShortPathNameA(path.c_str(), buffer, size); });
+    const std::string shortPath = ReadSystemString([&path](char* buffer, DWORD size) {
+        return GetShortPathNameA(path.c_str(), buffer, size);
+    });
     return shortPath.empty() ? path : shortPath;
 }
 
