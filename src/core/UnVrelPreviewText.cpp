@@ -3,15 +3,9 @@
 
 #include <string_view>
 
-namespace {
+#include "core/epStrUtils.h"
 
-std::string OneField(std::string_view text) {
-    std::string field(text);
-    for (char& c : field) {
-        if (static_cast<unsigned char>(c) < 32) c = ' ';
-    }
-    return field;
-}
+namespace {
 
 // The forecast's place in the tables; kForecastKinds for a value that is none
 // of TForecast's (a damaged item must not index past them).
