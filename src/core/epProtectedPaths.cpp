@@ -133,7 +133,8 @@ bool IsMaskPath(std::string_view path) {
 }
 
 bool IsPlainFullPath(std::string_view path) {
-    if (path.size() < 3 || !IsAsciiLetter(path[0]) || path[1] != ':' || path[2] != '\\') return false;
+    if (path.size() < 3 || !IsAsciiLetter(path[0]) || path[1] != ':' || path[2] != '\\')
+        return false;
     const bool plainBytes = std::all_of(path.begin(), path.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
         return byte >= 0x20 && byte < 0x80 && c != '/' && c != '~' && !IsWildcard(c);
