@@ -18,6 +18,7 @@
 #include "app/UnVrelRunLock.h"
 #include "app/UnVrelSelfCopy.h"
 #include "core/UnVrelOptions.h"
+#include "core/UnVrelPlan.h"
 #include "core/epIniFile.h"
 
 struct TRun {
@@ -39,6 +40,6 @@ struct TRun {
     // The files and folders of the log that did not go at once.
     TLeftOnDisk LeftOnDisk;
     // The shared files that stay on the system, as "SharedFiles" leaves them
-    // for the later phases ("name=" lines).
-    TStringList KeptSharedFiles;
+    // for the later phases.
+    TSharedNames KeptSharedFiles;
 };

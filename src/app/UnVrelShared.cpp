@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelPlan.h"
 #include "app/UnVrelViews.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
@@ -147,6 +149,44 @@ void ReleaseUseCount(TOutcomeRecorder& outcomes, const std::string& path,
     outcomes.Record(path, RegistryValueExists(counter) ? TOutcome::Failed : TOutcome::Absent, error);
 }
 
+// Settles one shared file by its use count, asking about it when nobody else
+// uses it (answer keeps a "to all" answer for the rest of the section).
+// True when the file may go: its count is gone, the file goes with "CopyFiles".
+bool SettleSharedFile(TRun& run, const std::string& path, TView view, INT_PTR& answer) {
+    const std::string counter = CounterPath(path, view);
+    const std::optional<TUseCount> count = ReadUseCountOf(counter);
+    // A counter that states no number belongs to whoever wrote it: the file
+    // stays and nobody is asked about it.
+    if (!count) {
+        run.Outcomes.Record(path, TOutcome::Kept);
+        return false;
+    }
+    if (count->Count > 1) {
+        LowerUseCount(run.Outcomes, path, counter, *count);
+        return false;
+    }
+    if (answer != kNoToAll && answer != kYesToAll) answer = AskDeleteShared(run, path);
+    if (answer == IDYES || answer == kYesToAll) {
+        ReleaseUseCount(run.Outcomes, path, counter);
+        return true;
+    }
+    run.Outcomes.Record(path, TOutcome::Kept);
+    return false;
+}
+
+// Every file that does not go stays for the later phases, a line that names
+// no file (recorded absent: its "counter" would be the key's default value)
+// included.
+void CheckSharedEntries(TRun& run, const TSectionPlan& plan) {
+    std::vector<std::string> kept;
+    INT_PTR answer = 0;
+    for (const TPlanItem& item : plan.Items) {
+        if (RecordDecided(run.Outcomes, item) || !SettleSharedFile(run, item.Path, item.View, answer))
+            kept.push_back(item.Written);
+    }
+    run.KeptSharedFiles = TSharedNames(std::move(kept));
+}
+
 }  // namespace
 
 std::optional<std::int32_t> SharedUseCount(const std::string& file, TView view) {
@@ -156,46 +196,5 @@ std::optional<std::int32_t> SharedUseCount(const std::string& file, TView view) 
 }
 
 void CheckSharedFiles(TRun& run) {
-    TStringList& kept = run.KeptSharedFiles;
-    TOutcomeRecorder& outcomes = run.Outcomes;
-    kept = LoadLogSection(run, "SharedFiles");
-    if (kept.empty()) return;
-    outcomes.BeginSection("SharedFiles");
-    AddStatusLine(run, LoadMessageText(run, IDS_CHECK_SHARED));
-
-    const TView view = LogView(run);
-    INT_PTR answer = 0;
-    std::size_t i = 0;
-    while (i < kept.size()) {
-        const std::string path = EntryKey(kept[i]);
-        if (path.empty()) {
-            // Names no file: its "counter" would be the key's default value.
-            outcomes.Record(path, TOutcome::Absent);
-            ++i;
-            continue;
-        }
-        const std::string counter = CounterPath(path, view);
-        const std::optional<TUseCount> count = ReadUseCountOf(counter);
-        // A counter that states no number belongs to whoever wrote it: the
-        // file stays and nobody is asked about it.
-        if (!count) {
-            outcomes.Record(path, TOutcome::Kept);
-            ++i;
-            continue;
-        }
-        if (count->Count > 1) {
-            LowerUseCount(outcomes, path, counter, *count);
-            ++i;
-            continue;
-        }
-        if (answer != kNoToAll && answer != kYesToAll) answer = AskDeleteShared(run, path);
-        if (answer == IDYES || answer == kYesToAll) {
-            ReleaseUseCount(outcomes, path, counter);
-            kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i));
-        } else {
-            outcomes.Record(path, TOutcome::Kept);
-            ++i;
-        }
-    }
-    AppendStatus(run, outcomes.EndSection(LoadMessageText(run, IDS_NOT_REMOVED)));
+    RunSection(run, "SharedFiles", IDS_CHECK_SHARED, CheckSharedEntries);
 }

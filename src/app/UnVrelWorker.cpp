@@ -9,6 +9,8 @@
 #include <exception>
 
 #include "app/UnVrel.h"
+#include "app/UnVrelPlan.h"
+#include "app/UnVrelViews.h"
 #include "app/UnVrelWorker.h"
 #include "core/UnVrelRunEntry.h"
 #include "core/epStrUtils.h"
@@ -101,23 +103,13 @@ void RunPhase(TRun& run, void (*handler)(TRun&)) {
 }
 
 void RunSection(TRun& run, const char* section, int message,
-                void (*steps)(TRun&, TStringList& lines)) {
-    TStringList lines = LoadLogSection(run, section);
-    if (lines.empty()) return;
+                void (*steps)(TRun&, const TSectionPlan& plan)) {
+    const TSectionPlan plan = PlanSection(run, section, LogView(run), run.KeptSharedFiles);
+    if (plan.Items.empty()) return;
     run.Outcomes.BeginSection(section);
     AddStatusLine(run, LoadMessageText(run, message));
-    steps(run, lines);
+    steps(run, plan);
     AppendStatus(run, run.Outcomes.EndSection(LoadMessageText(run, IDS_NOT_REMOVED)));
-}
-
-TKeptNames::TKeptNames(const std::vector<std::string>& kept) {
-    names_.reserve(kept.size());
-    for (const std::string& line : kept) names_.push_back(EntryKey(line));
-    SortTextI(names_);
-}
-
-bool TKeptNames::Contains(const std::string& name) const {
-    return std::binary_search(names_.begin(), names_.end(), name, TLessTextI());
 }
 
 int RunAndWait(const TRun& run, const std::string& file, const std::string& parameters,

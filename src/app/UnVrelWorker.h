@@ -8,6 +8,8 @@
 
 #include "app/UnVrelRun.h"
 
+struct TSectionPlan;
+
 // The text of a work-list line before its last "="; empty without one.
 std::string EntryKey(const std::string& line);
 
@@ -20,24 +22,12 @@ void StepProgress(const TRun& run);
 // Runs a phase's handler, then advances the progress bar.
 void RunPhase(TRun& run, void (*handler)(TRun&));
 
-// The frame every section handler shares: loads the section's lines; for a
-// missing or empty section nothing else happens; otherwise one status line
-// with the message, the handler's own steps over the lines (each item's
-// outcome recorded), then " ok", or the count of the items that stayed.
+// The frame every section handler shares: plans the section (app/UnVrelPlan.h);
+// for a missing or empty section nothing else happens; otherwise one status
+// line with the message, the handler's own steps over the plan's items (each
+// item's outcome recorded), then " ok", or the count of the items that stayed.
 void RunSection(TRun& run, const char* section, int message,
-                void (*steps)(TRun&, TStringList& lines));
-
-// The names of the kept shared files (each line's EntryKey, the text before
-// its last "=", as every lookup names them), sorted once so that each lookup
-// is a binary search ignoring case.
-class TKeptNames {
-public:
-    explicit TKeptNames(const std::vector<std::string>& kept);
-    bool Contains(const std::string& name) const;
-
-private:
-    std::vector<std::string> names_;
-};
+                void (*steps)(TRun&, const TSectionPlan& plan));
 
 // Starts a program through the shell and waits for it, handling this
 // thread's messages meanwhile; the main dialog, if any, owns what the shell

@@ -1,0 +1,93 @@
+// The removal plan's rules that need no machine (see UnVrelPlan.h).
+#include "core/UnVrelPlan.h"
+
+#include <algorithm>
+
+#include "core/epFileUtils.h"
+#include "core/epStrUtils.h"
+#include "core/epTextCase.h"
+
+namespace {
+
+std::string TextBeforeLastEquals(std::string_view line) {
+    const std::size_t equals = line.rfind('=');
+    return equals == std::string_view::npos ? std::string() : std::string(line.substr(0, equals));
+}
+
+// The file system compares the extension's ASCII letters without case, in
+// every locale: the locale's rules would let a dotless "i" match an "I".
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+bool HasExtensionAscii(const std::string& path, std::string_view ext) {
+    const std::string own = ExtractFileExt(path);
+    return own.size() == ext.size() &&
+           std::equal(own.begin(), own.end(), ext.begin(),
+                      [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
+}
+
+bool IsSection(std::string_view section, std::string_view name) { return SameTextI(section, name); }
+
+}  // namespace
+
+std::vector<const TLogSectionInfo*> RemovalSections() {
+    std::vector<const TLogSectionInfo*> sections;
+    for (const TLogSectionInfo& info : kLogSections) {
+        if (info.Form == TItemForm::EntryKey || info.Form == TItemForm::NamePart)
+            sections.push_back(&info);
+    }
+    return sections;
+}
+
+std::string PlanEntryOf(const TLogSectionInfo& section, std::string_view line) {
+    switch (section.Form) {
+        case TItemForm::NamePart: return KeyOf(line);
+        case TItemForm::EntryKey: return TextBeforeLastEquals(line);
+        default: return std::string();
+    }
+}
+
+std::string PlanEntryOf(std::string_view section, std::string_view line) {
+    const TLogSectionInfo* info = FindLogSection(section);
+    if (info == nullptr || info->Form != TItemForm::NamePart) return TextBeforeLastEquals(line);
+    return KeyOf(line);
+}
+
+bool GoesDeepestFirst(std::string_view section) {
+    return IsSection(section, "CreateKeys") || IsSection(section, "CreateDirs");
+}
+
+void OrderDeepestFirst(std::vector<std::string>& paths) {
+    SortTextI(paths);
+    std::reverse(paths.begin(), paths.end());
+}
+
+std::string WithExtension(const std::string& path, const std::string& ext) {
+    return path.substr(0, path.size() - ExtractFileExt(path).size()) + ext;
+}
+
+std::vector<std::string> ShortcutForms(const std::string& entry) {
+    return {WithExtension(entry, ".lnk"), WithExtension(entry, ".pif")};
+}
+
+std::vector<std::string> HelpCompanions(const std::string& file) {
+    if (!HasExtensionAscii(file, ".hlp")) return {};
+    return {WithExtension(file, ".gid"), WithExtension(file, ".fts")};
+}
+
+TSharedNames::TSharedNames(std::vector<std::string> names) : names_(std::move(names)) {
+    SortTextI(names_);
+}
+
+bool TSharedNames::Contains(const std::string& name) const {
+    return std::binary_search(names_.begin(), names_.end(), name, TLessTextI());
+}
+
+TPlanRule RuleFromLog(std::string_view section, const std::string& entry,
+                      const TSharedNames& kept) {
+    if (entry.empty() && (IsSection(section, "SharedFiles") || IsSection(section, "Shortcuts")))
+        return TPlanRule::NamesNothing;
+    const bool passesShared = IsSection(section, "RegFonts") ||
+                              IsSection(section, "RegServers") || IsSection(section, "CopyFiles");
+    if (passesShared && kept.Contains(entry)) return TPlanRule::KeptShared;
+    return TPlanRule::Act;
+}
