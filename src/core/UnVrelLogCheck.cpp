@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/UnVrelLogCheckView.h"
+#include "core/UnVrelPlan.h"
 #include "core/epIniFile.h"
 #include "core/epTextCase.h"
 
@@ -30,9 +31,8 @@ std::vector<TFinding> TFindings::Take() {
     return std::move(items_);
 }
 
-std::string EntryKeyOf(const std::string& line) {
-    const std::size_t equals = line.rfind('=');
-    return equals == std::string::npos ? std::string() : line.substr(0, equals);
+std::string ItemOf(std::string_view section, const std::string& line) {
+    return PlanEntryOf(section, line);
 }
 
 bool IsAbsolutePath(std::string_view path) { return !NormalizeDirectory(path).empty(); }
