@@ -1,10 +1,10 @@
 // The section handlers: each removes what one or two log sections list.
 //
-// Every handler loads its section itself; with no lines it does nothing at
-// all, otherwise it adds one status line with its message, works through the
-// lines in file order, recording what became of each item (a failure never
-// stops the section), and ends the line with " ok" or the count of the items
-// that stayed.
+// Every handler takes its section's removal plan (app/UnVrelPlan.h); with no
+// lines it does nothing at all, otherwise it adds one status line with its
+// message, works through the plan's items in their order, recording what
+// became of each item (a failure never stops the section), and ends the line
+// with " ok" or the count of the items that stayed.
 #pragma once
 
 #include <cstdint>

@@ -61,17 +61,13 @@ void OrderDeepestFirst(std::vector<std::string>& paths) {
     std::reverse(paths.begin(), paths.end());
 }
 
-std::string WithExtension(const std::string& path, const std::string& ext) {
-    return path.substr(0, path.size() - ExtractFileExt(path).size()) + ext;
-}
-
 std::vector<std::string> ShortcutForms(const std::string& entry) {
-    return {WithExtension(entry, ".lnk"), WithExtension(entry, ".pif")};
+    return {ChangeFileExt(entry, ".lnk"), ChangeFileExt(entry, ".pif")};
 }
 
 std::vector<std::string> HelpCompanions(const std::string& file) {
     if (!HasExtensionAscii(file, ".hlp")) return {};
-    return {WithExtension(file, ".gid"), WithExtension(file, ".fts")};
+    return {ChangeFileExt(file, ".gid"), ChangeFileExt(file, ".fts")};
 }
 
 TSharedNames::TSharedNames(std::vector<std::string> names) : names_(std::move(names)) {

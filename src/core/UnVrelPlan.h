@@ -32,9 +32,6 @@ bool GoesDeepestFirst(std::string_view section);
 // before their parents whatever the order of the log.
 void OrderDeepestFirst(std::vector<std::string>& paths);
 
-// The path with its extension replaced by ext, or ext appended when it has none.
-std::string WithExtension(const std::string& path, const std::string& ext);
-
 // The files a Shortcuts entry removes: its .lnk and .pif forms, in that order.
 std::vector<std::string> ShortcutForms(const std::string& entry);
 
