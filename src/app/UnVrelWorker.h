@@ -10,9 +10,6 @@
 
 struct TSectionPlan;
 
-// The text of a work-list line before its last "="; empty without one.
-std::string EntryKey(const std::string& line);
-
 // The lines of that section of the run's log, in file order.
 TStringList LoadLogSection(const TRun& run, const std::string& section);
 

@@ -33,17 +33,6 @@ const std::vector<TEntry>& EntriesOf(const TLogView& log, const char* name) {
     return section != nullptr ? section->Entries : none;
 }
 
-// The path without the "\\?\", "\\.\" or "\??\" ("/" counting as "\") that
-// hands it to the system as it stands: its "?" is no wildcard, as the safety
-// rules read it too (IsMaskPath).
-std::string_view WithoutDevicePrefix(std::string_view path) {
-    if (path.size() < 4) return path;
-    std::string head(path.substr(0, 4));
-    std::replace(head.begin(), head.end(), '/', '\\');
-    if (head == "\\\\?\\" || head == "\\\\.\\" || head == "\\??\\") path.remove_prefix(4);
-    return path;
-}
-
 // 'the wildcard "*"' or 'the wildcards "*" and "?"': each kind the
 // text holds, in the order of first appearance. The system also expands
 // "<", ">" and '"', which no file name can hold.
@@ -107,8 +96,7 @@ std::string ShownFolder(const std::string& dir) {
 // when that is not the mask as written.
 std::string WhyRuleRefuses(const std::string& mask, const std::string& where,
                            const std::string& stands, const TCheckTarget& target) {
-    std::string path = stands;
-    std::replace(path.begin(), path.end(), '/', '\\');
+    const std::string path = ToBackslashes(stands);
     const std::string dir = ExtractFileDir(path);
     const std::string_view dirBody = WithoutDevicePrefix(dir);
     if (HoldsWildcard(dirBody)) {

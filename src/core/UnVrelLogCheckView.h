@@ -73,7 +73,7 @@ std::string Quoted(std::string_view text);
 // One CopyFiles line with the forms the checks compare.
 struct TCopyLine {
     const TEntry* Entry = nullptr;
-    std::string Key;         // EntryKeyOf, as written
+    std::string Key;         // EntryKey, as written
     std::string Comparable;  // ComparablePath(Key); empty when not absolute
     bool Mask = false;       // a full path whose name part holds a wildcard
 };

@@ -3,27 +3,12 @@
 
 #include <algorithm>
 
+#include "core/epAsciiCase.h"
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
 #include "core/epTextCase.h"
 
 namespace {
-
-std::string TextBeforeLastEquals(std::string_view line) {
-    const std::size_t equals = line.rfind('=');
-    return equals == std::string_view::npos ? std::string() : std::string(line.substr(0, equals));
-}
-
-// The file system compares the extension's ASCII letters without case, in
-// every locale: the locale's rules would let a dotless "i" match an "I".
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
-bool HasExtensionAscii(const std::string& path, std::string_view ext) {
-    const std::string own = ExtractFileExt(path);
-    return own.size() == ext.size() &&
-           std::equal(own.begin(), own.end(), ext.begin(),
-                      [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
-}
 
 bool IsSection(std::string_view section, std::string_view name) { return SameTextI(section, name); }
 
@@ -41,14 +26,14 @@ std::vector<const TLogSectionInfo*> RemovalSections() {
 std::string PlanEntryOf(const TLogSectionInfo& section, std::string_view line) {
     switch (section.Form) {
         case TItemForm::NamePart: return KeyOf(line);
-        case TItemForm::EntryKey: return TextBeforeLastEquals(line);
+        case TItemForm::EntryKey: return EntryKey(line);
         default: return std::string();
     }
 }
 
 std::string PlanEntryOf(std::string_view section, std::string_view line) {
     const TLogSectionInfo* info = FindLogSection(section);
-    if (info == nullptr || info->Form != TItemForm::NamePart) return TextBeforeLastEquals(line);
+    if (info == nullptr || info->Form != TItemForm::NamePart) return EntryKey(line);
     return KeyOf(line);
 }
 
@@ -66,7 +51,9 @@ std::vector<std::string> ShortcutForms(const std::string& entry) {
 }
 
 std::vector<std::string> HelpCompanions(const std::string& file) {
-    if (!HasExtensionAscii(file, ".hlp")) return {};
+    // The file system compares the extension's ASCII letters without case, in
+    // every locale: the locale's rules would let a dotless "i" match an "I".
+    if (!SameTextAscii(ExtractFileExt(file), ".hlp")) return {};
     return {ChangeFileExt(file, ".gid"), ChangeFileExt(file, ".fts")};
 }
 
