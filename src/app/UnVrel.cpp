@@ -6,6 +6,7 @@
 
 #include <exception>
 
+#include "app/UnVrelJournal.h"
 #include "app/UnVrelPreview.h"
 #include "core/UnVrelCommandLine.h"
 #include "core/epStrUtils.h"
@@ -25,6 +26,8 @@ const char* const kCannotCreateDialog = "Cannot create DLG_UNINSTALL dialog!";
 const char* const kCannotCreateWorker = "Cannot create the uninstall thread!";
 const char* const kReportIsTheLog =
     "%s names the installation log itself: the report would replace it. Nothing was changed.";
+const char* const kReportIsTheJournal =
+    "%s names the installation log's journal: the report would replace it. Nothing was changed.";
 
 // COM on the main thread for the whole run: the servers that the worker
 // unregisters and the type libraries it loads expect it in the process.
@@ -194,19 +197,22 @@ void StandAsideForRunningRun(TRun& run) {
     if (!run.Options.Silent) BringRunToFront(run.LogPath);
 }
 
-// True when /LOG names the log itself, in any spelling: creating the report
-// would empty the log before it is read.
-bool ReportWouldReplaceLog(const TRun& run) {
-    return !run.Options.ReportPath.empty() && !run.LogPath.empty() &&
-           IsSameFilePath(run.Options.ReportPath, run.LogPath);
+// The log itself or its journal when /LOG names either, in any spelling
+// (creating the report would empty the log before it is read, or the
+// journal before a run started again reads it); else nothing.
+const char* ReportWouldReplace(const TRun& run) {
+    if (run.Options.ReportPath.empty() || run.LogPath.empty()) return nullptr;
+    if (IsSameFilePath(run.Options.ReportPath, run.LogPath)) return kReportIsTheLog;
+    if (IsSameFilePath(run.Options.ReportPath, JournalPathOf(run.LogPath))) return kReportIsTheJournal;
+    return nullptr;
 }
 
-// A report over the log is an invalid parameter: nothing is opened or
-// touched, no report is written; interactively a box says why.
-void RefuseReportOnLog(TRun& run) {
+// A report over the log or its journal is an invalid parameter: nothing is
+// opened or touched, no report is written; interactively a box says why.
+void RefuseReport(TRun& run, const char* why) {
     const std::string option = "/LOG=" + run.Options.ReportPath;
     run.Outcomes.SetRunEnd(TRunEnd::InvalidOption, option);
-    if (!run.Options.Silent) ShowError(FormatWithOneString(kReportIsTheLog, option));
+    if (!run.Options.Silent) ShowError(FormatWithOneString(why, option));
 }
 
 // The run of this start, the interactive or the unattended one; each opens
@@ -234,8 +240,8 @@ void RunProgramBody(TRun& run) {
     // Windows directory.
     SetCurrentDirectoryA(GetWindowsDir().c_str());
 
-    if (ReportWouldReplaceLog(run)) {
-        RefuseReportOnLog(run);
+    if (const char* const why = ReportWouldReplace(run)) {
+        RefuseReport(run, why);
     } else if (!IsExistingFile(run.LogPath)) {
         RunHere(run);
     } else if (run.Lock.Take(run.LogPath, run.SelfCopy.FirstProcessId()) ==

@@ -51,7 +51,7 @@ bool DeleteFileOfTheRun(TRun& run, const std::string& path) {
     }
     // The held log is in use only by this run: it goes now, not at the restart.
     if (run.Log.IsHeldLog(path)) {
-        const bool deleted = run.Log.Delete();
+        const bool deleted = DeleteLog(run);
         if (!deleted) run.LeftOnDisk.Note(path, TLeftState::Stayed);
         run.Outcomes.Record(path, deleted ? TOutcome::Removed : TOutcome::Failed,
                       deleted ? 0 : GetLastError());
@@ -243,7 +243,7 @@ void RemoveDirectoryEntries(TRun& run, TStringList& lines) {
     ForgetRealPlaces();
     // Read before the log goes.
     const TView view = LogView(run);
-    run.Log.Delete();
+    DeleteLog(run);
     TStringList dirs;
     for (const std::string& line : lines) {
         if (std::optional<std::string> dir = EntryFile(run.Outcomes, EntryKey(line), view))

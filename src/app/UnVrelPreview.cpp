@@ -11,6 +11,7 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
+#include "app/UnVrelJournal.h"
 #include "app/UnVrelSafety.h"
 #include "app/UnVrelViews.h"
 #include "app/UnVrelWorker.h"
@@ -164,14 +165,55 @@ void ForecastPrograms(TForecastRun& f, const char* section) {
     }
 }
 
+// A step that an earlier run of the log made for the line, as the run
+// passes over it; an answer to all that came with it holds for the lines
+// after it. False when the journal names none.
+bool AddIfDoneEarlier(TForecastRun& f, const TRunJournal& journal, std::size_t line,
+                      const std::string& path, std::optional<TSharedAnswer>& carried) {
+    if (journal.WasDone(TJournalStep::Lowered, line, path)) {
+        f.keptShared.push_back(path + "=");
+        Add(f, path, TForecast::Done, "its count was lowered then; the file stays");
+        return true;
+    }
+    if (!journal.WasDone(TJournalStep::Released, line, path)) return false;
+    const std::optional<TSharedAnswer> earlier = journal.EarlierAnswer(line, path);
+    if (earlier == TSharedAnswer::YesToAll || earlier == TSharedAnswer::NoToAll) carried = earlier;
+    if (HasSharedCounter(path, f.view)) {
+        f.keptShared.push_back(path + "=");
+        Add(f, path, TForecast::Keep, "its count went in an earlier run; counted again since");
+        return true;
+    }
+    Add(f, path, TForecast::Done, "its count went then; the file goes with CopyFiles");
+    return true;
+}
+
+// A shared file nobody counts any more whose question an earlier run of the
+// log answered (for it, or for all files from an earlier one on).
+void AddEarlierAnswer(TForecastRun& f, const std::string& path, TSharedAnswer answer,
+                      const std::string& counted) {
+    if (answer == TSharedAnswer::Yes || answer == TSharedAnswer::YesToAll) {
+        Add(f, path, TForecast::Remove, counted + ", no other user: its count goes (answered Yes earlier)");
+    } else {
+        f.keptShared.push_back(path + "=");
+        Add(f, path, TForecast::Keep, counted + ", no other user: kept (answered No earlier)");
+    }
+}
+
 void ForecastSharedFiles(TForecastRun& f) {
     if (!BeginSection(f, "SharedFiles")) return;
-    for (const std::string& line : TStringList(f.lines)) {
-        const std::string path = EntryKey(line);
+    // Read only: the preview starts no journal.
+    TRunJournal journal;
+    journal.Load(f.run.LogPath);
+    std::optional<TSharedAnswer> carried;
+    std::size_t line = 0;
+    for (const std::string& entry : TStringList(f.lines)) {
+        const std::size_t place = line++;
+        const std::string path = EntryKey(entry);
         if (path.empty()) {
             Add(f, path, TForecast::Skip, "names no file");
             continue;
         }
+        if (AddIfDoneEarlier(f, journal, place, path, carried)) continue;
         const std::optional<std::int32_t> count = SharedUseCount(path, f.view);
         if (!count) {
             f.keptShared.push_back(path + "=");
@@ -182,6 +224,13 @@ void ForecastSharedFiles(TForecastRun& f) {
         if (*count > 1) {
             f.keptShared.push_back(path + "=");
             Add(f, path, TForecast::Keep, counted + ", lowered to " + std::to_string(*count - 1));
+            continue;
+        }
+        const std::optional<TSharedAnswer> earlier =
+            carried ? carried : journal.EarlierAnswer(place, path);
+        if (earlier == TSharedAnswer::YesToAll || earlier == TSharedAnswer::NoToAll) carried = earlier;
+        if (earlier) {
+            AddEarlierAnswer(f, path, *earlier, counted);
         } else if (!f.run.Options.Silent) {
             f.askedShared.push_back(path + "=");
             Add(f, path, TForecast::Ask, counted + ", no other user");

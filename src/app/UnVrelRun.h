@@ -12,6 +12,7 @@
 
 #include <string>
 
+#include "app/UnVrelJournal.h"
 #include "app/UnVrelLeftOnDisk.h"
 #include "app/UnVrelLogHold.h"
 #include "app/UnVrelOutcomes.h"
@@ -41,4 +42,7 @@ struct TRun {
     // The shared files that stay on the system, as "SharedFiles" leaves them
     // for the later phases ("name=" lines).
     TStringList KeptSharedFiles;
+    // What earlier runs of the log did that must not be done twice, and
+    // what this one does.
+    TRunJournal Journal;
 };

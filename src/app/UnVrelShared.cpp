@@ -15,6 +15,7 @@
 #include "core/epFileUtils.h"
 #include "core/epRegPath.h"
 #include "core/epStrUtils.h"
+#include "core/UnVrelJournal.h"
 #include "core/UnVrelUseCount.h"
 #include "res/resource.h"
 #include "win/epRegIni.h"
@@ -126,6 +127,79 @@ INT_PTR AskDeleteShared(const TRun& run, const std::string& path) {
                            reinterpret_cast<LPARAM>(&question));
 }
 
+// The dialog's answers as the journal keeps them; nothing for a dialog that
+// could not be shown, which answered nothing.
+std::optional<TSharedAnswer> JournalAnswerOf(INT_PTR answer) {
+    switch (answer) {
+        case IDYES: return TSharedAnswer::Yes;
+        case IDNO: return TSharedAnswer::No;
+        case kYesToAll: return TSharedAnswer::YesToAll;
+        case kNoToAll: return TSharedAnswer::NoToAll;
+        default: return std::nullopt;
+    }
+}
+
+INT_PTR DialogAnswerOf(TSharedAnswer answer) {
+    switch (answer) {
+        case TSharedAnswer::Yes: return IDYES;
+        case TSharedAnswer::No: return IDNO;
+        case TSharedAnswer::YesToAll: return kYesToAll;
+        case TSharedAnswer::NoToAll: return kNoToAll;
+    }
+    return IDNO;
+}
+
+// Writes the step to the journal before it is made. A journal that cannot
+// be written does not stop the run, which then goes on as it always has;
+// the report says so once.
+void JournalStep(TRun& run, const TJournalRecord& step) {
+    const bool failedBefore = run.Journal.HasFailed();
+    if (run.Journal.Record(step) || failedBefore) return;
+    const DWORD error = GetLastError();
+    run.Outcomes.Report().Line("Note: the journal " + run.Journal.Path() +
+                               " cannot be written (error " + std::to_string(error) +
+                               "); a run started again after this one is ended part way "
+                               "would repeat the shared-file steps.");
+}
+
+// The answer about the file: the one an earlier run of the log was given
+// for this line, else the dialog's, which the journal keeps at once.
+INT_PTR AnswerAbout(TRun& run, std::size_t line, const std::string& path) {
+    if (const std::optional<TSharedAnswer> earlier = run.Journal.EarlierAnswer(line, path))
+        return DialogAnswerOf(*earlier);
+    const INT_PTR answer = AskDeleteShared(run, path);
+    if (const std::optional<TSharedAnswer> kept = JournalAnswerOf(answer))
+        JournalStep(run, {TJournalStep::Answered, line, path, 0, *kept});
+    return answer;
+}
+
+// A step that an earlier run of the log made for the line is not made
+// again: its item is absent now, and the file stays kept (a count lowered)
+// or goes with "CopyFiles" (a count released, with the answer that let it
+// go still in force for the lines after it) unless another installation has
+// counted the file again since, when it stays untouched. False when the
+// journal names no step for the line.
+bool SkipEarlierStep(TRun& run, std::size_t line, const std::string& path,
+                     const std::string& counter, std::size_t& i, INT_PTR& answer) {
+    TStringList& kept = run.KeptSharedFiles;
+    if (run.Journal.WasDone(TJournalStep::Lowered, line, path)) {
+        run.Outcomes.Record(path, TOutcome::Absent);
+        ++i;
+        return true;
+    }
+    if (!run.Journal.WasDone(TJournalStep::Released, line, path)) return false;
+    if (const std::optional<TSharedAnswer> earlier = run.Journal.EarlierAnswer(line, path))
+        answer = DialogAnswerOf(*earlier);
+    if (RegistryValueExists(counter)) {
+        run.Outcomes.Record(path, TOutcome::Kept);
+        ++i;
+        return true;
+    }
+    run.Outcomes.Record(path, TOutcome::Absent);
+    kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i));
+    return true;
+}
+
 // Another installation still uses the file: one use less, and it stays.
 void LowerUseCount(TOutcomeRecorder& outcomes, const std::string& path, const std::string& counter,
                    const TUseCount& count) {
@@ -155,6 +229,10 @@ std::optional<std::int32_t> SharedUseCount(const std::string& file, TView view) 
     return count->Count;
 }
 
+bool HasSharedCounter(const std::string& file, TView view) {
+    return RegistryValueExists(CounterPath(file, view));
+}
+
 void CheckSharedFiles(TRun& run) {
     TStringList& kept = run.KeptSharedFiles;
     TOutcomeRecorder& outcomes = run.Outcomes;
@@ -164,9 +242,11 @@ void CheckSharedFiles(TRun& run) {
     AddStatusLine(run, LoadMessageText(run, IDS_CHECK_SHARED));
 
     const TView view = LogView(run);
+    run.Journal.Load(run.LogPath);
     INT_PTR answer = 0;
     std::size_t i = 0;
-    while (i < kept.size()) {
+    // line: the line's place in the section, which names it in the journal.
+    for (std::size_t line = 0; i < kept.size(); ++line) {
         const std::string path = EntryKey(kept[i]);
         if (path.empty()) {
             // Names no file: its "counter" would be the key's default value.
@@ -175,6 +255,7 @@ void CheckSharedFiles(TRun& run) {
             continue;
         }
         const std::string counter = CounterPath(path, view);
+        if (SkipEarlierStep(run, line, path, counter, i, answer)) continue;
         const std::optional<TUseCount> count = ReadUseCountOf(counter);
         // A counter that states no number belongs to whoever wrote it: the
         // file stays and nobody is asked about it.
@@ -184,12 +265,14 @@ void CheckSharedFiles(TRun& run) {
             continue;
         }
         if (count->Count > 1) {
+            JournalStep(run, {TJournalStep::Lowered, line, path, count->Count, TSharedAnswer::No});
             LowerUseCount(outcomes, path, counter, *count);
             ++i;
             continue;
         }
-        if (answer != kNoToAll && answer != kYesToAll) answer = AskDeleteShared(run, path);
+        if (answer != kNoToAll && answer != kYesToAll) answer = AnswerAbout(run, line, path);
         if (answer == IDYES || answer == kYesToAll) {
+            JournalStep(run, {TJournalStep::Released, line, path, count->Count, TSharedAnswer::No});
             ReleaseUseCount(outcomes, path, counter);
             kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i));
         } else {
@@ -197,5 +280,6 @@ void CheckSharedFiles(TRun& run) {
             ++i;
         }
     }
+    run.Journal.Close();
     AppendStatus(run, outcomes.EndSection(LoadMessageText(run, IDS_NOT_REMOVED)));
 }

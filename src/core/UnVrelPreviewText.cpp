@@ -9,7 +9,8 @@ namespace {
 
 constexpr TForecast kAllForecasts[] = {TForecast::Remove, TForecast::Nothing, TForecast::Restart,
                                        TForecast::Keep,   TForecast::Ask,     TForecast::Refuse,
-                                       TForecast::Fail,   TForecast::Run,     TForecast::Skip};
+                                       TForecast::Fail,   TForecast::Run,     TForecast::Skip,
+                                       TForecast::Done};
 
 constexpr std::size_t kForecastKinds = sizeof(kAllForecasts) / sizeof(kAllForecasts[0]);
 
@@ -34,6 +35,7 @@ const char* ForecastText(TForecast forecast) {
         case TForecast::Fail: return "would stay";
         case TForecast::Run: return "would run";
         case TForecast::Skip: return "passed over";
+        case TForecast::Done: return "already done by an earlier run";
     }
     return "unknown";
 }
@@ -41,7 +43,8 @@ const char* ForecastText(TForecast forecast) {
 bool ForecastOutcome(TForecast forecast, TOutcome& outcome) {
     switch (forecast) {
         case TForecast::Remove: outcome = TOutcome::Removed; return true;
-        case TForecast::Nothing: outcome = TOutcome::Absent; return true;
+        case TForecast::Nothing:
+        case TForecast::Done: outcome = TOutcome::Absent; return true;
         case TForecast::Restart: outcome = TOutcome::Scheduled; return true;
         case TForecast::Keep: outcome = TOutcome::Kept; return true;
         case TForecast::Refuse: outcome = TOutcome::Refused; return true;

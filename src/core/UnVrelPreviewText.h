@@ -19,6 +19,7 @@ enum class TForecast {
     Fail,     // it would stay although the log names it (a directory not empty)
     Run,      // a program that would be started (the preview starts nothing)
     Skip,     // passed over: a program that does not exist, a line that names nothing
+    Done,     // an earlier run of the same log made this step, which is not made twice
 };
 
 // One item of the preview, in the order a run would take it.
@@ -30,11 +31,12 @@ struct TPreviewItem {
 };
 
 // "would be removed", "nothing to do", "at the next restart", "stays",
-// "the user is asked", "refused", "would stay", "would run", "passed over".
+// "the user is asked", "refused", "would stay", "would run", "passed over",
+// "already done by an earlier run".
 const char* ForecastText(TForecast forecast);
 
 // The outcome a run would record for the forecast: Remove is Removed,
-// Nothing Absent, Restart Scheduled, Keep Kept, Refuse Refused, Fail Failed; false for
+// Nothing and Done Absent, Restart Scheduled, Keep Kept, Refuse Refused, Fail Failed; false for
 // the forecasts that are no outcome of an item (Ask, Run, Skip).
 bool ForecastOutcome(TForecast forecast, TOutcome& outcome);
 

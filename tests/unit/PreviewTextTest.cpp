@@ -25,9 +25,11 @@ TEST(PreviewText, OptionLinesAndSummary) {
 
     const std::vector<TPreviewItem> items{
         {"CopyFiles", "a", TForecast::Remove, ""}, {"CopyFiles", "b", TForecast::Refuse, ""},
-        {"CopyFiles", "c", TForecast::Remove, ""}, {"RunApp", "d", TForecast::Run, ""}};
+        {"CopyFiles", "c", TForecast::Remove, ""}, {"RunApp", "d", TForecast::Run, ""},
+        {"SharedFiles", "e", TForecast::Done, ""}};
     EXPECT_EQ(FormatPreviewSummary(items),
-              (std::vector<std::string>{"would be removed: 2", "refused: 1", "would run: 1"}));
+              (std::vector<std::string>{"would be removed: 2", "refused: 1", "would run: 1",
+                                        "already done by an earlier run: 1"}));
 
     // What a run would record, for the forecasts that are outcomes.
     TOutcome outcome = TOutcome::Removed;
@@ -35,6 +37,8 @@ TEST(PreviewText, OptionLinesAndSummary) {
     EXPECT_EQ(outcome, TOutcome::Scheduled);
     EXPECT_TRUE(ForecastOutcome(TForecast::Fail, outcome));
     EXPECT_EQ(outcome, TOutcome::Failed);
+    EXPECT_TRUE(ForecastOutcome(TForecast::Done, outcome));
+    EXPECT_EQ(outcome, TOutcome::Absent);
     EXPECT_FALSE(ForecastOutcome(TForecast::Ask, outcome));
     EXPECT_FALSE(ForecastOutcome(TForecast::Run, outcome));
 }
