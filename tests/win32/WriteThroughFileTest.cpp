@@ -32,18 +32,14 @@ TEST_F(WriteThroughFileTest, AppendsKeepWhatIsThereAndReplaceStartsAfresh) {
     EXPECT_EQ(ReadWholeFile(created, 0), std::optional<std::string>(""));
 }
 
-TEST_F(WriteThroughFileTest, OpenFailsWhereNoFileCanBe) {
+TEST_F(WriteThroughFileTest, NothingOpensOrReadsWhereNoFileCanBe) {
     TWriteThroughFile file;
     EXPECT_FALSE(file.Open(PathOf("missing\\journal"), false));
-    EXPECT_FALSE(file.Open(dir_, false));  // a directory
+    EXPECT_FALSE(file.Open(dir_, false));
     EXPECT_FALSE(file.Open(std::string("a\0b", 3), false));
-    EXPECT_FALSE(file.IsOpen());
-}
-
-TEST_F(WriteThroughFileTest, WholeFileReadRefusesWhatIsTooLargeOrMissing) {
     const std::string path = Write("log", "12345");
     EXPECT_EQ(ReadWholeFile(path, 5), std::optional<std::string>("12345"));
-    EXPECT_FALSE(ReadWholeFile(path, 4));
+    EXPECT_FALSE(ReadWholeFile(path, 4));  // larger than allowed
     EXPECT_FALSE(ReadWholeFile(PathOf("missing"), 100));
     EXPECT_FALSE(ReadWholeFile(dir_, 100));
 }
