@@ -203,7 +203,8 @@ void StandAsideForRunningRun(TRun& run) {
 const char* ReportWouldReplace(const TRun& run) {
     if (run.Options.ReportPath.empty() || run.LogPath.empty()) return nullptr;
     if (IsSameFilePath(run.Options.ReportPath, run.LogPath)) return kReportIsTheLog;
-    if (IsSameFilePath(run.Options.ReportPath, JournalPathOf(run.LogPath))) return kReportIsTheJournal;
+    if (IsSameFilePath(run.Options.ReportPath, JournalPathOf(run.LogPath)))
+        return kReportIsTheJournal;
     return nullptr;
 }
 

@@ -7,9 +7,10 @@ namespace {
 
 const char* const kJournalExtension = ".journal";
 
-// A log larger than this is hashed all the same; a journal larger than
-// this was not written by a run (a record per shared-file step) and is replaced.
-constexpr std::size_t kMaxLogBytes = std::size_t{1} << 30;
+// A log larger than this is not read a second time for its digest: the run
+// goes on without a journal. A journal larger than this was not written by a
+// run (a line per shared-file step) and is replaced.
+constexpr std::size_t kMaxLogBytes = std::size_t{256} << 20;
 constexpr std::size_t kMaxJournalBytes = std::size_t{64} << 20;
 
 }  // namespace

@@ -192,7 +192,8 @@ bool AddIfDoneEarlier(TForecastRun& f, const TRunJournal& journal, std::size_t l
 void AddEarlierAnswer(TForecastRun& f, const std::string& path, TSharedAnswer answer,
                       const std::string& counted) {
     if (answer == TSharedAnswer::Yes || answer == TSharedAnswer::YesToAll) {
-        Add(f, path, TForecast::Remove, counted + ", no other user: its count goes (answered Yes earlier)");
+        Add(f, path, TForecast::Remove,
+            counted + ", no other user: its count goes (answered Yes earlier)");
     } else {
         f.keptShared.push_back(path + "=");
         Add(f, path, TForecast::Keep, counted + ", no other user: kept (answered No earlier)");
@@ -228,7 +229,8 @@ void ForecastSharedFiles(TForecastRun& f) {
         }
         const std::optional<TSharedAnswer> earlier =
             carried ? carried : journal.EarlierAnswer(place, path);
-        if (earlier == TSharedAnswer::YesToAll || earlier == TSharedAnswer::NoToAll) carried = earlier;
+        if (earlier == TSharedAnswer::YesToAll || earlier == TSharedAnswer::NoToAll)
+            carried = earlier;
         if (earlier) {
             AddEarlierAnswer(f, path, *earlier, counted);
         } else if (!f.run.Options.Silent) {

@@ -63,12 +63,13 @@ void ShowRunError(const TRun& run, const char* text) noexcept {
 void DeleteJournal(TRun& run) {
     const std::string& journal = run.Journal.Path();
     const TDeletionResult result = DeleteFileOrSchedule(journal);
-    if (result.Outcome == TDeletionOutcome::Scheduled) run.LeftOnDisk.Note(journal, TLeftState::Goes);
+    if (result.Outcome == TDeletionOutcome::Scheduled)
+        run.LeftOnDisk.Note(journal, TLeftState::Goes);
     if (result.Outcome != TDeletionOutcome::Failed) return;
     run.LeftOnDisk.Note(journal, TLeftState::Stayed);
     run.Outcomes.Report().Line("Note: the journal " + journal +
-                               " could not be deleted (error " + std::to_string(result.Error) +
-                               "); it names only steps of this log, whose content is gone.");
+                               " of the deleted log could not be deleted (error " +
+                               std::to_string(result.Error) + ").");
 }
 
 void FinishRun(const TRun& run) {
@@ -111,7 +112,10 @@ bool DeleteLog(TRun& run) {
     run.Journal.Locate(run.LogPath);
     run.Journal.Close();
     const bool deleted = run.Log.Delete();
+    // The caller reads why the log stayed.
+    const DWORD error = GetLastError();
     if (!IsExistingFile(run.LogPath)) DeleteJournal(run);
+    SetLastError(error);
     return deleted;
 }
 

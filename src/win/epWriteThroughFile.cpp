@@ -1,6 +1,8 @@
 // Appends written through to the disk, and whole-file reads.
 #include "win/epWriteThroughFile.h"
 
+#include <new>
+
 #include "win/epFileUtils.h"
 
 bool TWriteThroughFile::Open(const std::string& path, bool replace) {
@@ -47,7 +49,12 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t ma
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
         static_cast<unsigned long long>(size.QuadPart) > maxBytes)
         return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::string bytes;
+    try {
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
     std::size_t done = 0;
     while (done < bytes.size()) {
         DWORD read = 0;

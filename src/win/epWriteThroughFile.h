@@ -34,5 +34,6 @@ private:
 };
 
 // The whole file at path, read while others may read, write or delete it;
-// nothing when it cannot be opened or read, or holds more than maxBytes.
+// nothing when it cannot be opened or read, holds more than maxBytes, or
+// does not fit in memory.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes);
