@@ -25,10 +25,6 @@ namespace {
 
 const char* const kCannotCreateDialog = "Cannot create DLG_UNINSTALL dialog!";
 const char* const kCannotCreateWorker = "Cannot create the uninstall thread!";
-const char* const kReportIsTheLog =
-    "%s names the installation log itself: the report would replace it. Nothing was changed.";
-const char* const kReportIsTheJournal =
-    "%s names the installation log's journal: the report would replace it. Nothing was changed.";
 // A string resource holds at most 65535 characters, fewer bytes than this
 // in any code page.
 constexpr DWORD kLongestResourceString = 1u << 18;
@@ -59,7 +55,8 @@ std::string LoadResourceString(HINSTANCE instance, int id) {
         256, kLongestResourceString);
 }
 
-// The progress bar's window class comes from comctl32, which is not one of the
+// The window classes of the progress bar and of the preview's list view come
+// from comctl32 (InitCommonControls registers both), which is not one of the
 // system's known libraries: it is loaded from the system directory by its full
 // path, never imported (an imported one would be looked for beside the
 // program first). Held until the dialog is gone.
@@ -193,23 +190,32 @@ void StandAsideForRunningRun(TRun& run) {
     if (!run.Options.Silent) BringRunToFront(run.LogPath);
 }
 
-// The log itself or its journal when /LOG names either, in any spelling
-// (creating the report would empty the log before it is read, or the
-// journal before a run started again reads it); else nothing.
-const char* ReportWouldReplace(const TRun& run) {
-    if (run.Options.ReportPath.empty() || run.LogPath.empty()) return nullptr;
-    if (IsSameFilePath(run.Options.ReportPath, run.LogPath)) return kReportIsTheLog;
+// The message that says /LOG names the log itself or its journal, in any
+// spelling (creating the report would empty the log before it is read, or
+// the journal before a run started again reads it); 0 when it names neither.
+int ReportWouldReplace(const TRun& run) {
+    if (run.Options.ReportPath.empty() || run.LogPath.empty()) return 0;
+    if (IsSameFilePath(run.Options.ReportPath, run.LogPath)) return IDS_REPORT_IS_LOG;
     if (IsSameFilePath(run.Options.ReportPath, JournalPathOf(run.LogPath)))
-        return kReportIsTheJournal;
-    return nullptr;
+        return IDS_REPORT_IS_JOURNAL;
+    return 0;
+}
+
+// Message text id as LoadMessageText gives it, or its default when the log
+// cannot be read: there the log's own error must not take the box's place.
+std::string LoadMessageTextOrDefault(const TRun& run, int id) {
+    if (!CanReadLog(run)) return LoadResourceString(run.Instance, id);
+    return LoadMessageText(run, id);
 }
 
 // A report over the log or its journal is an invalid parameter: nothing is
-// opened or touched, no report is written; interactively a box says why.
-void RefuseReport(TRun& run, const char* why) {
+// written, no report is made (the log is only read, for its texts);
+// interactively a box (message why) says why.
+void RefuseReport(TRun& run, int why) {
     const std::string option = "/LOG=" + run.Options.ReportPath;
     run.Outcomes.SetRunEnd(TRunEnd::InvalidOption, option);
-    if (!run.Options.Silent) ShowError(FormatWithOneString(why, option));
+    if (run.Options.Silent) return;
+    ShowError(FormatWithOneString(LoadMessageTextOrDefault(run, why), option));
 }
 
 // The run of this start, the interactive or the unattended one; each opens
@@ -237,7 +243,7 @@ void RunProgramBody(TRun& run) {
     // Windows directory.
     SetCurrentDirectoryA(GetWindowsDir().c_str());
 
-    if (const char* const why = ReportWouldReplace(run)) {
+    if (const int why = ReportWouldReplace(run)) {
         RefuseReport(run, why);
     } else if (!IsExistingFile(run.LogPath)) {
         RunHere(run);

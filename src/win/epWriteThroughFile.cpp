@@ -27,16 +27,7 @@ bool TWriteThroughFile::Append(std::string_view bytes) {
     }
     LARGE_INTEGER none{};
     if (!SetFilePointerEx(file_.get(), none, nullptr, FILE_END)) return false;
-    while (!bytes.empty()) {
-        const DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
-        DWORD written = 0;
-        if (!WriteFile(file_.get(), bytes.data(), chunk, &written, nullptr)) return false;
-        if (written == 0) {
-            SetLastError(ERROR_WRITE_FAULT);
-            return false;
-        }
-        bytes.remove_prefix(written);
-    }
+    if (!WriteAllBytes(file_.get(), bytes)) return false;
     return FlushFileBuffers(file_.get()) != FALSE;
 }
 

@@ -149,9 +149,10 @@ TEST_F(RunEndedPartWay, UnattendedRerunAfterACrashLowersEachCountOnce) {
 
     EXPECT_EQ(RunUnattended("/S /DELSHARED /PREVIEW " + Quote("/LOG=" + report)),
               std::optional<DWORD>(0));
+    // The forecast's default words: "already done by an earlier run".
+    const std::string alreadyDone = "gi\xE0 fatto da un'esecuzione precedente";
     for (const std::string& done : {busy, twice, lonely})
-        EXPECT_TRUE(ReportHas("SharedFiles\t" + done + "\talready done by an earlier run"))
-            << done;
+        EXPECT_TRUE(ReportHas("SharedFiles\t" + done + "\t" + alreadyDone)) << done;
     ASSERT_TRUE(DeleteFileA(report.c_str()));
 
     EXPECT_EQ(RunUnattended("/S /DELSHARED " + Quote("/LOG=" + report)), std::optional<DWORD>(0));
