@@ -22,6 +22,11 @@ const std::string kSetup = TAMSK_NSIS_EXAMPLE_SETUP;
 #else
 const std::string kSetup;
 #endif
+#ifdef TAMSK_NSIS_CASES_SETUP
+const std::string kCasesSetup = TAMSK_NSIS_CASES_SETUP;
+#else
+const std::string kCasesSetup;
+#endif
 const std::string kChecker = TAMSK_UNVREL_CHECK_EXE;
 
 const std::string kApp = "C:\\Program Files\\Tamsk Example";
@@ -200,6 +205,13 @@ std::pair<std::string, std::string> QuietUninstallCommand() {
     return {command.substr(1, close - 1), command.substr(close + 1)};
 }
 
+// unvrel-check finds nothing wrong with the log (notes at most).
+void ExpectCheckedClean(const std::string& log) {
+    const std::string output = kArtifacts + "\\" + TestName() + "-check.txt";
+    EXPECT_EQ(RunProgram(kChecker, Quote(log), output), std::optional<DWORD>(0))
+        << ReadAllBytes(output).value_or("(no output)");
+}
+
 // ---- The cases ----
 
 class NsisExample : public ::testing::Test {
@@ -228,11 +240,7 @@ protected:
         ASSERT_TRUE(FileExists(kInstallLog));
     }
 
-    void ExpectTheLogChecksClean() {
-        const std::string output = kArtifacts + "\\" + TestName() + "-check.txt";
-        EXPECT_EQ(RunProgram(kChecker, Quote(kInstallLog), output), std::optional<DWORD>(0))
-            << ReadAllBytes(output).value_or("(no output)");
-    }
+    void ExpectTheLogChecksClean() { ExpectCheckedClean(kInstallLog); }
 
     // Runs the quiet uninstall command, with the shared file this example
     // alone counts taken away too; it ends with exit code 0.
@@ -451,4 +459,84 @@ TEST_F(NsisExample, InstallIntoAFolderHoldingAUsersFileLeavesThatFileAndItsFolde
     const Capture after = WaitForMachineLike(before);
     EXPECT_TRUE(after == before) << Difference(before, after);
     EXPECT_TRUE(FileExists(notes));
+}
+
+namespace {
+
+// The installer of the macros' harder cases (tests/e2e/fixture/NsisMacroCases.nsi),
+// with what it finds on the machine: a key with a value and an INI file
+// with an entry, both the user's.
+class NsisMacroCases : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (kCasesSetup.empty()) GTEST_SKIP() << "makensis was not found: no installer";
+        ASSERT_TRUE(SetStringValue(HKEY_CURRENT_USER, kExisting, "Old", "as before"));
+        ASSERT_TRUE(WriteFileBytes(kIni, kIniBytes));
+    }
+    void TearDown() override {
+        if (FileExists(kLog)) RunProgram(kUninstaller, Quote(kLog) + " /S");
+        DeleteKeyTree(HKEY_CURRENT_USER, kExisting);
+        RemoveCaseTree(std::string(kCaseRoot) + "\\nsis-cases");
+    }
+
+    const std::string kApp = "C:\\Program Files\\Tamsk Cases";
+    const std::string kLog = kApp + "\\install.log";
+    const std::string kExisting = "Software\\TamskE2E\\Existing";
+    const std::string kIni = std::string(kCaseRoot) + "\\nsis-cases\\existing.ini";
+    const std::string kIniBytes = "[S]\r\nold=as before\r\n";
+};
+
+}  // namespace
+
+// Nothing that was there before is claimed, names are quoted as the log
+// requires or left out when it cannot hold them, other views and the shell
+// context give their roots, and every macro keeps the registers and the
+// error flag (the installer checks those itself and ends with 0). Run a
+// second time, as an update, the installer leaves its log as it was.
+TEST_F(NsisMacroCases, LogNamesOnlyWhatTheInstallerMadeInTheFormTheReaderTakes) {
+    ASSERT_EQ(RunProgram(kCasesSetup, "/S"), std::optional<DWORD>(0))
+        << ReadAllBytes(kLog).value_or("(no log)");
+    const std::map<std::string, Lines> expected{
+        {"", {"; Installation log of Tamsk Cases, written by its installer."}},
+        {"Options", {"View=64"}},
+        {"CreateDirs", {kApp + "=1"}},
+        {"CopyFiles", {kApp + "\\cases.nsi=1"}},
+        {"CreateKeys",
+         {"HKCU\\Software\\Tamsk Cases=1", "HKLM32\\Software\\Tamsk Cases=1",
+          "HKCU\\Software\\Tamsk Cases\\Context=1", "HKLM\\Software\\Tamsk Cases All=1"}},
+        {"AddReg",
+         {"HKCU\\Software\\Tamsk Cases\\Plain=1", "HKCU\\" + kExisting + "\\New=1",
+          "HKCU\\Software\\Tamsk Cases\\'Anna''s notes'=1",
+          "HKCU\\Software\\Tamsk Cases\\'trailing '=1", "HKLM32\\Software\\Tamsk Cases\\View=1",
+          "HKCU\\Software\\Tamsk Cases\\Context\\Who=1", "HKLM\\Software\\Tamsk Cases All\\Who=1"}},
+        {"AddIni", {kIni + ",S,new=1"}},
+        {"PreRunApp", {"1=''C:\\Tamsk, Cases\\stop.exe',,,0,'Closing, please wait''"}},
+        {"RunApp", {"1=" + WindowsDir() + "\\system32\\cmd.exe,/c exit 0,,0,"}},
+        {"Strings", {"5='\"Done\"'"}},
+    };
+    const std::optional<std::string> first = ReadAllBytes(kLog);
+    ASSERT_TRUE(first);
+    std::map<std::string, Lines> logged;
+    std::string section;
+    for (const std::string& line : SplitAt(*first, "\r\n")) {
+        if (!line.empty() && line.front() == '[')
+            section = line.substr(1, line.size() - 2);
+        else if (!line.empty())
+            logged[section].push_back(line);
+    }
+    EXPECT_EQ(logged, expected);
+    ExpectCheckedClean(kLog);
+
+    ASSERT_EQ(RunProgram(kCasesSetup, "/S"), std::optional<DWORD>(0));
+    EXPECT_EQ(ReadAllBytes(kLog), first);
+
+    EXPECT_EQ(RunProgram(kUninstaller, Quote(kLog) + " /S"), std::optional<DWORD>(0));
+    EXPECT_FALSE(DirectoryExists(kApp));
+    for (const char* key : {"Software\\Tamsk Cases", "Software\\Tamsk Cases All"})
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key) || KeyExists(HKEY_LOCAL_MACHINE, key, k64))
+            << key;
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Tamsk Cases", KEY_WOW64_32KEY));
+    EXPECT_EQ(ReadStringValue(HKEY_CURRENT_USER, kExisting, "Old"), std::string("as before"));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kExisting, "New"));
+    EXPECT_EQ(ReadAllBytes(kIni), kIniBytes);
 }
