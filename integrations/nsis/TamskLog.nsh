@@ -304,16 +304,38 @@ Var TamskView  ; the view the log is read in: 32 or 64
 ; ---------------------------------------------------------------------------
 ; Writing the log
 
+; Stops the installation when no log is open: nothing a macro did could be
+; removed.
+!macro _TamskRequireLog
+  ${If} $TamskLog == ""
+    DetailPrint "TamskLog: a logging macro ran before TamskLogOpen"
+    MessageBox MB_ICONSTOP "TamskLog: a logging macro ran before TamskLogOpen." /SD IDOK
+    Abort
+  ${EndIf}
+!macroend
+
+; Writes one line and flushes it to disk. A log that cannot be written stops
+; the installation: it goes no further than the log can follow, so what was
+; done can still be removed.
+!macro _TamskWriteLine SECTION KEY VALUE
+  ClearErrors
+  WriteINIStr $TamskLog `${SECTION}` `${KEY}` `${VALUE}`
+  ${If} ${Errors}
+    DetailPrint "TamskLog: the installation log $TamskLog cannot be written"
+    MessageBox MB_ICONSTOP "The installation log $TamskLog cannot be written." /SD IDOK
+    Abort
+  ${EndIf}
+  ; Windows reports a flush as a failure: its error flag means nothing.
+  FlushINI $TamskLog
+  ClearErrors
+!macroend
+
 ; (section, item, value): one line "item=value" in the section. An item the
 ; log cannot name exactly is left out, with a line in the details window: a
 ; file-system item holding a wildcard or a character outside the code page.
 !macro _TamskWrite_
   !insertmacro _TamskEnter 3
-  ${If} $TamskLog == ""
-    DetailPrint "TamskLog: $R0 $R1 was not logged: no TamskLogOpen before it"
-    MessageBox MB_ICONSTOP "TamskLog: a logging macro ran before TamskLogOpen." /SD IDOK
-    Abort
-  ${EndIf}
+  !insertmacro _TamskRequireLog
   StrCpy $0 1
   ${If} $R0 != "AddReg"
   ${AndIf} $R0 != "CreateKeys"
@@ -333,8 +355,7 @@ Var TamskView  ; the view the log is read in: 32 or 64
     StrCpy $0 0
   ${EndIf}
   ${If} $0 = 1
-    WriteINIStr $TamskLog $R0 $R1 $R2
-    FlushINI $TamskLog
+    !insertmacro _TamskWriteLine $R0 $R1 $R2
   ${Else}
     DetailPrint "TamskLog: [$R0] $R1 cannot be named in the log; it stays when the application is removed"
   ${EndIf}
@@ -735,8 +756,7 @@ Var TamskView  ; the view the log is read in: 32 or 64
     !insertmacro _TamskCall _TamskRegView_
     Pop $TamskView
   !endif
-  WriteINIStr $TamskLog Options View $TamskView
-  FlushINI $TamskLog
+  !insertmacro _TamskWriteLine Options View $TamskView
   Push $R6
   Push $R7
   !insertmacro _TamskCall _TamskLogNewDirs_
@@ -1177,8 +1197,8 @@ Var TamskView  ; the view the log is read in: 32 or 64
   Push `${KEY}`
   !insertmacro _TamskCall _TamskIniBefore_
   WriteINIStr `${FILE}` `${SECTION}` `${KEY}` `${VALUE}`
-  FlushINI `${FILE}`
   !insertmacro _TamskPushErrors
+  FlushINI `${FILE}`
   Exch
   Push `${FILE}`
   Push `${SECTION}`
@@ -1392,8 +1412,8 @@ Var TamskView  ; the view the log is read in: 32 or 64
       StrCpy $R2 "'$R2'"
     ${EndIf}
   ${EndIf}
-  WriteINIStr $TamskLog $R0 $R1 $R2
-  FlushINI $TamskLog
+  !insertmacro _TamskRequireLog
+  !insertmacro _TamskWriteLine $R0 $R1 $R2
   !insertmacro _TamskLeave 3 noresult
 !macroend
 
