@@ -171,6 +171,14 @@ Var TamskView  ; the view the log is read in: 32 or 64
   Pop $R0
 !macroend
 
+; After a helper that looks at the machine before the command: the caller's
+; error flag, saved under the helper's result, is given back to the command,
+; so that the flag after the macro is what it would be after the command.
+!macro _TamskErrorsForCommand
+  Exch
+  !insertmacro _TamskPopErrors
+!macroend
+
 !macro _TamskCall NAME
   ${CallArtificialFunction} ${NAME}
 !macroend
@@ -772,16 +780,27 @@ Var TamskView  ; the view the log is read in: 32 or 64
 ; ---------------------------------------------------------------------------
 ; Folders and files
 
-!macro TamskCreateDirectory DIR
+!macro _TamskDirCommand DIR COMMAND
+  !insertmacro _TamskPushErrors
   Push `${DIR}`
-  !insertmacro _TamskCall _TamskMakeDirs_
+  !insertmacro _TamskCall _TamskMissingTop_
+  !insertmacro _TamskErrorsForCommand
+  ${COMMAND} `${DIR}`
+  !insertmacro _TamskPushErrors
+  Exch
+  Push `${DIR}`
+  Exch
+  !insertmacro _TamskCall _TamskLogNewDirs_
+  !insertmacro _TamskPopErrors
+!macroend
+
+!macro TamskCreateDirectory DIR
+  !insertmacro _TamskDirCommand `${DIR}` CreateDirectory
 !macroend
 !define TamskCreateDirectory `!insertmacro TamskCreateDirectory`
 
 !macro TamskSetOutPath DIR
-  Push `${DIR}`
-  !insertmacro _TamskCall _TamskMakeDirs_
-  SetOutPath `${DIR}`
+  !insertmacro _TamskDirCommand `${DIR}` SetOutPath
 !macroend
 !define TamskSetOutPath `!insertmacro TamskSetOutPath`
 
@@ -843,11 +862,13 @@ Var TamskView  ; the view the log is read in: 32 or 64
 ; One file into $OUTDIR, as "File SRC".
 !macro TamskFile SRC
   !insertmacro _TamskNoWildcard `${SRC}`
+  !insertmacro _TamskPushErrors
   Push $OUTDIR
   Push `${SRC}`
   !insertmacro _TamskCall _TamskBaseName_
   !insertmacro _TamskCall _TamskFullPath_
   !insertmacro _TamskCall _TamskFileBefore_
+  !insertmacro _TamskErrorsForCommand
   File `${SRC}`
   !insertmacro _TamskPushErrors
   Exch
@@ -860,10 +881,12 @@ Var TamskView  ; the view the log is read in: 32 or 64
 ; $OUTDIR or a full path. Its folder is created (and logged) when missing.
 !macro TamskFileAs SRC DEST
   !insertmacro _TamskNoWildcard `${SRC}`
+  !insertmacro _TamskPushErrors
   Push $OUTDIR
   Push `${DEST}`
   !insertmacro _TamskCall _TamskFullPath_
   !insertmacro _TamskCall _TamskFileBefore_
+  !insertmacro _TamskErrorsForCommand
   File `/oname=${DEST}` `${SRC}`
   !insertmacro _TamskPushErrors
   Exch
@@ -1022,8 +1045,10 @@ Var TamskView  ; the view the log is read in: 32 or 64
 ; for example '/r "data\*.*"'. Files and folders that were in $OUTDIR
 ; before are not claimed.
 !macro TamskFiles ARGS
+  !insertmacro _TamskPushErrors
   Push $OUTDIR
   !insertmacro _TamskCall _TamskTreeBefore_
+  !insertmacro _TamskErrorsForCommand
   File ${ARGS}
   !insertmacro _TamskPushErrors
   Exch
@@ -1038,8 +1063,10 @@ Var TamskView  ; the view the log is read in: 32 or 64
 ; (link) -> "existed|link", after creating (and logging) its folder.
 ; The link with the extension .lnk, as the shell saves it.
 !macro TamskCreateShortCut LINK TARGET REST
+  !insertmacro _TamskPushErrors
   Push `${LINK}`
   !insertmacro _TamskCall _TamskFileBefore_
+  !insertmacro _TamskErrorsForCommand
   CreateShortCut `${LINK}` `${TARGET}` ${REST}
   !insertmacro _TamskPushErrors
   Exch
@@ -1065,10 +1092,12 @@ Var TamskView  ; the view the log is read in: 32 or 64
 
 !macro _TamskRegValue ROOT KEY NAME COMMAND VALUE
   !insertmacro _TamskRootToken ${ROOT}
+  !insertmacro _TamskPushErrors
   Push ${_TAMSK_ROOT}
   Push `${KEY}`
   Push `${NAME}`
   !insertmacro _TamskCall _TamskRegBefore_
+  !insertmacro _TamskErrorsForCommand
   ${COMMAND} ${ROOT} `${KEY}` `${NAME}` `${VALUE}`
   !insertmacro _TamskPushErrors
   Exch
@@ -1192,10 +1221,12 @@ Var TamskView  ; the view the log is read in: 32 or 64
 !macroend
 
 !macro TamskWriteINIStr FILE SECTION KEY VALUE
+  !insertmacro _TamskPushErrors
   Push `${FILE}`
   Push `${SECTION}`
   Push `${KEY}`
   !insertmacro _TamskCall _TamskIniBefore_
+  !insertmacro _TamskErrorsForCommand
   WriteINIStr `${FILE}` `${SECTION}` `${KEY}` `${VALUE}`
   !insertmacro _TamskPushErrors
   FlushINI `${FILE}`
@@ -1229,12 +1260,13 @@ Var TamskView  ; the view the log is read in: 32 or 64
 ; NAME its value name under the fonts key ("Tamsk Sans (TrueType)").
 !macro TamskInstallFont SRC FILE NAME
   !insertmacro _TamskNoWildcard `${SRC}`
+  !insertmacro _TamskPushErrors
   Push "$FONTS\${FILE}"
   !insertmacro _TamskCall _TamskFileBefore_
+  !insertmacro _TamskErrorsForCommand
   ${IfNot} ${FileExists} "$FONTS\${FILE}"
-    ClearErrors
     File "/oname=$FONTS\${FILE}" `${SRC}`
-    ${IfNot} ${Errors}
+    ${If} ${FileExists} "$FONTS\${FILE}"
       WriteRegStr HKLM "SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts" `${NAME}` `${FILE}`
       System::Call "gdi32::AddFontResource(t '$FONTS\${FILE}') i"
       SendMessage ${HWND_BROADCAST} ${WM_FONTCHANGE} 0 0 /TIMEOUT=5000
@@ -1290,8 +1322,10 @@ Var TamskView  ; the view the log is read in: 32 or 64
 ; SRC the file at compile time, DEST its full path on the machine.
 !macro TamskSharedFile SRC DEST
   !insertmacro _TamskNoWildcard `${SRC}`
+  !insertmacro _TamskPushErrors
   Push `${DEST}`
   !insertmacro _TamskCall _TamskFileBefore_
+  !insertmacro _TamskErrorsForCommand
   SetOverwrite ifnewer
   File `/oname=${DEST}` `${SRC}`
   SetOverwrite lastused

@@ -499,8 +499,9 @@ TEST_F(NsisMacroCases, LogNamesOnlyWhatTheInstallerMadeInTheFormTheReaderTakes) 
     const std::map<std::string, Lines> expected{
         {"", {"; Installation log of Tamsk Cases, written by its installer."}},
         {"Options", {"View=64"}},
-        {"CreateDirs", {kApp + "=1"}},
-        {"CopyFiles", {kApp + "\\cases.nsi=1"}},
+        {"CreateDirs", {kApp + "=1", kApp + "\\Made=1", kApp + "\\Made too=1"}},
+        {"CopyFiles",
+         {kApp + "\\cases.nsi=1", kApp + "\\Made\\cases.nsi=1", kApp + "\\Made too\\cases.nsi=1"}},
         {"CreateKeys",
          {"HKCU\\Software\\Tamsk Cases=1", "HKLM32\\Software\\Tamsk Cases=1",
           "HKCU\\Software\\Tamsk Cases\\Context=1", "HKLM\\Software\\Tamsk Cases All=1"}},
@@ -539,4 +540,20 @@ TEST_F(NsisMacroCases, LogNamesOnlyWhatTheInstallerMadeInTheFormTheReaderTakes) 
     EXPECT_EQ(ReadStringValue(HKEY_CURRENT_USER, kExisting, "Old"), std::string("as before"));
     EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kExisting, "New"));
     EXPECT_EQ(ReadAllBytes(kIni), kIniBytes);
+}
+
+// A failed installation (here one that stops half-way) leaves a log of what
+// it did, and that log removes it.
+TEST_F(NsisMacroCases, InstallationStoppedHalfWayLeavesALogThatRemovesWhatWasDone) {
+    const std::optional<DWORD> code = RunProgram(kCasesSetup, "/S /STOP");
+    ASSERT_TRUE(code);
+    EXPECT_NE(*code, 0u);
+    ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Tamsk Cases"));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kExisting, "New"));
+    ExpectCheckedClean(kLog);
+
+    EXPECT_EQ(RunProgram(kUninstaller, Quote(kLog) + " /S"), std::optional<DWORD>(0));
+    EXPECT_FALSE(DirectoryExists(kApp));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Tamsk Cases"));
+    EXPECT_EQ(ReadStringValue(HKEY_CURRENT_USER, kExisting, "Old"), std::string("as before"));
 }
