@@ -293,15 +293,19 @@ Var TamskView  ; the view the log is read in: 32 or 64
 !macro _TamskFitsCodePage_
   !insertmacro _TamskEnter 1
   !ifdef NSIS_UNICODE
-    StrCpy $1 0
-    ; WC_NO_BEST_FIT_CHARS: a character without its exact counterpart counts
-    ; as not fitting.
-    System::Call "kernel32::WideCharToMultiByte(i 0, i 0x400, w R0, i -1, p 0, i 0, p 0, *i 0 r1) i .r0"
-    ${If} $0 = 0
-    ${OrIf} $1 <> 0
-      StrCpy $R0 0
-    ${Else}
-      StrCpy $R0 1
+    StrCpy $R0 1
+    System::Call "kernel32::GetACP() i .r2"
+    ; With UTF-8 as the ANSI code page every character fits (and the check
+    ; below would fail: UTF-8 takes no default character).
+    ${If} $2 <> 65001
+      StrCpy $1 0
+      ; WC_NO_BEST_FIT_CHARS: a character without its exact counterpart
+      ; counts as not fitting.
+      System::Call "kernel32::WideCharToMultiByte(i 0, i 0x400, w R0, i -1, p 0, i 0, p 0, *i 0 r1) i .r0"
+      ${If} $0 = 0
+      ${OrIf} $1 <> 0
+        StrCpy $R0 0
+      ${EndIf}
     ${EndIf}
   !else
     StrCpy $R0 1
