@@ -293,7 +293,7 @@ Var TamskView  ; the view the log is read in: 32 or 64
 !macro _TamskFitsCodePage_
   !insertmacro _TamskEnter 1
   !ifdef NSIS_UNICODE
-    StrCpy $R0 1
+    StrCpy $3 1
     System::Call "kernel32::GetACP() i .r2"
     ; With UTF-8 as the ANSI code page every character fits (and the check
     ; below would fail: UTF-8 takes no default character).
@@ -304,9 +304,10 @@ Var TamskView  ; the view the log is read in: 32 or 64
       System::Call "kernel32::WideCharToMultiByte(i 0, i 0x400, w R0, i -1, p 0, i 0, p 0, *i 0 r1) i .r0"
       ${If} $0 = 0
       ${OrIf} $1 <> 0
-        StrCpy $R0 0
+        StrCpy $3 0
       ${EndIf}
     ${EndIf}
+    StrCpy $R0 $3
   !else
     StrCpy $R0 1
   !endif
