@@ -14,6 +14,7 @@
 #include "win/epFileUtils.h"
 #include "win/epPathIdentity.h"
 #include "win/epRegIni.h"
+#include "win/epSystemString.h"
 #include "win/handles.h"
 #include "win/sysutil.h"
 
@@ -25,6 +26,9 @@ const char* const kCannotCreateDialog = "Cannot create DLG_UNINSTALL dialog!";
 const char* const kCannotCreateWorker = "Cannot create the uninstall thread!";
 const char* const kReportIsTheLog =
     "%s names the installation log itself: the report would replace it. Nothing was changed.";
+// A string resource holds at most 65535 characters, fewer bytes than this
+// in any code page.
+constexpr DWORD kLongestResourceString = 1u << 18;
 
 // COM on the main thread for the whole run: the servers that the worker
 // unregisters and the type libraries it loads expect it in the process.
@@ -42,16 +46,14 @@ private:
 };
 
 std::string LoadResourceString(HINSTANCE instance, int id) {
-    // With a zero buffer size LoadStringA cannot report the length, so grow
-    // the buffer until the text fits with room to spare.
-    std::string buffer(256, '\0');
-    for (;;) {
-        const int n = LoadStringA(instance, static_cast<UINT>(id), &buffer[0],
-                                  static_cast<int>(buffer.size()));
-        if (n <= 0) return std::string();
-        if (static_cast<size_t>(n) < buffer.size() - 1) return buffer.substr(0, static_cast<size_t>(n));
-        buffer.resize(buffer.size() * 2);
-    }
+    // With a zero buffer size LoadStringA cannot report the length.
+    return ReadCutShortString(
+        [instance, id](char* buffer, DWORD size) {
+            const int n =
+                LoadStringA(instance, static_cast<UINT>(id), buffer, static_cast<int>(size));
+            return n <= 0 ? DWORD{0} : static_cast<DWORD>(n);
+        },
+        256, kLongestResourceString);
 }
 
 // The progress bar's window class comes from comctl32, which is not one of the
@@ -98,14 +100,8 @@ void RunUninstall(TRun& run) {
 // that a relative report path means what the caller meant; the path as given
 // when the system cannot make it absolute.
 std::string FullPathOf(const std::string& path) {
-    if (path.empty()) return path;
-    const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return path;
-    std::string full(size, '\0');
-    const DWORD length = GetFullPathNameA(path.c_str(), size, &full[0], nullptr);
-    if (length == 0 || length >= size) return path;
-    full.resize(length);
-    return full;
+    const std::string full = GetFullPath(path);
+    return full.empty() ? path : full;
 }
 
 // True when the log can be opened and read; it stays in the profile cache.

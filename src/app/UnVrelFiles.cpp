@@ -13,6 +13,7 @@
 #include "app/UnVrelSafety.h"
 #include "app/UnVrelViews.h"
 #include "app/UnVrelWorker.h"
+#include "core/epAsciiCase.h"
 #include "core/epFileUtils.h"
 #include "core/epProtectedPaths.h"
 #include "core/epStrUtils.h"
@@ -24,19 +25,8 @@
 
 namespace {
 
-bool IsAsciiLetterEqual(char a, char b) {
-    const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    return fold(a) == fold(b);
-}
-
 bool HasExtension(const std::string& path, std::string_view ext) {
-    const std::string own = ExtractFileExt(path);
-    return own.size() == ext.size() && std::equal(own.begin(), own.end(), ext.begin(), IsAsciiLetterEqual);
-}
-
-// The path with its extension replaced by ext, or with ext appended when it has none.
-std::string ChangeFileExt(const std::string& path, const std::string& ext) {
-    return path.substr(0, path.size() - ExtractFileExt(path).size()) + ext;
+    return SameTextAscii(ExtractFileExt(path), ext);
 }
 
 // The two files this run holds itself, which no deletion at the next

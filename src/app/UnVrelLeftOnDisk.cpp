@@ -6,16 +6,8 @@
 #include <algorithm>
 
 #include "core/epFileUtils.h"
+#include "win/epFileFind.h"
 #include "win/epPathIdentity.h"
-#include "win/handles.h"
-
-namespace {
-
-bool IsDotEntry(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
-}  // namespace
 
 void TLeftOnDisk::Note(const std::string& path, TLeftState state) {
     left_[GetPathIdentity(path)] = state;
@@ -38,14 +30,11 @@ TFolderContents TLeftOnDisk::ContentsOf(const std::string& path) const {
 }
 
 TFolderContents TLeftOnDisk::JudgeFolder(const std::string& dir) const {
-    const std::string folder = AddBackslash(dir);
-    WIN32_FIND_DATAA data{};
-    const UniqueFind search(FindFirstFileA((folder + "*").c_str(), &data));
-    if (!search) return TFolderContents::Stayed;
+    TSearchRecEx rec;
+    DWORD result = SearchFirst(AddBackslash(dir) + "*", kAnyAttribute, 0, rec);
+    if (!IsDirectoryRead(result)) return TFolderContents::Stayed;
     TFolderContents worst = TFolderContents::OnlyGoing;
-    do {
-        if (IsDotEntry(data.cFileName)) continue;
-        worst = std::max(worst, ContentsOf(folder + data.cFileName));
-    } while (worst != TFolderContents::Stayed && FindNextFileA(search.get(), &data));
+    for (; result == 0 && worst != TFolderContents::Stayed; result = SearchNext(rec))
+        worst = std::max(worst, ContentsOf(rec.FullName));
     return worst;
 }

@@ -350,14 +350,11 @@ void ForecastFiles(TForecastRun& f) {
 // the directory's turn comes.
 int CountEntriesLeft(TForecastRun& f, const std::string& dir) {
     int left = 0;
-    WIN32_FIND_DATAA data{};
-    const UniqueFind find(FindFirstFileA((AddBackslash(dir) + "*").c_str(), &data));
-    if (!find) return 0;
-    do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        if (f.removed.count(AddBackslash(dir) + name) == 0) ++left;
-    } while (FindNextFileA(find.get(), &data));
+    TSearchRecEx rec;
+    for (DWORD result = SearchFirst(AddBackslash(dir) + "*", kAnyAttribute, 0, rec); result == 0;
+         result = SearchNext(rec)) {
+        if (f.removed.count(rec.FullName) == 0) ++left;
+    }
     return left;
 }
 

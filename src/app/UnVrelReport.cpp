@@ -7,15 +7,13 @@
 #include "UnVrelVersion.h"
 #include "core/UnVrelReportText.h"
 #include "res/resource.h"
+#include "win/epFileUtils.h"
 #include "win/handles.h"
 
 namespace {
 
 void WriteLine(HANDLE file, const std::string& text) {
-    if (file == nullptr || file == INVALID_HANDLE_VALUE) return;
-    const std::string line = text + "\r\n";
-    DWORD written = 0;
-    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    if (file != nullptr && file != INVALID_HANDLE_VALUE) WriteTextLine(file, text);
 }
 
 void WriteLines(HANDLE file, const std::vector<std::string>& lines) {

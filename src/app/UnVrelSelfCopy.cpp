@@ -17,6 +17,7 @@
 #include "core/UnVrelSelfCopy.h"
 #include "core/epFileUtils.h"
 #include "core/epProtectedPaths.h"
+#include "core/epStrUtils.h"
 #include "core/epTextCase.h"
 #include "win/epFileFind.h"
 #include "win/epFileIdentity.h"
@@ -335,13 +336,7 @@ struct TCopyEnd {
 // Waits, handling this thread's messages, until the copy signals its exit
 // code or ends.
 TCopyEnd WaitForCopy(HANDLE process, const TCopySignal& signal) {
-    const HANDLE handles[] = {signal.Finished.get(), process};
-    for (;;) {
-        const DWORD woken =
-            MsgWaitForMultipleObjectsEx(2, handles, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woken != WAIT_OBJECT_0 + 2) break;  // signalled, ended, or the wait failed
-        ProcessMessages();
-    }
+    WaitProcessingMessages({signal.Finished.get(), process}, TWaitMessages::All);
     if (WaitForSingleObject(signal.Finished.get(), 0) == WAIT_OBJECT_0)
         return TCopyEnd{ReadSignalledExitCode(signal), true};
     WaitForSingleObject(process, INFINITE);
@@ -366,21 +361,17 @@ void RemoveCopy(const std::string& copyPath) {
 // before is left in dir.
 bool HoldsOnlyWhatIsPutOff(const std::string& dir, const std::string& executable,
                            const std::vector<std::string>& deferredDirs) {
-    WIN32_FIND_DATAA data{};
-    const HANDLE raw = FindFirstFileA((AddBackslash(dir) + "*").c_str(), &data);
-    if (raw == INVALID_HANDLE_VALUE) return false;
-    const UniqueFind search(raw);
-    do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string path = AddBackslash(dir) + name;
-        const auto isPath = [&path](const std::string& other) {
-            return IsSameFilePath(path, other);
+    TSearchRecEx rec;
+    DWORD result = SearchFirst(AddBackslash(dir) + "*", kAnyAttribute, 0, rec);
+    if (!IsDirectoryRead(result)) return false;
+    for (; result == 0; result = SearchNext(rec)) {
+        const auto isPath = [&rec](const std::string& other) {
+            return IsSameFilePath(rec.FullName, other);
         };
         const bool putOff =
             isPath(executable) || std::any_of(deferredDirs.begin(), deferredDirs.end(), isPath);
         if (!putOff) return false;
-    } while (FindNextFileA(search.get(), &data));
+    }
     return true;
 }
 

@@ -36,14 +36,7 @@ static_assert(kShowHide == SW_HIDE && kShowNormal == SW_SHOW &&
 // Waits for the process while handling this thread's messages, so that a
 // box or dialog owned by the thread stays responsive.
 DWORD WaitForProcessExit(HANDLE process) {
-    // MWMO_INPUTAVAILABLE: messages left in the queue when ProcessMessages
-    // stopped at a WM_QUIT still wake the wait.
-    for (;;) {
-        const DWORD woken = MsgWaitForMultipleObjectsEx(1, &process, INFINITE, QS_ALLINPUT,
-                                                        MWMO_INPUTAVAILABLE);
-        if (woken != WAIT_OBJECT_0 + 1) break;
-        ProcessMessages();
-    }
+    WaitProcessingMessages({process}, TWaitMessages::All);
     DWORD code = 0;
     if (!GetExitCodeProcess(process, &code)) return 0;
     return code;
@@ -81,11 +74,6 @@ void RunRemoval(TRun& run) {
 }
 
 }  // namespace
-
-std::string EntryKey(const std::string& line) {
-    const size_t equals = line.rfind('=');
-    return equals == std::string::npos ? std::string() : line.substr(0, equals);
-}
 
 TStringList LoadLogSection(const TRun& run, const std::string& section) {
     TStringList lines;

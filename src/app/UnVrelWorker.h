@@ -8,9 +8,6 @@
 
 #include "app/UnVrelRun.h"
 
-// The text of a work-list line before its last "="; empty without one.
-std::string EntryKey(const std::string& line);
-
 // The lines of that section of the run's log, in file order.
 TStringList LoadLogSection(const TRun& run, const std::string& section);
 

@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "core/UnVrelLogCheckView.h"
+#include "core/epAsciiCase.h"
+#include "core/epFileUtils.h"
 #include "core/epIniFile.h"
 #include "core/epTextCase.h"
 
@@ -30,11 +32,6 @@ std::vector<TFinding> TFindings::Take() {
     return std::move(items_);
 }
 
-std::string EntryKeyOf(const std::string& line) {
-    const std::size_t equals = line.rfind('=');
-    return equals == std::string::npos ? std::string() : line.substr(0, equals);
-}
-
 bool IsAbsolutePath(std::string_view path) { return !NormalizeDirectory(path).empty(); }
 
 bool HoldsWildcard(std::string_view path) { return HasWildcard(path); }
@@ -46,23 +43,6 @@ std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-// "\\?\", "\\.\" or "\??\": a path handed to the system's own namespace.
-bool HasDevicePrefix(std::string_view path) {
-    return path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[3]) &&
-           ((IsSeparator(path[1]) && (path[2] == '?' || path[2] == '.')) ||
-            (path[1] == '?' && path[2] == '?'));
-}
-
-std::string WithBackslashes(std::string_view path) {
-    std::string result(path);
-    for (char& c : result) {
-        if (c == '/') c = '\\';
-    }
-    return result;
-}
 
 }  // namespace
 
@@ -79,9 +59,9 @@ std::string DescribeNotFullPath(std::string_view path, const TCheckTarget& targe
     }
     if (!path.empty() && IsSeparator(path[0])) {
         return "has no drive letter, so it is taken on the drive of the Windows directory (" +
-               drive + WithBackslashes(path) + ")";
+               drive + ToBackslashes(path) + ")";
     }
-    if (path.size() >= 2 && IsLetter(path[0]) && path[1] == ':') {
+    if (path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':') {
         if (SameTextI(path.substr(0, 2), drive)) {
             return "has no backslash after the drive letter, so it is taken from the current "
                    "folder of drive " + drive + ", the Windows directory (" + windows + ")";

@@ -33,17 +33,6 @@ const std::vector<TEntry>& EntriesOf(const TLogView& log, const char* name) {
     return section != nullptr ? section->Entries : none;
 }
 
-// The path without the "\\?\", "\\.\" or "\??\" ("/" counting as "\") that
-// hands it to the system as it stands: its "?" is no wildcard, as the safety
-// rules read it too (IsMaskPath).
-std::string_view WithoutDevicePrefix(std::string_view path) {
-    if (path.size() < 4) return path;
-    std::string head(path.substr(0, 4));
-    std::replace(head.begin(), head.end(), '/', '\\');
-    if (head == "\\\\?\\" || head == "\\\\.\\" || head == "\\??\\") path.remove_prefix(4);
-    return path;
-}
-
 // 'the wildcard "*"' or 'the wildcards "*" and "?"': each kind the
 // text holds, in the order of first appearance. The system also expands
 // "<", ">" and '"', which no file name can hold.
@@ -107,8 +96,7 @@ std::string ShownFolder(const std::string& dir) {
 // when that is not the mask as written.
 std::string WhyRuleRefuses(const std::string& mask, const std::string& where,
                            const std::string& stands, const TCheckTarget& target) {
-    std::string path = stands;
-    std::replace(path.begin(), path.end(), '/', '\\');
+    const std::string path = ToBackslashes(stands);
     const std::string dir = ExtractFileDir(path);
     const std::string_view dirBody = WithoutDevicePrefix(dir);
     if (HoldsWildcard(dirBody)) {
@@ -164,7 +152,7 @@ void CheckCopyFiles(const TLogView& log, const TCheckTarget& target, TFindings& 
     const TSectionView* section = log.Find("CopyFiles");
     if (section == nullptr) return;
     for (const TEntry& entry : section->Entries) {
-        const std::string key = EntryKeyOf(entry.Text);
+        const std::string key = EntryKey(entry.Text);
         if (!key.empty() && IsRefusedMaskSpelling(key, target.Shares, target.ProtectedDirs)) {
             findings.Add(entry.Line, TSeverity::Error, "refused-mask", section->Name,
                          WhyMaskRefused(key, target));
@@ -180,7 +168,7 @@ void CheckPlainSection(const TLogView& log, const char* name, const TPathRules& 
     const TSectionView* section = log.Find(name);
     if (section == nullptr) return;
     for (const TEntry& entry : section->Entries) {
-        CheckPath(*section, entry, EntryKeyOf(entry.Text), rules, target, findings);
+        CheckPath(*section, entry, EntryKey(entry.Text), rules, target, findings);
     }
 }
 
@@ -188,7 +176,7 @@ void CheckShortcuts(const TLogView& log, const TCheckTarget& target, TFindings& 
     const TSectionView* section = log.Find("Shortcuts");
     if (section == nullptr) return;
     for (const TEntry& entry : section->Entries) {
-        const std::string path = EntryKeyOf(entry.Text);
+        const std::string path = EntryKey(entry.Text);
         if (!CheckPath(*section, entry, path, {}, target, findings)) continue;
         const std::string ext = ExtractFileExt(path);
         if (ext.empty() || SameTextI(ext, ".lnk") || SameTextI(ext, ".pif")) continue;
@@ -280,7 +268,7 @@ void CheckSharedFiles(const TLogView& log, const TCheckTarget& target, TFindings
     const TCopyIndex copies(log);
     TSharedSeen seen;
     for (const TEntry& entry : section->Entries) {
-        const std::string path = EntryKeyOf(entry.Text);
+        const std::string path = EntryKey(entry.Text);
         if (!CheckPath(*section, entry, path, {}, target, findings)) continue;
         const std::string same = ComparablePath(path);
         if (const TEntry* earlier = seen.Note(entry, path, same)) {
@@ -310,7 +298,7 @@ std::unordered_set<std::string> FoldersHoldingNamedPaths(const TLogView& log) {
     };
     for (const char* name : {"CopyFiles", "Shortcuts", "SharedFiles", "RegFonts", "RegServers",
                              "CreateDirs"}) {
-        for (const TEntry& entry : EntriesOf(log, name)) add(EntryKeyOf(entry.Text));
+        for (const TEntry& entry : EntriesOf(log, name)) add(EntryKey(entry.Text));
     }
     for (const TEntry& entry : EntriesOf(log, "AddIni")) {
         add(GetField(1, KeyOf(entry.Text), CommaSet()));
@@ -337,7 +325,7 @@ void CheckDirectories(const TLogView& log, const TCheckTarget& target, TFindings
     if (section == nullptr) return;
     const std::unordered_set<std::string> holding = FoldersHoldingNamedPaths(log);
     for (const TEntry& entry : section->Entries) {
-        const std::string dir = EntryKeyOf(entry.Text);
+        const std::string dir = EntryKey(entry.Text);
         if (!CheckPath(*section, entry, dir, {}, target, findings)) continue;
         const std::string same = ComparablePath(dir);
         if (IsProtectedDirSpelling(dir, target.Shares, target.ProtectedDirs)) {
@@ -362,7 +350,7 @@ TCopyIndex::TCopyIndex(const TLogView& log) {
     for (const TEntry& entry : entries) {
         TCopyLine line;
         line.Entry = &entry;
-        line.Key = EntryKeyOf(entry.Text);
+        line.Key = EntryKey(entry.Text);
         line.Comparable = ComparablePath(line.Key);
         line.Mask = !line.Comparable.empty() && HoldsWildcard(ExtractFileName(line.Comparable));
         const std::size_t at = lines_.size();

@@ -129,7 +129,7 @@ void CheckValue(const TSectionView& section, const TEntry& entry, TFindings& fin
 }
 
 void CheckKey(const TSectionView& section, const TEntry& entry, TFindings& findings) {
-    const std::string path = EntryKeyOf(entry.Text);
+    const std::string path = EntryKey(entry.Text);
     if (!CheckNamesSomething(section, entry, path, findings)) return;
     const std::string keyPath = RegistryKeyPath(path);
     const TRegistryPath parts = ParseRegistryPath(keyPath);

@@ -51,10 +51,6 @@ private:
 
 // Helpers the section checks share.
 
-// The item a line names: EntryKey (before the last "=") or the name part
-// (before the first "=").
-std::string EntryKeyOf(const std::string& line);
-
 // "C:\..." or "\\server\share\...": a path that does not depend on the
 // current directory, as the safety rules judge it (core/epProtectedPaths.h).
 bool IsAbsolutePath(std::string_view path);
@@ -72,7 +68,7 @@ std::string Quoted(std::string_view text);
 // One CopyFiles line with the forms the checks compare.
 struct TCopyLine {
     const TEntry* Entry = nullptr;
-    std::string Key;         // EntryKeyOf, as written
+    std::string Key;         // EntryKey, as written
     std::string Comparable;  // ComparablePath(Key); empty when not absolute
     bool Mask = false;       // a full path whose name part holds a wildcard
 };

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/UnVrelCommandLine.h"
+#include "core/epAsciiCase.h"
 
 namespace {
 
@@ -26,16 +27,6 @@ const TOptionRule kOptionTable[] = {
     {"NORESTART", &TRunOptions::NoRestart, nullptr},
 };
 
-char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    }
-    return true;
-}
-
 bool IsOption(std::string_view argument) {
     return !argument.empty() && (argument[0] == '/' || argument[0] == '-');
 }
@@ -46,7 +37,7 @@ bool ApplyOption(std::string_view text, TRunOptions& options) {
     const std::size_t equals = text.find('=');
     const std::string_view name = text.substr(0, equals);
     for (const TOptionRule& rule : kOptionTable) {
-        if (!EqualsIgnoringAsciiCase(name, rule.Name)) continue;
+        if (!SameTextAscii(name, rule.Name)) continue;
         if (rule.Flag != nullptr) {
             if (equals != std::string_view::npos) return false;
             options.*rule.Flag = true;

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "core/epStrUtils.h"
+
 namespace {
 
 constexpr TForecast kAllForecasts[] = {TForecast::Remove, TForecast::Nothing, TForecast::Restart,
@@ -12,14 +14,6 @@ constexpr TForecast kAllForecasts[] = {TForecast::Remove, TForecast::Nothing, TF
                                        TForecast::Fail,   TForecast::Run,     TForecast::Skip};
 
 constexpr std::size_t kForecastKinds = sizeof(kAllForecasts) / sizeof(kAllForecasts[0]);
-
-std::string OneField(std::string_view text) {
-    std::string field(text);
-    for (char& c : field) {
-        if (static_cast<unsigned char>(c) < 32) c = ' ';
-    }
-    return field;
-}
 
 }  // namespace
 

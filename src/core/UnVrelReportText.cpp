@@ -3,17 +3,9 @@
 
 #include <cstdio>
 
-namespace {
+#include "core/epStrUtils.h"
 
-// The text with every byte below 32 (tab, CR, LF...) turned into a blank, so
-// that one field can never break a line or shift the fields after it.
-std::string OneField(std::string_view text) {
-    std::string field(text);
-    for (char& c : field) {
-        if (static_cast<unsigned char>(c) < 32) c = ' ';
-    }
-    return field;
-}
+namespace {
 
 std::string_view TrimTrailing(std::string_view text) {
     while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32) text.remove_suffix(1);

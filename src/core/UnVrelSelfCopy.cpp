@@ -6,6 +6,7 @@
 
 #include "core/UnVrelCommandLine.h"
 #include "core/UnVrelOptions.h"
+#include "core/epAsciiCase.h"
 
 namespace {
 
@@ -14,16 +15,6 @@ constexpr std::size_t kFolderDigits = 16;
 
 bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (FoldAscii(text[i]) != FoldAscii(prefix[i])) return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -76,7 +67,7 @@ std::string CopyFolderName(std::uint64_t random) {
 
 bool IsCopyFolderName(std::string_view name) {
     if (name.size() != kFolderPrefix.size() + kFolderDigits) return false;
-    if (!StartsWithIgnoringAsciiCase(name, kFolderPrefix)) return false;
+    if (!StartsWithAscii(name, kFolderPrefix)) return false;
     for (const char c : name.substr(kFolderPrefix.size())) {
         if (!IsHexDigit(c)) return false;
     }

@@ -1,8 +1,10 @@
 // Pure path and text-line helpers of the file primitives.
 #include "core/epFileUtils.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "core/epAsciiCase.h"
 #include "core/epTextCase.h"
 
 namespace {
@@ -13,11 +15,11 @@ constexpr char kLf = '\n';
 // Position of the last "\" or ":" of the path, or npos.
 size_t FindLastDelimiter(std::string_view path) { return path.find_last_of("\\:"); }
 
-bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 bool IsDriveRoot(std::string_view path) {
-    return path.size() == 3 && IsDriveLetter(path[0]) && path[1] == ':' && path[2] == '\\';
+    return path.size() == 3 && IsAsciiLetter(path[0]) && path[1] == ':' && path[2] == '\\';
 }
+
+bool IsSlash(char c) { return c == '\\' || c == '/'; }
 
 // Byte offset at which the last character begins. A lead byte at the very end
 // (a truncated double-byte character) is a character of its own.
@@ -71,6 +73,23 @@ std::string ExtractFileName(std::string_view path) {
 
 bool SameFileName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && SameTextI(a, b);
+}
+
+std::string ToBackslashes(std::string_view path) {
+    std::string result(path);
+    std::replace(result.begin(), result.end(), '/', '\\');
+    return result;
+}
+
+bool HasDevicePrefix(std::string_view path) {
+    return path.size() >= 4 && IsSlash(path[0]) && IsSlash(path[3]) &&
+           ((IsSlash(path[1]) && (path[2] == '?' || path[2] == '.')) ||
+            (path[1] == '?' && path[2] == '?'));
+}
+
+std::string_view WithoutDevicePrefix(std::string_view path) {
+    if (HasDevicePrefix(path)) path.remove_prefix(4);
+    return path;
 }
 
 std::string ExtractFileExt(std::string_view path) {

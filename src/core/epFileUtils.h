@@ -26,6 +26,14 @@ std::string ExtractFileDir(std::string_view path);
 // File name of a path: what follows the directory part.
 std::string ExtractFileName(std::string_view path);
 
+// The path with every "/" turned into "\", the separator the system also reads it as.
+std::string ToBackslashes(std::string_view path);
+// True when the path begins with "\\?\", "\\.\" or the native "\??\" ("/"
+// read as "\"): a prefix that hands it to the system as it stands.
+bool HasDevicePrefix(std::string_view path);
+// The path without that prefix; the path as it stands when it has none.
+std::string_view WithoutDevicePrefix(std::string_view path);
+
 // True when a and b are one file name to the file system, which takes names
 // of one length only for one another: most pairs are told apart by their
 // lengths, without a comparison by the locale.

@@ -3,39 +3,12 @@
 
 #include <algorithm>
 
+#include "core/epAsciiCase.h"
 #include "core/epFileUtils.h"
 
 namespace {
 
-char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-std::string UpperAscii(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) c = FoldAscii(c);
-    return upper;
-}
-
-bool StartsWithI(std::string_view text, std::string_view head) {
-    if (text.size() < head.size()) return false;
-    for (std::size_t i = 0; i < head.size(); ++i) {
-        if (FoldAscii(text[i]) != FoldAscii(head[i])) return false;
-    }
-    return true;
-}
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-std::string ToBackslashes(std::string_view path) {
-    std::string result(path);
-    std::replace(result.begin(), result.end(), '/', '\\');
-    return result;
-}
-
-bool HasDevicePrefix(std::string_view path) {
-    return StartsWithI(path, "\\\\?\\") || StartsWithI(path, "\\\\.\\") ||
-           StartsWithI(path, "\\??\\");
-}
 
 std::string_view TakeComponent(std::string_view& rest) {
     const std::size_t end = rest.find('\\');
@@ -46,7 +19,7 @@ std::string_view TakeComponent(std::string_view& rest) {
 
 // 127.0.0.1 and the rest of the loopback network: four dotted numbers, the first 127.
 bool IsLoopbackV4(std::string_view server) {
-    if (!StartsWithI(server, "127.")) return false;
+    if (!StartsWithAscii(server, "127.")) return false;
     int dots = 0;
     for (char c : server) {
         if (c == '.') {
@@ -72,8 +45,8 @@ std::string Join(const std::string& folder, std::string_view rest) {
 
 // The folder of an administrative share ("C$", "ADMIN$"), or empty.
 std::string AdministrativeFolder(std::string_view share, const std::string& windowsDir) {
-    if (share.size() == 2 && IsLetter(share[0]) && share[1] == '$')
-        return std::string(1, FoldAscii(share[0])) + ":\\";
+    if (share.size() == 2 && IsAsciiLetter(share[0]) && share[1] == '$')
+        return std::string(1, UpperAscii(share[0])) + ":\\";
     if (UpperAscii(share) == "ADMIN$") return windowsDir;
     return std::string();
 }
@@ -85,9 +58,9 @@ bool ParseSharePath(std::string_view path, TSharePath& share) {
     std::string_view rest = slashed;
     if (HasDevicePrefix(rest)) {
         rest.remove_prefix(4);
-        if (!StartsWithI(rest, "UNC\\")) return false;
+        if (!StartsWithAscii(rest, "UNC\\")) return false;
         rest.remove_prefix(4);
-    } else if (StartsWithI(rest, "\\\\")) {
+    } else if (StartsWithAscii(rest, "\\\\")) {
         rest.remove_prefix(2);
     } else {
         return false;
@@ -131,7 +104,7 @@ std::string ShareFolderOfSettings(std::string_view multiSz) {
     while (!multiSz.empty()) {
         const std::size_t end = multiSz.find('\0');
         const std::string_view text = multiSz.substr(0, end);
-        if (StartsWithI(text, "Path=")) return std::string(text.substr(5));
+        if (StartsWithAscii(text, "Path=")) return std::string(text.substr(5));
         if (end == std::string_view::npos) break;
         multiSz.remove_prefix(end + 1);
     }
@@ -152,7 +125,7 @@ TPlace LocalSpelling(std::string_view path, const TLocalShares& shares) {
     }
     if (HasDevicePrefix(slashed)) {
         const std::string_view rest = std::string_view(slashed).substr(4);
-        const bool drive = rest.size() >= 2 && IsLetter(rest[0]) && rest[1] == ':' &&
+        const bool drive = rest.size() >= 2 && IsAsciiLetter(rest[0]) && rest[1] == ':' &&
                            (rest.size() == 2 || rest[2] == '\\');
         if (!drive) return TPlace{};
         const std::string local(rest);
@@ -162,10 +135,10 @@ TPlace LocalSpelling(std::string_view path, const TLocalShares& shares) {
 }
 
 std::string SubstitutedPath(std::string_view path, std::string_view driveTarget) {
-    const bool drive = path.size() >= 2 && IsLetter(path[0]) && path[1] == ':';
-    if (!drive || !StartsWithI(driveTarget, "\\??\\")) return std::string();
+    const bool drive = path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':';
+    if (!drive || !StartsWithAscii(driveTarget, "\\??\\")) return std::string();
     const std::string_view folder = driveTarget.substr(4);
-    if (folder.size() < 2 || !IsLetter(folder[0]) || folder[1] != ':') return std::string();
+    if (folder.size() < 2 || !IsAsciiLetter(folder[0]) || folder[1] != ':') return std::string();
     std::string_view rest = path.substr(2);
     while (!rest.empty() && (rest.front() == '\\' || rest.front() == '/')) rest.remove_prefix(1);
     return Join(folder.size() == 2 ? std::string(folder) + "\\" : std::string(folder), rest);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/epAsciiCase.h"
 #include "core/epRegPath.h"
 
 namespace {
@@ -82,14 +83,6 @@ const char* const kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session
 const char* const kEnvironment =
     "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 const char* const kWinlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-
-char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-std::string UpperAscii(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) c = FoldAscii(c);
-    return upper;
-}
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "core/epAsciiCase.h"
 #include "core/epFileUtils.h"
 #include "core/epTextCase.h"
 
@@ -17,36 +18,10 @@ constexpr std::size_t kLeadingLiterals = 3;
 // per byte: asked for every file of a run.
 bool IsWildcard(char c) { return c == '*' || c == '?' || c == '<' || c == '>' || c == '"'; }
 
-bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 bool StartsWith(std::string_view text, std::string_view head) {
     return text.size() >= head.size() && text.substr(0, head.size()) == head;
 }
 
-bool StartsWithUnc(std::string_view text) {
-    return text.size() >= 4 && (text[0] == 'U' || text[0] == 'u') &&
-           (text[1] == 'N' || text[1] == 'n') && (text[2] == 'C' || text[2] == 'c') &&
-           text[3] == '\\';
-}
-
-std::string ToBackslashes(std::string_view path) {
-    std::string result(path);
-    std::replace(result.begin(), result.end(), '/', '\\');
-    return result;
-}
-
-// True when the path starts with one of the prefixes that hand it to the
-// system as it stands: "\\?\", "\\.\" or the native "\??\".
-bool HasDevicePrefix(std::string_view path) {
-    return StartsWith(path, "\\\\?\\") || StartsWith(path, "\\\\.\\") ||
-           StartsWith(path, "\\??\\");
-}
-
-// The path without that prefix.
-std::string_view WithoutDevicePrefix(std::string_view path) {
-    if (HasDevicePrefix(path)) path.remove_prefix(4);
-    return path;
-}
 
 // The text up to the next backslash, which is taken off rest with it.
 std::string_view TakeComponent(std::string_view& rest) {
@@ -62,7 +37,7 @@ std::string TakeRoot(std::string_view& rest) {
     const bool device = HasDevicePrefix(rest);
     rest = WithoutDevicePrefix(rest);
     bool share = false;
-    if (device && StartsWithUnc(rest)) {
+    if (device && StartsWithAscii(rest, "UNC\\")) {
         rest.remove_prefix(4);
         share = true;
     } else if (!device && StartsWith(rest, "\\\\")) {
@@ -75,7 +50,7 @@ std::string TakeRoot(std::string_view& rest) {
         if (server.empty() || name.empty()) return std::string();
         return "\\\\" + std::string(server) + "\\" + std::string(name);
     }
-    if (rest.size() < 3 || !IsDriveLetter(rest[0]) || rest[1] != ':' || rest[2] != '\\')
+    if (rest.size() < 3 || !IsAsciiLetter(rest[0]) || rest[1] != ':' || rest[2] != '\\')
         return std::string();
     const std::string root(rest.substr(0, 3));
     rest.remove_prefix(3);
@@ -158,7 +133,8 @@ bool IsMaskPath(std::string_view path) {
 }
 
 bool IsPlainFullPath(std::string_view path) {
-    if (path.size() < 3 || !IsDriveLetter(path[0]) || path[1] != ':' || path[2] != '\\') return false;
+    if (path.size() < 3 || !IsAsciiLetter(path[0]) || path[1] != ':' || path[2] != '\\')
+        return false;
     const bool plainBytes = std::all_of(path.begin(), path.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
         return byte >= 0x20 && byte < 0x80 && c != '/' && c != '~' && !IsWildcard(c);

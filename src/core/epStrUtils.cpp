@@ -165,6 +165,19 @@ std::string KeyOf(std::string_view line) { return TextBefore(line, '='); }
 
 std::string ValueOf(std::string_view line) { return TextAfter(line, '='); }
 
+std::string EntryKey(std::string_view line) {
+    const std::size_t equals = line.rfind('=');
+    return equals == std::string_view::npos ? std::string() : std::string(line.substr(0, equals));
+}
+
+std::string OneField(std::string_view text) {
+    std::string field(text);
+    for (char& c : field) {
+        if (static_cast<unsigned char>(c) < 32) c = ' ';
+    }
+    return field;
+}
+
 bool MatchesMask(std::string_view text, std::string_view mask, bool ignoreCase) {
     std::string t(text);
     std::string m(mask);

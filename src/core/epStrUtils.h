@@ -52,6 +52,14 @@ std::string TextAfter(std::string_view text, char c);
 std::string KeyOf(std::string_view line);
 // Value of a key=value line: the text after its first "=" (empty without one).
 std::string ValueOf(std::string_view line);
+// Key of a log entry, whose value comes last: the text before the line's
+// last "="; empty without one.
+std::string EntryKey(std::string_view line);
+
+// The text with every byte below 32 (tab, CR, LF...) turned into a blank, so
+// that as one field of a tab-separated line it can never break the line or
+// shift the fields after it.
+std::string OneField(std::string_view text);
 
 // True when text matches mask, "?" standing for one character and "*" for any
 // run. With ignoreCase both are upper-cased first (ANSI, user locale). Equal

@@ -1,6 +1,7 @@
 // The system folder in the two views of 64-bit Windows (see epSystemFolder.h).
 #include "core/epSystemFolder.h"
 
+#include "core/epAsciiCase.h"
 #include "core/epProtectedPaths.h"
 
 namespace {
@@ -15,19 +16,17 @@ constexpr std::string_view kUnredirected[] = {
     "catroot", "catroot2", "driverstore", "drivers\\etc", "logfiles", "spool",
 };
 
-char FoldAscii(char c) {
-    if (c == '/') return '\\';
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
+// The byte as the comparisons below read it: "/" as "\", ASCII letters upper-cased.
+char FoldPathByte(char c) { return c == '/' ? '\\' : UpperAscii(c); }
 
 // True when text begins with prefix, ASCII letter case aside and "/" read as
 // "\", and the prefix ends there or at a backslash.
 bool StartsWithComponent(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) return false;
     for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (FoldAscii(text[i]) != FoldAscii(prefix[i])) return false;
+        if (FoldPathByte(text[i]) != FoldPathByte(prefix[i])) return false;
     }
-    return text.size() == prefix.size() || FoldAscii(text[prefix.size()]) == '\\';
+    return text.size() == prefix.size() || FoldPathByte(text[prefix.size()]) == '\\';
 }
 
 // A path taken apart at the system folder it lies in.
@@ -75,7 +74,7 @@ std::optional<std::string_view> TargetFolder(const TSystemPart& part, TView view
 bool HoldsDotComponent(std::string_view path) {
     std::size_t start = 0;
     for (std::size_t i = 0; i <= path.size(); ++i) {
-        if (i < path.size() && FoldAscii(path[i]) != '\\') continue;
+        if (i < path.size() && FoldPathByte(path[i]) != '\\') continue;
         const std::string_view component = path.substr(start, i - start);
         const bool doubled = component.empty() && i > 1 && i < path.size();
         if (component == "." || component == ".." || doubled) return true;

@@ -65,6 +65,10 @@ DWORD SearchFirst(const std::string& mask, DWORD include, DWORD exclude, TSearch
     return result;
 }
 
+bool IsDirectoryRead(DWORD searchFirstResult) {
+    return searchFirstResult == 0 || searchFirstResult == ERROR_NO_MORE_FILES;
+}
+
 DWORD SearchNext(TSearchRecEx& rec) {
     if (!FindNextFileA(rec.FindHandle.get(), &rec.FindData)) return GetLastError();
     return MatchStep(rec);

@@ -35,10 +35,17 @@ struct TSearchRecEx {
 // Starts a search over mask (a search the record still holds is closed
 // first). include 0 means any entry. 0 when the record holds a first match,
 // else the system error code: ERROR_PATH_NOT_FOUND for a missing directory,
-// ERROR_FILE_NOT_FOUND or ERROR_NO_MORE_FILES when nothing matches,
-// ERROR_INVALID_NAME for a mask holding a NUL byte; the record then holds no
-// open search.
+// ERROR_FILE_NOT_FOUND when the system finds nothing that matches,
+// ERROR_NO_MORE_FILES when it finds only what the search passes over ("."
+// and "..", or entries the attributes keep out), ERROR_INVALID_NAME for a
+// mask holding a NUL byte; the record then holds no open search.
 DWORD SearchFirst(const std::string& mask, DWORD include, DWORD exclude, TSearchRecEx& rec);
+
+// True when SearchFirst's result says the directory was read: a first match,
+// or only what the search passes over. For a search over a whole directory
+// ("dir\*"), false means that the directory is missing or may not be read,
+// or that it is an empty drive root (the one kind without "." and "..").
+bool IsDirectoryRead(DWORD searchFirstResult);
 
 // Moves to the next match: 0, or the system error code (ERROR_NO_MORE_FILES
 // at the end). Deleting the current match's file first does not disturb it.

@@ -6,6 +6,7 @@
 #include "core/epStrUtils.h"
 #include "win/epRegIni.h"
 #include "win/epRestartList.h"
+#include "win/epSystemString.h"
 #include "win/handles.h"
 
 namespace {
@@ -49,16 +50,6 @@ DWORD ReadChunk(HANDLE handle, char* buffer, DWORD size) {
         return 0;
     }
     return count;
-}
-
-void WriteAll(HANDLE handle, const char* data, size_t size) {
-    while (size > 0) {
-        const DWORD want = size > kMaxWriteChunk ? kMaxWriteChunk : static_cast<DWORD>(size);
-        DWORD written = 0;
-        if (!WriteFile(handle, data, want, &written, nullptr) || written == 0) return;
-        data += written;
-        size -= written;
-    }
 }
 
 // Puts back the attributes a file had before a deletion was tried (those
@@ -162,10 +153,23 @@ std::string ReadRestOfFile(HANDLE handle) {
     }
 }
 
+bool WriteAllBytes(HANDLE handle, std::string_view bytes) {
+    const char* data = bytes.data();
+    size_t size = bytes.size();
+    while (size > 0) {
+        const DWORD want = size > kMaxWriteChunk ? kMaxWriteChunk : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!WriteFile(handle, data, want, &written, nullptr) || written == 0) return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
 void WriteTextLine(HANDLE handle, std::string_view text) {
     std::string line(text);
     line += "\r\n";
-    WriteAll(handle, line.data(), line.size());
+    WriteAllBytes(handle, line);
 }
 
 bool IsExistingDirectory(const std::string& path) {
@@ -203,35 +207,20 @@ void CreateDirectoryPath(const std::string& path) {
 
 std::string GetShortPath(const std::string& path) {
     if (HoldsNul(path)) return path;
-    // Ask for the size first: the short form of a long path may exceed MAX_PATH.
-    DWORD size = GetShortPathNameA(path.c_str(), nullptr, 0);
-    for (int attempt = 0; attempt < 3 && size > 0; ++attempt) {
-        std::string buffer(size, '\0');
-        const DWORD count = GetShortPathNameA(path.c_str(), &buffer[0], size);
-        if (count == 0) break;
-        if (count < size) {
-            buffer.resize(count);
-            return buffer;
-        }
-        size = count;  // the name changed between the calls; try again
-    }
-    return path;
+    const std::string shortPath = ReadSystemString([&path](char* buffer, DWORD size) {
+        return GetShortPathNameA(path.c_str(), buffer, size);
+    });
+    return shortPath.empty() ? path : shortPath;
 }
 
-std::string GetWindowsDir() {
-    UINT size = GetWindowsDirectoryA(nullptr, 0);
-    for (int attempt = 0; attempt < 3 && size > 0; ++attempt) {
-        std::string dir(size, '\0');
-        const UINT count = GetWindowsDirectoryA(&dir[0], size);
-        if (count == 0) break;
-        if (count < size) {
-            dir.resize(count);
-            return dir;
-        }
-        size = count;
-    }
-    return std::string();
+std::string GetFullPath(const std::string& path) {
+    if (HoldsNul(path)) return std::string();
+    return ReadSystemString([&path](char* buffer, DWORD size) {
+        return GetFullPathNameA(path.c_str(), size, buffer, nullptr);
+    });
 }
+
+std::string GetWindowsDir() { return ReadSystemString(GetWindowsDirectoryA); }
 
 DWORD PlatformId = VER_PLATFORM_WIN32_NT;
 

@@ -35,6 +35,11 @@ std::string ReadTextLine(HANDLE handle);
 // Everything from the current position to the end of the file (stops at a read error).
 std::string ReadRestOfFile(HANDLE handle);
 
+// Writes the bytes at the current position, in as many calls as the system
+// needs; true when every byte was written, false at the first call that
+// fails or writes nothing (what came before it stays written).
+bool WriteAllBytes(HANDLE handle, std::string_view bytes);
+
 // Writes text followed by CR LF; the count written is not checked.
 void WriteTextLine(HANDLE handle, std::string_view text);
 
@@ -52,6 +57,11 @@ void CreateDirectoryPath(const std::string& path);
 
 // Short form of the path, or the path itself when the system gives none.
 std::string GetShortPath(const std::string& path);
+
+// The absolute form of the path (GetFullPathNameA: relative to the current
+// directory, "." and ".." resolved, nothing asked of the disk); empty when
+// the system cannot give one.
+std::string GetFullPath(const std::string& path);
 
 // The Windows directory, without a trailing backslash (as the system gives it).
 std::string GetWindowsDir();

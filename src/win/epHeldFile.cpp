@@ -10,11 +10,7 @@ namespace {
 bool WriteNewFile(const std::string& path, const std::string& bytes) {
     const UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    DWORD written = 0;
-    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr) &&
-           written == bytes.size();
+    return file && WriteAllBytes(file.get(), bytes);
 }
 
 }  // namespace

@@ -10,10 +10,6 @@
 
 namespace {
 
-// Largest single WriteFile request; a file text this big never occurs in
-// practice, but a size_t must not be cut to a DWORD silently.
-constexpr std::size_t kMaxWriteChunk = 0x40000000;
-
 // A directory is not a file: the model of a directory path stays empty, and
 // writing it back fails quietly like any file that cannot be created.
 bool FileExists(const std::string& path) {
@@ -29,16 +25,7 @@ void RewriteFile(HANDLE file, const std::string& text) {
         GetLastError() != NO_ERROR) {
         return;
     }
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        const DWORD chunk = static_cast<DWORD>(left < kMaxWriteChunk ? left : kMaxWriteChunk);
-        DWORD written = 0;
-        if (!WriteFile(file, data, chunk, &written, nullptr) || written == 0) return;
-        data += written;
-        left -= written;
-    }
-    SetEndOfFile(file);
+    if (WriteAllBytes(file, text)) SetEndOfFile(file);
 }
 
 TIniOptions MakeOptions(bool skipComments, bool keyLinesOnly, bool trimAroundEquals,

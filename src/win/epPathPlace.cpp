@@ -9,6 +9,7 @@
 #include "win/epDllSearch.h"
 #include "win/epFileUtils.h"
 #include "win/epRegIni.h"
+#include "win/epSystemString.h"
 #include "win/handles.h"
 
 namespace {
@@ -76,21 +77,6 @@ void AddRegistryShares(TLocalShares& shares) {
     }
 }
 
-std::string FullPath(const std::string& path) {
-    DWORD size = MAX_PATH;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        std::string full(size, '\0');
-        const DWORD count = GetFullPathNameA(path.c_str(), size, &full[0], nullptr);
-        if (count == 0) return std::string();
-        if (count < size) {
-            full.resize(count);
-            return full;
-        }
-        size = count + 1;
-    }
-    return std::string();
-}
-
 // A substituted drive (SUBST, DefineDosDevice) followed to the folder it
 // stands for, a few times over; the path unchanged on any other drive.
 std::string WithoutSubstitution(std::string path) {
@@ -119,20 +105,13 @@ bool FinalPathOf(const std::string& path, std::string& final, DWORD& error) {
         error = GetLastError();
         return false;
     }
-    DWORD size = MAX_PATH;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        final.assign(size, '\0');
-        const DWORD count = GetFinalPathNameByHandleA(file.get(), &final[0], size,
+    final = ReadSystemString([&file, &error](char* buffer, DWORD size) {
+        const DWORD count = GetFinalPathNameByHandleA(file.get(), buffer, size,
                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (count == 0) break;
-        if (count < size) {
-            final.resize(count);
-            return true;
-        }
-        size = count + 1;
-    }
-    error = GetLastError();
-    return false;
+        error = GetLastError();
+        return count;
+    });
+    return !final.empty();
 }
 
 // Errors that say the directory is not there (also a drive without its
@@ -179,7 +158,7 @@ std::string FindRealPlace(const std::string& dir, const TLocalShares& shares) {
     // system tells where it leads, whatever the list of shares says. Any
     // other path in its local spelling, made full.
     std::string open = spelled.Kind == TPlaceKind::Local && !ParseSharePath(dir, share)
-                           ? WithoutSubstitution(FullPath(spelled.Path))
+                           ? WithoutSubstitution(GetFullPath(spelled.Path))
                            : dir;
     if (open.empty()) return open;
     for (int step = 0; step < kMaxShareSteps; ++step) {

@@ -3,15 +3,19 @@
 
 #include <tlhelp32.h>
 
+#include "win/epSystemString.h"
+
+namespace {
+
+// The longest path the system takes, with its terminating zero.
+constexpr DWORD kLongestPath = 32768;
+
+}  // namespace
+
 std::string GetOwnExecutable() {
-    std::string buffer(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameA(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
-        if (n == 0) return std::string();
-        if (n < buffer.size()) return buffer.substr(0, n);
-        if (buffer.size() >= 32768) return std::string();
-        buffer.resize(buffer.size() * 2);
-    }
+    return ReadCutShortString(
+        [](char* buffer, DWORD size) { return GetModuleFileNameA(nullptr, buffer, size); },
+        MAX_PATH, kLongestPath);
 }
 
 std::string GetProcessExecutable(HANDLE process) {

@@ -13,30 +13,12 @@
 #include "core/epProtectedKeys.h"
 #include "win/epFileUtils.h"
 #include "win/epRegIni.h"
+#include "win/epSystemString.h"
 
 namespace {
 
 const char* const kProfileList =
     "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-
-// A string that a system call fills: asked for with the buffer's size, it
-// answers the length written, or the size it needs when the buffer is too
-// small, or 0 on failure. Empty on failure.
-template <typename Call>
-std::string ReadSystemString(Call call) {
-    DWORD size = MAX_PATH;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        std::string text(size, '\0');
-        const DWORD count = call(&text[0], size);
-        if (count == 0) break;
-        if (count < size) {
-            text.resize(count);
-            return text;
-        }
-        size = count + 1;
-    }
-    return std::string();
-}
 
 std::string ShellFolder(int folder) {
     char path[MAX_PATH] = {};
@@ -192,9 +174,7 @@ std::string GetFontsDir() {
 }
 
 std::string GetFullLongPath(const std::string& path) {
-    const std::string full = ReadSystemString([&path](char* buffer, DWORD size) {
-        return GetFullPathNameA(path.c_str(), size, buffer, nullptr);
-    });
+    const std::string full = GetFullPath(path);
     if (full.empty()) return path;
     const std::string whole = ExistingLongPath(full);
     if (!whole.empty()) return whole;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/epTextCase.h"
+#include "win/epFileUtils.h"
 #include "win/handles.h"
 
 namespace {
@@ -37,12 +38,6 @@ std::vector<std::string> ReadMultiString(HKEY key, const char* name) {
     return strings;
 }
 
-std::string FullPath(const std::string& path) {
-    char buffer[MAX_PATH * 4] = {};
-    const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-    return (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : path;
-}
-
 }  // namespace
 
 bool IsDeletionPending(const std::string& path) {
@@ -50,7 +45,8 @@ bool IsDeletionPending(const std::string& path) {
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS)
         return false;
     const UniqueHkey key(raw);
-    const std::string wanted = UpperCaseAnsi("\\??\\" + FullPath(path));
+    const std::string full = GetFullPath(path);
+    const std::string wanted = UpperCaseAnsi("\\??\\" + (full.empty() ? path : full));
     for (const char* name : kListValues) {
         const std::vector<std::string> list = ReadMultiString(key.get(), name);
         for (std::size_t i = 0; i + 1 < list.size(); i += 2) {

@@ -9,9 +9,11 @@
 #include <optional>
 #include <string_view>
 
+#include "core/epAsciiCase.h"
 #include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
 #include "win/epDllSearch.h"
+#include "win/epFileUtils.h"
 #include "win/epWow64.h"
 #include "win/handles.h"
 #include "win/sysutil.h"
@@ -26,29 +28,6 @@ constexpr const char* kUnregisterTypeLibFunction = "UnRegisterTypeLib";
 
 using DllUnregisterServerFunction = HRESULT(STDAPICALLTYPE*)();
 using UnRegisterTypeLibFunction = HRESULT(STDAPICALLTYPE*)(REFGUID, WORD, WORD, LCID, SYSKIND);
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
-// The absolute form of the path; empty when the system cannot give one.
-std::string FullPath(const std::string& path) {
-    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return std::string();
-    std::string buffer(needed, '\0');
-    const DWORD length = GetFullPathNameA(path.c_str(), needed, &buffer[0], nullptr);
-    if (length == 0 || length >= needed) return std::string();
-    buffer.resize(length);
-    return buffer;
-}
 
 // The ANSI text in UTF-16; empty when it cannot be converted.
 std::wstring WideFromAnsi(const std::string& text) {
@@ -111,7 +90,7 @@ bool UnregisterDllServer(const std::string& path) {
     // By its full path with the altered search order, as the system's own
     // registration tool loads a server: the libraries it needs come from its
     // folder first, never from ours.
-    const std::string fullPath = FullPath(path);
+    const std::string fullPath = GetFullPath(path);
     if (fullPath.empty()) return false;
     const TSystemLayout& layout = SystemLayout();
     const TServerRoute route = ChooseServerRoute(ReadImageMachine(fullPath), layout);
@@ -162,7 +141,7 @@ bool UnregisterTypeLibrary(const std::string& path, TView view) {
         GetModuleHandleA(kTypeLibModule), kUnregisterTypeLibFunction);
     if (unregister == nullptr) return false;
 
-    const std::wstring widePath = WideFromAnsi(FullPath(path));
+    const std::wstring widePath = WideFromAnsi(GetFullPath(path));
     if (widePath.empty()) return false;
     ITypeLib* loaded = nullptr;
     if (FAILED(LoadTypeLib(widePath.c_str(), &loaded)) || loaded == nullptr) return false;

@@ -109,19 +109,45 @@ void ProcessMessages() {
     Sleep(1);
 }
 
-DWORD WaitHandlingSentMessages(HANDLE object, DWORD timeoutMs) {
+namespace {
+
+// What is left of timeoutMs since start (INFINITE stays INFINITE).
+DWORD RemainingMs(ULONGLONG start, DWORD timeoutMs) {
+    if (timeoutMs == INFINITE) return INFINITE;
+    const ULONGLONG spent = GetTickCount64() - start;
+    return spent >= timeoutMs ? 0 : static_cast<DWORD>(timeoutMs - spent);
+}
+
+void CarryOutMessages(TWaitMessages messages) {
+    if (messages == TWaitMessages::All) {
+        ProcessMessages();
+        return;
+    }
+    // Peeking carries out the messages sent to this thread; with
+    // PM_QS_SENDMESSAGE it takes nothing out of the queue.
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
+}  // namespace
+
+DWORD WaitProcessingMessages(std::initializer_list<HANDLE> objects, TWaitMessages messages,
+                             DWORD timeoutMs) {
+    const DWORD count = static_cast<DWORD>(objects.size());
+    const bool all = messages == TWaitMessages::All;
+    const DWORD wake = all ? QS_ALLINPUT : QS_SENDMESSAGE;
+    // MWMO_INPUTAVAILABLE: messages left in the queue when ProcessMessages
+    // stopped at a WM_QUIT still wake the wait.
+    const DWORD flags = all ? MWMO_INPUTAVAILABLE : 0;
     const ULONGLONG start = GetTickCount64();
     for (;;) {
-        DWORD left = INFINITE;
-        if (timeoutMs != INFINITE) {
-            const ULONGLONG spent = GetTickCount64() - start;
-            left = spent >= timeoutMs ? 0 : static_cast<DWORD>(timeoutMs - spent);
-        }
-        const DWORD woken = MsgWaitForMultipleObjectsEx(1, &object, left, QS_SENDMESSAGE, 0);
-        if (woken != WAIT_OBJECT_0 + 1) return woken;
-        // Peeking carries out the messages sent to this thread; with
-        // PM_QS_SENDMESSAGE it takes nothing out of the queue.
-        MSG message;
-        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        const DWORD woken = MsgWaitForMultipleObjectsEx(count, objects.begin(),
+                                                        RemainingMs(start, timeoutMs), wake, flags);
+        if (woken != WAIT_OBJECT_0 + count) return woken;
+        CarryOutMessages(messages);
     }
+}
+
+DWORD WaitHandlingSentMessages(HANDLE object, DWORD timeoutMs) {
+    return WaitProcessingMessages({object}, TWaitMessages::Sent, timeoutMs);
 }

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "core/sysutilGeometry.h"
@@ -48,8 +49,19 @@ void KeepOnScreen(RECT& rect);
 // message consumed, on WM_QUIT, and after sleeping 1 ms when the queue is empty.
 void ProcessMessages();
 
-// Waits until the object is signalled or timeoutMs has passed, meanwhile
-// handling the messages that other threads send to this thread's windows, so
-// that a thread which sends to them before it ends cannot deadlock the wait.
-// Posted messages stay queued. WAIT_OBJECT_0, WAIT_TIMEOUT or WAIT_FAILED.
+// The messages of the calling thread that a wait carries out while it waits.
+enum class TWaitMessages {
+    Sent,  // only those other threads send to its windows; posted ones stay queued
+    All,   // every message, dispatched as ProcessMessages does
+};
+
+// Waits until one of the objects is signalled or timeoutMs has passed,
+// meanwhile carrying out the thread's messages as `messages` says: so that a
+// thread which sends to its windows before it ends cannot deadlock the wait
+// and (All) a box or dialog the thread owns stays responsive.
+// WAIT_OBJECT_0 + the index of a signalled object, WAIT_TIMEOUT or WAIT_FAILED.
+DWORD WaitProcessingMessages(std::initializer_list<HANDLE> objects, TWaitMessages messages,
+                             DWORD timeoutMs = INFINITE);
+
+// WaitProcessingMessages on one object with TWaitMessages::Sent.
 DWORD WaitHandlingSentMessages(HANDLE object, DWORD timeoutMs = INFINITE);

@@ -58,19 +58,8 @@ TStringList SectionOf(const TepIniModel& log, const char* section) {
     return lines;
 }
 
-std::string EntryKeyOf(const std::string& line) {
-    const size_t equals = line.rfind('=');
-    return equals == std::string::npos ? std::string() : line.substr(0, equals);
-}
-
 bool HasWildcards(const std::string& path) {
     return ExtractFileName(path).find_first_of("*?") != std::string::npos;
-}
-
-// The path with its extension replaced (or appended).
-std::string WithExtension(const std::string& path, const std::string& ext) {
-    const std::string old = ExtractFileExt(path);
-    return path.substr(0, path.size() - old.size()) + ext;
 }
 
 // A bare INI file name lives in the Windows directory.
@@ -122,13 +111,13 @@ bool AnyFileMatches(const std::string& mask) {
 bool InstallFiles(const TepIniModel& log) {
     bool ok = true;
     for (const std::string& line : SectionOf(log, "CopyFiles")) {
-        const std::string key = OnDisk(EntryKeyOf(line), ViewOf(log));
+        const std::string key = OnDisk(EntryKey(line), ViewOf(log));
         for (const std::string& file : FilesFor(key)) {
             if (!FileExists(file)) ok = WriteFileBytes(file, kContent) && ok;
         }
         if (SameTextI(ExtractFileExt(key), ".hlp")) {
-            ok = WriteFileBytes(WithExtension(key, ".gid"), kContent) && ok;
-            ok = WriteFileBytes(WithExtension(key, ".fts"), kContent) && ok;
+            ok = WriteFileBytes(ChangeFileExt(key, ".gid"), kContent) && ok;
+            ok = WriteFileBytes(ChangeFileExt(key, ".fts"), kContent) && ok;
         }
     }
     return ok;
@@ -137,7 +126,7 @@ bool InstallFiles(const TepIniModel& log) {
 bool InstallSharedFiles(const TepIniModel& log) {
     bool ok = true;
     for (const std::string& line : SectionOf(log, "SharedFiles")) {
-        const std::string path = EntryKeyOf(line);
+        const std::string path = EntryKey(line);
         ok = WriteFileBytes(OnDisk(path, ViewOf(log)), kContent) && ok;
         const std::int32_t count = StrToIntDef(ValueOf(line), 1);
         ok = WriteRegistryInteger(RegistryValuePath(kSharedDlls, path), count, ViewOf(log)) && ok;
@@ -148,7 +137,7 @@ bool InstallSharedFiles(const TepIniModel& log) {
 bool InstallShortcuts(const TepIniModel& log) {
     bool ok = true;
     for (const std::string& line : SectionOf(log, "Shortcuts")) {
-        ok = WriteFileBytes(WithExtension(OnDisk(EntryKeyOf(line), ViewOf(log)), ".lnk"), kContent) &&
+        ok = WriteFileBytes(ChangeFileExt(OnDisk(EntryKey(line), ViewOf(log)), ".lnk"), kContent) &&
              ok;
     }
     return ok;
@@ -171,7 +160,7 @@ bool InstallIniEntries(const TepIniModel& log) {
 bool InstallFonts(const TepIniModel& log) {
     bool ok = true;
     for (const std::string& line : SectionOf(log, "RegFonts")) {
-        const std::string file = EntryKeyOf(line);
+        const std::string file = EntryKey(line);
         if (!FileExists(file)) ok = WriteFileBytes(file, kContent) && ok;
         ok = WriteRegistryString(RegistryValuePath(kFontsKey, ValueOf(line)), ExtractFileName(file)) &&
              ok;
@@ -182,7 +171,7 @@ bool InstallFonts(const TepIniModel& log) {
 bool InstallRegistry(const TepIniModel& log) {
     bool ok = true;
     for (const std::string& line : SectionOf(log, "CreateKeys")) {
-        ok = CreateRegistryKey(EntryKeyOf(line), ViewOf(log)) && ok;
+        ok = CreateRegistryKey(EntryKey(line), ViewOf(log)) && ok;
     }
     for (const std::string& line : SectionOf(log, "AddReg")) {
         ok = WriteRegistryString(KeyOf(line), ValueOf(line), ViewOf(log)) && ok;
@@ -194,7 +183,7 @@ bool InstallServers(const TepIniModel& log, const std::string& oleServerDll) {
     if (oleServerDll.empty()) return true;
     bool ok = true;
     for (const std::string& line : SectionOf(log, "RegServers")) {
-        const std::string path = OnDisk(EntryKeyOf(line), ViewOf(log));
+        const std::string path = OnDisk(EntryKey(line), ViewOf(log));
         CreateDirectoryPath(ExtractFileDir(path));
         ok = CopyFileA(oleServerDll.c_str(), path.c_str(), FALSE) && ok;
     }
@@ -203,7 +192,7 @@ bool InstallServers(const TepIniModel& log, const std::string& oleServerDll) {
 
 bool InstallDirectories(const TepIniModel& log) {
     for (const std::string& line : SectionOf(log, "CreateDirs"))
-        CreateDirectoryPath(OnDisk(EntryKeyOf(line), ViewOf(log)));
+        CreateDirectoryPath(OnDisk(EntryKey(line), ViewOf(log)));
     return true;
 }
 
@@ -239,7 +228,7 @@ std::vector<LogItem> CheckLogItems(const std::string& logText) {
     std::vector<LogItem> items;
     const TView view = ViewOf(log);
     for (const std::string& line : SectionOf(log, "SharedFiles")) {
-        const std::string path = EntryKeyOf(line);
+        const std::string path = EntryKey(line);
         AddItem(items, "SharedFiles", path, FileExists(OnDisk(path, view)));
         const std::string counter = RegistryValuePath(kSharedDlls, path);
         AddItem(items, "SharedFiles",
@@ -247,7 +236,7 @@ std::vector<LogItem> CheckLogItems(const std::string& logText) {
                 RegistryValueExists(counter, view));
     }
     for (const std::string& line : SectionOf(log, "Shortcuts")) {
-        const std::string path = WithExtension(OnDisk(EntryKeyOf(line), view), ".lnk");
+        const std::string path = ChangeFileExt(OnDisk(EntryKey(line), view), ".lnk");
         AddItem(items, "Shortcuts", path, FileExists(path));
     }
     for (const std::string& line : SectionOf(log, "AddIni")) {
@@ -265,18 +254,18 @@ std::vector<LogItem> CheckLogItems(const std::string& logText) {
         AddItem(items, "AddReg", KeyOf(line), RegistryValueExists(KeyOf(line), view));
     }
     for (const std::string& line : SectionOf(log, "CreateKeys")) {
-        AddItem(items, "CreateKeys", EntryKeyOf(line), RegistryKeyExists(EntryKeyOf(line), view));
+        AddItem(items, "CreateKeys", EntryKey(line), RegistryKeyExists(EntryKey(line), view));
     }
     for (const std::string& line : SectionOf(log, "CopyFiles")) {
-        const std::string key = OnDisk(EntryKeyOf(line), view);
+        const std::string key = OnDisk(EntryKey(line), view);
         AddItem(items, "CopyFiles", key, HasWildcards(key) ? AnyFileMatches(key) : FileExists(key));
         if (SameTextI(ExtractFileExt(key), ".hlp")) {
-            AddItem(items, "CopyFiles", WithExtension(key, ".gid"), FileExists(WithExtension(key, ".gid")));
-            AddItem(items, "CopyFiles", WithExtension(key, ".fts"), FileExists(WithExtension(key, ".fts")));
+            AddItem(items, "CopyFiles", ChangeFileExt(key, ".gid"), FileExists(ChangeFileExt(key, ".gid")));
+            AddItem(items, "CopyFiles", ChangeFileExt(key, ".fts"), FileExists(ChangeFileExt(key, ".fts")));
         }
     }
     for (const std::string& line : SectionOf(log, "CreateDirs")) {
-        AddItem(items, "CreateDirs", EntryKeyOf(line), DirectoryExists(OnDisk(EntryKeyOf(line), view)));
+        AddItem(items, "CreateDirs", EntryKey(line), DirectoryExists(OnDisk(EntryKey(line), view)));
     }
     return items;
 }

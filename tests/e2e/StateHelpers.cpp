@@ -2,6 +2,7 @@
 #include "StateHelpers.h"
 
 #include "../support/FileBytes.h"
+#include "win/epFileUtils.h"
 
 #include <algorithm>
 
@@ -199,11 +200,7 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     CreateParents(path);
     UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    DWORD written = 0;
-    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr) &&
-           written == bytes.size();
+    return file && WriteAllBytes(file.get(), bytes);
 }
 
 std::optional<std::string> ReadFileBytes(const std::string& path) { return ReadAllBytes(path); }

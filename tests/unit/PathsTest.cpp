@@ -65,6 +65,31 @@ TEST(ExtractFileParts, SplitAtLastBackslashOrColon) {
     EXPECT_EQ(ExtractFileExt(""), "");
 }
 
+TEST(DevicePrefix, ReadWithEitherSlash) {
+    const struct {
+        const char* path;
+        const char* body;  // what WithoutDevicePrefix leaves
+    } cases[] = {
+        {"\\\\?\\C:\\x", "C:\\x"},
+        {"\\\\.\\C:\\x", "C:\\x"},
+        {"\\??\\C:\\x", "C:\\x"},
+        {"//?/C:/x", "C:/x"},
+        {"\\/.\\pipe", "pipe"},
+        {"\\\\?\\", ""},
+        // Not a prefix: a share, a "?" in a name, too short, a third kind of mark.
+        {"\\\\server\\share", "\\\\server\\share"},
+        {"\\?\\x", "\\?\\x"},
+        {"\\\\?", "\\\\?"},
+        {"\\\\*\\x", "\\\\*\\x"},
+        {"\\.?\\x", "\\.?\\x"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WithoutDevicePrefix(c.path), c.body) << c.path;
+        EXPECT_EQ(HasDevicePrefix(c.path), std::string(c.body) != c.path) << c.path;
+    }
+    EXPECT_EQ(ToBackslashes("C:/a\\b/"), "C:\\a\\b\\");
+}
+
 TEST(SplitTextLines, LineEndsFollowTheChunkedReader) {
     EXPECT_EQ(SplitTextLines(""), Lines{});
     EXPECT_EQ(SplitTextLines("ab\r\ncd"), (Lines{"ab", "cd"}));

@@ -136,6 +136,19 @@ TEST(KeyValueTest, SplitsAtTheFirstEqualsSign) {
     EXPECT_EQ(ValueOf(""), "");
 }
 
+TEST(KeyValueTest, AnEntryKeyEndsAtTheLastEqualsSign) {
+    // A log entry's value comes last: the name before it may hold "=".
+    EXPECT_EQ(EntryKey("C:\\a=b.dll=1"), "C:\\a=b.dll");
+    EXPECT_EQ(EntryKey("C:\\app.exe="), "C:\\app.exe");
+    EXPECT_EQ(EntryKey("=1"), "");
+    EXPECT_EQ(EntryKey("no equals sign"), "");
+}
+
+TEST(KeyValueTest, OneFieldBlanksEveryControlByte) {
+    EXPECT_EQ(OneField("a\tb\r\nc"), "a b  c");
+    EXPECT_EQ(OneField(std::string("x\0\x1fy\x7f\xe4", 6)), "x  y\x7f\xe4");
+}
+
 TEST(KeyValueTest, TextBeforeAndAfterAnyCharacter) {
     EXPECT_EQ(TextBefore("HKLM\\Software", '\\'), "HKLM");
     EXPECT_EQ(TextAfter("HKLM\\Software\\X", '\\'), "Software\\X");

@@ -138,6 +138,26 @@ TEST_F(FileFind, FailuresReturnTheSystemCodeAndLeaveNoSearchOpen) {
     EXPECT_NE(SearchNext(rec), 0u);
 }
 
+TEST_F(FileFind, AWholeDirectorySearchTellsAnEmptyDirectoryFromAMissingOne) {
+    MakeDir("empty");
+    MakeDir("full");
+    Write("full\\a.txt");
+    const struct {
+        const char* mask;
+        bool read;
+    } cases[] = {
+        {"empty\\*", true},
+        {"full\\*", true},
+        {"missing\\*", false},
+        {"full\\a.txt\\*", false},
+    };
+    for (const auto& c : cases) {
+        TSearchRecEx rec;
+        EXPECT_EQ(IsDirectoryRead(SearchFirst(PathOf(c.mask), kAnyAttribute, 0, rec)), c.read)
+            << c.mask;
+    }
+}
+
 TEST_F(FileFind, DeletingTheCurrentMatchDoesNotDisturbTheSearch) {
     for (int i = 0; i < 20; ++i) Write("f" + std::to_string(i) + ".dat");
     int seen = 0;
