@@ -64,7 +64,30 @@
 #define IDS_NOT_REMOVED 24
 #define IDS_RESTART_NEEDED 25
 
+/* The preview (/PREVIEW): its window's fixed texts, then one text per
+   forecast in the order of TForecast (core/UnVrelPreviewText.h), so that
+   forecast f is IDS_FORECAST_FIRST + f. */
+#define IDS_PREVIEW_HEAD 26
+#define IDS_PREVIEW_LOG_LABEL 27
+#define IDS_PREVIEW_SECTION_COLUMN 28
+#define IDS_PREVIEW_FORECAST_COLUMN 29
+#define IDS_PREVIEW_ITEM_COLUMN 30
+#define IDS_FORECAST_FIRST 31
+#define IDS_FORECAST_REMOVE 31
+#define IDS_FORECAST_NOTHING 32
+#define IDS_FORECAST_RESTART 33
+#define IDS_FORECAST_KEEP 34
+#define IDS_FORECAST_ASK 35
+#define IDS_FORECAST_REFUSE 36
+#define IDS_FORECAST_FAIL 37
+#define IDS_FORECAST_RUN 38
+#define IDS_FORECAST_SKIP 39
+#define IDS_FORECAST_DONE 40
+#define IDS_FORECAST_LAST IDS_FORECAST_DONE
+/* The error box of a /LOG= report that names the log; "%s" is the option. */
+#define IDS_REPORT_IS_LOG 41
+
 #define IDS_FIRST IDS_BANNER_TITLE
-#define IDS_LAST IDS_RESTART_NEEDED
+#define IDS_LAST IDS_REPORT_IS_LOG
 
 #endif

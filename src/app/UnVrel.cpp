@@ -24,8 +24,6 @@ namespace {
 
 const char* const kCannotCreateDialog = "Cannot create DLG_UNINSTALL dialog!";
 const char* const kCannotCreateWorker = "Cannot create the uninstall thread!";
-const char* const kReportIsTheLog =
-    "%s names the installation log itself: the report would replace it. Nothing was changed.";
 // A string resource holds at most 65535 characters, fewer bytes than this
 // in any code page.
 constexpr DWORD kLongestResourceString = 1u << 18;
@@ -56,7 +54,8 @@ std::string LoadResourceString(HINSTANCE instance, int id) {
         256, kLongestResourceString);
 }
 
-// The progress bar's window class comes from comctl32, which is not one of the
+// The window classes of the progress bar and of the preview's list view come
+// from comctl32 (InitCommonControls registers both), which is not one of the
 // system's known libraries: it is loaded from the system directory by its full
 // path, never imported (an imported one would be looked for beside the
 // program first). Held until the dialog is gone.
@@ -197,12 +196,21 @@ bool ReportWouldReplaceLog(const TRun& run) {
            IsSameFilePath(run.Options.ReportPath, run.LogPath);
 }
 
-// A report over the log is an invalid parameter: nothing is opened or
-// touched, no report is written; interactively a box says why.
+// Message text id as LoadMessageText gives it, or its default when the log
+// cannot be read: there the log's own error must not take the box's place.
+std::string LoadMessageTextOrDefault(const TRun& run, int id) {
+    if (!CanReadLog(run)) return LoadResourceString(run.Instance, id);
+    return LoadMessageText(run, id);
+}
+
+// A report over the log is an invalid parameter: nothing is written, no
+// report is made (the log is only read, for its texts); interactively a box
+// says why.
 void RefuseReportOnLog(TRun& run) {
     const std::string option = "/LOG=" + run.Options.ReportPath;
     run.Outcomes.SetRunEnd(TRunEnd::InvalidOption, option);
-    if (!run.Options.Silent) ShowError(FormatWithOneString(kReportIsTheLog, option));
+    if (run.Options.Silent) return;
+    ShowError(FormatWithOneString(LoadMessageTextOrDefault(run, IDS_REPORT_IS_LOG), option));
 }
 
 // The run of this start, the interactive or the unattended one; each opens

@@ -1,8 +1,11 @@
 // Showing the preview: the read-only window DLG_PREVIEW, or the report of an
-// unattended preview.
+// unattended preview. Every word of it is a message text.
 #include <windows.h>
 
-#include <algorithm>
+#include <commctrl.h>
+
+#include <cstddef>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -10,19 +13,23 @@
 #include "app/UnVrelOutcomes.h"
 #include "app/UnVrelPreview.h"
 #include "res/resource.h"
-#include "win/handles.h"
+#include "win/epDialogLayout.h"
+
+static_assert(IDS_FORECAST_LAST - IDS_FORECAST_FIRST + 1 == kForecastKinds,
+              "one message text for each forecast");
 
 namespace {
 
-// Where the list's forecast and item columns start, in dialog units (the
-// section's starts at the left edge).
-constexpr int kForecastColumn = 52;
-constexpr int kItemColumn = 310;
-constexpr int kTabStops[] = {kForecastColumn, kItemColumn};
+// The list's columns, left to right: section, forecast, item.
+constexpr int kColumnTitles[] = {IDS_PREVIEW_SECTION_COLUMN, IDS_PREVIEW_FORECAST_COLUMN,
+                                 IDS_PREVIEW_ITEM_COLUMN};
 
-const char* const kHeadText =
-    "Preview: nothing has been changed or started. Every action of the log in the order of a "
-    "run, with what it would do on this machine now.";
+TForecastTexts LoadForecastTexts(const TRun& run) {
+    TForecastTexts texts;
+    for (std::size_t index = 0; index < kForecastKinds; ++index)
+        texts.Words[index] = LoadMessageText(run, IDS_FORECAST_FIRST + static_cast<int>(index));
+    return texts;
+}
 
 std::string Joined(const std::vector<std::string>& parts, const char* separator) {
     std::string text;
@@ -30,50 +37,113 @@ std::string Joined(const std::vector<std::string>& parts, const char* separator)
     return text;
 }
 
-// The widest line in pixels, so that the list scrolls sideways to its end.
-int WidestLine(HWND list, const std::vector<std::string>& lines) {
-    RECT columns{kForecastColumn, 0, kItemColumn, 0};
-    MapDialogRect(GetParent(list), &columns);
-    const int stops[] = {columns.left, columns.right};
-    const WindowDc dc(list, WindowDc::Client);
-    const HFONT font = reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0));
-    const SelectGuard selected(dc.get(), font);
-    int widest = 0;
-    for (const std::string& line : lines) {
-        const DWORD extent = GetTabbedTextExtentA(dc.get(), line.c_str(), static_cast<int>(line.size()),
-                                                  2, stops);
-        widest = std::max(widest, static_cast<int>(LOWORD(extent)));
-    }
-    return widest + 8;
-}
-
-// What DLG_PREVIEW is given through its lParam.
+// What DLG_PREVIEW is given through its lParam and keeps in DWLP_USER.
 struct TPreviewData {
     const TRun& Run;
     const std::vector<TPreviewItem>& Items;
+    const TForecastTexts& Texts;
+    TDialogLayout Layout;
 };
 
-void FillPreview(HWND dialog, const TPreviewData& data) {
-    const std::vector<TPreviewItem>& items = data.Items;
-    SetWindowTextA(dialog, kProgramTitle);
-    SetDlgItemTextA(dialog, IDC_PREVIEW_HEAD, (std::string(kHeadText) + "\r\nLog: " + data.Run.LogPath).c_str());
-    SetDlgItemTextA(dialog, IDOK, LoadMessageText(data.Run, IDS_CLOSE).c_str());
-    const HWND list = GetDlgItem(dialog, IDC_PREVIEW_LIST);
-    SendMessageA(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(kTabStops));
-    std::vector<std::string> lines;
-    for (const TPreviewItem& item : items) {
-        lines.push_back(FormatPreviewRow(item));
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lines.back().c_str()));
+TPreviewData* DataOf(HWND dialog) {
+    return reinterpret_cast<TPreviewData*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+void AddColumns(HWND list, const TRun& run) {
+    int column = 0;
+    for (const int title : kColumnTitles) {
+        std::string text = LoadMessageText(run, title);
+        LVCOLUMNA header{};
+        header.mask = LVCF_TEXT | LVCF_SUBITEM;
+        header.pszText = text.data();
+        header.iSubItem = column;
+        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column),
+                     reinterpret_cast<LPARAM>(&header));
+        ++column;
     }
-    SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(WidestLine(list, lines)), 0);
-    SetDlgItemTextA(dialog, IDC_PREVIEW_SUMMARY, Joined(FormatPreviewSummary(items), "; ").c_str());
+}
+
+void SetCell(HWND list, int row, int column, const std::string& text) {
+    LVITEMA cell{};
+    cell.iSubItem = column;
+    cell.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+}
+
+void AddRow(HWND list, int index, const TPreviewRow& row) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.pszText = const_cast<char*>(row.Section.c_str());
+    const auto added =
+        static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (added < 0) return;
+    SetCell(list, added, 1, row.Forecast);
+    SetCell(list, added, 2, row.Item);
+}
+
+// Each column as wide as its widest text or its title, whichever is wider,
+// so that no forecast is cut short; the list scrolls sideways to the end of
+// the longest item.
+void FitColumns(HWND list) {
+    for (WPARAM column = 0; column < std::size(kColumnTitles); ++column) {
+        SendMessageA(list, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE);
+        const LRESULT content = SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0);
+        SendMessageA(list, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
+        const LRESULT title = SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0);
+        if (content > title) SendMessageA(list, LVM_SETCOLUMNWIDTH, column, content);
+    }
+}
+
+void FillList(HWND list, const TPreviewData& data) {
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    AddColumns(list, data.Run);
+    // One redraw for the whole list, however long the log.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LVM_SETITEMCOUNT, data.Items.size(), 0);
+    int index = 0;
+    for (const TPreviewItem& item : data.Items)
+        AddRow(list, index++, FormatPreviewRow(item, data.Texts));
+    FitColumns(list);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+void FillPreview(HWND dialog, TPreviewData& data) {
+    const TRun& run = data.Run;
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&data));
+    SetWindowTextA(dialog, kProgramTitle);
+    const std::string head = LoadMessageText(run, IDS_PREVIEW_HEAD) + "\r\n" +
+                             LoadMessageText(run, IDS_PREVIEW_LOG_LABEL) + " " + run.LogPath;
+    SetDlgItemTextA(dialog, IDC_PREVIEW_HEAD, head.c_str());
+    SetDlgItemTextA(dialog, IDOK, LoadMessageText(run, IDS_CLOSE).c_str());
+    FillList(GetDlgItem(dialog, IDC_PREVIEW_LIST), data);
+    SetDlgItemTextA(dialog, IDC_PREVIEW_SUMMARY,
+                    Joined(FormatPreviewSummary(data.Items, data.Texts), "; ").c_str());
+    data.Layout.Record(dialog, {{IDC_PREVIEW_HEAD, TAnchor::Top},
+                                {IDC_PREVIEW_LIST, TAnchor::Fill},
+                                {IDC_PREVIEW_SUMMARY, TAnchor::Bottom},
+                                {IDOK, TAnchor::BottomRight}});
+}
+
+void LimitTrackSize(HWND dialog, MINMAXINFO& limits) {
+    const TPreviewData* data = DataOf(dialog);
+    // The first sizing messages come before WM_INITDIALOG has recorded anything.
+    if (data == nullptr || data->Layout.MinimumSize().x == 0) return;
+    limits.ptMinTrackSize = data->Layout.MinimumSize();
 }
 
 INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     try {
         switch (message) {
             case WM_INITDIALOG:
-                FillPreview(dialog, *reinterpret_cast<const TPreviewData*>(lParam));
+                FillPreview(dialog, *reinterpret_cast<TPreviewData*>(lParam));
+                return TRUE;
+            case WM_SIZE:
+                if (const TPreviewData* data = DataOf(dialog)) data->Layout.Apply(dialog);
+                return TRUE;
+            case WM_GETMINMAXINFO:
+                LimitTrackSize(dialog, *reinterpret_cast<MINMAXINFO*>(lParam));
                 return TRUE;
             case WM_COMMAND:
                 if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, IDOK);
@@ -89,9 +159,10 @@ INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     }
 }
 
-void ReportPreview(TReport& report, const std::vector<TPreviewItem>& items) {
-    for (const TPreviewItem& item : items) report.Line(FormatPreviewLine(item));
-    for (const std::string& line : FormatPreviewSummary(items)) report.Line(line);
+void ReportPreview(TReport& report, const std::vector<TPreviewItem>& items,
+                   const TForecastTexts& texts) {
+    for (const TPreviewItem& item : items) report.Line(FormatPreviewLine(item, texts));
+    for (const std::string& line : FormatPreviewSummary(items, texts)) report.Line(line);
     report.Flush();
 }
 
@@ -99,12 +170,13 @@ void ReportPreview(TReport& report, const std::vector<TPreviewItem>& items) {
 
 void RunPreview(TRun& run) {
     const std::vector<TPreviewItem> items = ForecastRun(run);
+    const TForecastTexts texts = LoadForecastTexts(run);
     run.Outcomes.SetRunEnd(TRunEnd::Previewed);
     if (run.Options.Silent) {
-        ReportPreview(run.Outcomes.Report(), items);
+        ReportPreview(run.Outcomes.Report(), items, texts);
         return;
     }
-    const TPreviewData data{run, items};
+    TPreviewData data{run, items, texts, {}};
     DialogBoxParamA(run.Instance, RES_DLG_PREVIEW, nullptr, PreviewDialogProc,
                     reinterpret_cast<LPARAM>(&data));
 }

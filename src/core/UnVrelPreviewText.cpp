@@ -1,41 +1,38 @@
-// The preview's words and lines.
+// The preview's lines, in the words the caller gives.
 #include "core/UnVrelPreviewText.h"
 
-#include <array>
-#include <cstddef>
 #include <string_view>
 
 #include "core/epStrUtils.h"
 
 namespace {
 
-constexpr TForecast kAllForecasts[] = {TForecast::Remove, TForecast::Nothing, TForecast::Restart,
-                                       TForecast::Keep,   TForecast::Ask,     TForecast::Refuse,
-                                       TForecast::Fail,   TForecast::Run,     TForecast::Skip};
+// The forecast's place in the tables; kForecastKinds for a value that is none
+// of TForecast's (a damaged item must not index past them).
+std::size_t IndexOf(TForecast forecast) {
+    const auto index = static_cast<std::size_t>(forecast);
+    return index < kForecastKinds ? index : kForecastKinds;
+}
 
-constexpr std::size_t kForecastKinds = sizeof(kAllForecasts) / sizeof(kAllForecasts[0]);
+std::string ForecastWithNow(const TPreviewItem& item, const TForecastTexts& texts) {
+    std::string text = OneField(ForecastText(item.Forecast, texts));
+    if (!item.Now.empty()) text += ": " + OneField(item.Now);
+    return text;
+}
 
 }  // namespace
 
-const char* ForecastText(TForecast forecast) {
-    switch (forecast) {
-        case TForecast::Remove: return "would be removed";
-        case TForecast::Nothing: return "nothing to do";
-        case TForecast::Restart: return "at the next restart";
-        case TForecast::Keep: return "stays";
-        case TForecast::Ask: return "the user is asked";
-        case TForecast::Refuse: return "refused";
-        case TForecast::Fail: return "would stay";
-        case TForecast::Run: return "would run";
-        case TForecast::Skip: return "passed over";
-    }
-    return "unknown";
+const std::string& ForecastText(TForecast forecast, const TForecastTexts& texts) {
+    static const std::string kNone;
+    const std::size_t index = IndexOf(forecast);
+    return index < kForecastKinds ? texts.Words[index] : kNone;
 }
 
 bool ForecastOutcome(TForecast forecast, TOutcome& outcome) {
     switch (forecast) {
         case TForecast::Remove: outcome = TOutcome::Removed; return true;
         case TForecast::Nothing: outcome = TOutcome::Absent; return true;
+        case TForecast::Done: outcome = TOutcome::Absent; return true;
         case TForecast::Restart: outcome = TOutcome::Scheduled; return true;
         case TForecast::Keep: outcome = TOutcome::Kept; return true;
         case TForecast::Refuse: outcome = TOutcome::Refused; return true;
@@ -44,31 +41,23 @@ bool ForecastOutcome(TForecast forecast, TOutcome& outcome) {
     }
 }
 
-namespace {
-
-std::string ForecastWithNow(const TPreviewItem& item) {
-    std::string text = ForecastText(item.Forecast);
-    if (!item.Now.empty()) text += ": " + OneField(item.Now);
-    return text;
+std::string FormatPreviewLine(const TPreviewItem& item, const TForecastTexts& texts) {
+    return OneField(item.Section) + "\t" + OneField(item.Item) + "\t" +
+           ForecastWithNow(item, texts);
 }
 
-}  // namespace
-
-std::string FormatPreviewLine(const TPreviewItem& item) {
-    return OneField(item.Section) + "\t" + OneField(item.Item) + "\t" + ForecastWithNow(item);
+TPreviewRow FormatPreviewRow(const TPreviewItem& item, const TForecastTexts& texts) {
+    return TPreviewRow{OneField(item.Section), ForecastWithNow(item, texts), OneField(item.Item)};
 }
 
-std::string FormatPreviewRow(const TPreviewItem& item) {
-    return OneField(item.Section) + "\t" + ForecastWithNow(item) + "\t" + OneField(item.Item);
-}
-
-std::vector<std::string> FormatPreviewSummary(const std::vector<TPreviewItem>& items) {
-    std::array<int, kForecastKinds> counts{};
-    for (const TPreviewItem& item : items) ++counts[static_cast<std::size_t>(item.Forecast)];
+std::vector<std::string> FormatPreviewSummary(const std::vector<TPreviewItem>& items,
+                                              const TForecastTexts& texts) {
+    std::array<std::size_t, kForecastKinds + 1> counts{};
+    for (const TPreviewItem& item : items) ++counts[IndexOf(item.Forecast)];
     std::vector<std::string> lines;
-    for (const TForecast forecast : kAllForecasts) {
-        const int count = counts[static_cast<std::size_t>(forecast)];
-        if (count > 0) lines.push_back(std::string(ForecastText(forecast)) + ": " + std::to_string(count));
+    for (std::size_t index = 0; index < kForecastKinds; ++index) {
+        if (counts[index] == 0) continue;
+        lines.push_back(OneField(texts.Words[index]) + ": " + std::to_string(counts[index]));
     }
     return lines;
 }

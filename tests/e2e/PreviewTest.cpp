@@ -26,6 +26,18 @@ std::string SampleLogWithRefusal() {
                       "[CopyFiles]\r\nC:\\windows\\system32\\*.dll=1\r\n");
 }
 
+// The preview's controls: its head (what it is and which log it shows) and its list.
+constexpr int kHeadId = 103;
+constexpr int kListId = 101;
+
+// Where the dialog's control lies in the dialog's client area.
+RECT PlaceOf(HWND dialog, int id) {
+    RECT rect{};
+    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
@@ -94,36 +106,42 @@ TEST_F(Preview, ListsWhatARunWouldDoNowAndChangesNothing) {
     const Seen& preview = result.seen[0];
     EXPECT_EQ(preview.caption, "Tamsk Uninstaller");
     EXPECT_EQ(preview.ControlText(IDOK), "Chiudi");
+    EXPECT_EQ(preview.ControlText(kHeadId),
+              "Anteprima: nulla \xE8 stato modificato n\xE9 avviato. Ogni azione del log "
+              "nell'ordine di un'esecuzione, con ci\xF2 che farebbe ora su questo computer.\r\n"
+              "Log file di installazione: " + std::string(kSampleLogPath));
+    EXPECT_EQ(preview.columns, (Lines{"Sezione", "Previsione", "Elemento"}));
+    EXPECT_EQ(preview.cut, Lines{});
     const std::vector<std::string>& lines = preview.lines;
     const std::string sys32 = "C:\\windows\\system32\\";
     for (const std::string& line : std::vector<std::string>{
-             "SharedFiles\tstays: count 3, lowered to 2\t" + sys32 + "tamskdemo-common.dll",
-             "SharedFiles\tthe user is asked: count 1, no other user\t" + sys32 + "tamskdemo-unused.dll",
-             "Shortcuts\twould be removed: present\tC:\\users\\Public\\Desktop\\Tamsk Demo.lnk",
-             "AddIni\twould be removed: entry present\tC:\\Program Files\\Tamsk Demo\\demo.ini,Opzioni,Colore",
-             "RegFonts\twould be removed: \"Tamsk Demo Sans (TrueType)\"\tC:\\windows\\Fonts\\TAMSKDEMO.TTF",
-             "AddReg\twould be removed: value present (32-bit view)\tHKCU\\Software\\Tamsk Demo\\Impostazioni\\Lingua",
-             "CreateKeys\twould be removed: key present, with 1 subkey (32-bit view)\tHKCU\\Software\\Tamsk Demo",
-             "RegServers\twould be removed: present\t" + std::string(kDemoDir) + "\\TamskServer.dll",
-             "CopyFiles\trefused: a mask over what is not the application's\tC:\\windows\\SysWOW64\\*.dll",
-             "CopyFiles\twould be removed: present, read-only\t" + readOnly,
-             "CopyFiles\tat the next restart: in use\t" + inUse,
-             "CopyFiles\tthe user is asked: goes if the shared file may go\t" + sys32 + "tamskdemo-unused.dll",
-             "Log\twould be removed: the log itself\t" + std::string(kSampleLogPath),
-             "CreateDirs\twould be removed: empty by then\t" + std::string(kDemoDir) + "\\Dati",
-             "CreateDirs\twould stay: not empty, 1 entry left\t" + std::string(kDemoDir),
-             "CreateDirs\twould be removed: empty by then\tC:\\ProgramData\\Microsoft\\Windows\\Start "
+             "SharedFiles\tresta: count 3, lowered to 2\t" + sys32 + "tamskdemo-common.dll",
+             "SharedFiles\tsi chiede all'utente: count 1, no other user\t" + sys32 + "tamskdemo-unused.dll",
+             "Shortcuts\tverrebbe rimosso: present\tC:\\users\\Public\\Desktop\\Tamsk Demo.lnk",
+             "AddIni\tverrebbe rimosso: entry present\tC:\\Program Files\\Tamsk Demo\\demo.ini,Opzioni,Colore",
+             "RegFonts\tverrebbe rimosso: \"Tamsk Demo Sans (TrueType)\"\tC:\\windows\\Fonts\\TAMSKDEMO.TTF",
+             "AddReg\tverrebbe rimosso: value present (32-bit view)\tHKCU\\Software\\Tamsk Demo\\Impostazioni\\Lingua",
+             "CreateKeys\tverrebbe rimosso: key present, with 1 subkey (32-bit view)\tHKCU\\Software\\Tamsk Demo",
+             "RegServers\tverrebbe rimosso: present\t" + std::string(kDemoDir) + "\\TamskServer.dll",
+             "CopyFiles\trifiutato: a mask over what is not the application's\tC:\\windows\\SysWOW64\\*.dll",
+             "CopyFiles\tverrebbe rimosso: present, read-only\t" + readOnly,
+             "CopyFiles\tal prossimo riavvio: in use\t" + inUse,
+             "CopyFiles\tsi chiede all'utente: goes if the shared file may go\t" + sys32 + "tamskdemo-unused.dll",
+             "Log\tverrebbe rimosso: the log itself\t" + std::string(kSampleLogPath),
+             "CreateDirs\tverrebbe rimosso: empty by then\t" + std::string(kDemoDir) + "\\Dati",
+             "CreateDirs\tresterebbe: not empty, 1 entry left\t" + std::string(kDemoDir),
+             "CreateDirs\tverrebbe rimosso: empty by then\tC:\\ProgramData\\Microsoft\\Windows\\Start "
              "Menu\\Programs\\Tamsk Demo",
          }) {
         EXPECT_TRUE(HasLine(lines, line)) << "missing: " << line;
     }
     ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.front(), "PreRunApp\twould run: hidden; a failure stops the removal\t" + kTestProgram +
+    EXPECT_EQ(lines.front(), "PreRunApp\tverrebbe eseguito: hidden; a failure stops the removal\t" + kTestProgram +
                                  " --record " + kPreRunRecord);
-    EXPECT_EQ(lines.back(), "RunApp\twould run: hidden\t" + kTestProgram +
+    EXPECT_EQ(lines.back(), "RunApp\tverrebbe eseguito: hidden\t" + kTestProgram +
                                 " --record C:\\windows\\temp\\tamsk-demo-runapp.txt");
-    EXPECT_NE(preview.text.find("refused: 1"), std::string::npos) << preview.text;
-    EXPECT_NE(preview.text.find("at the next restart: 1"), std::string::npos) << preview.text;
+    EXPECT_NE(preview.text.find("rifiutato: 1"), std::string::npos) << preview.text;
+    EXPECT_NE(preview.text.find("al prossimo riavvio: 1"), std::string::npos) << preview.text;
 
     ExpectNothingChanged();
 }
@@ -137,17 +155,101 @@ TEST_F(Preview, UnattendedWritesTheSameListToTheReportOnly) {
     const std::string text = ReadFileBytes(report).value_or("");
     for (const std::string& line : std::vector<std::string>{
              std::string("Log: ") + kSampleLogPath + "\r\n",
-             "SharedFiles\tC:\\windows\\system32\\tamskdemo-unused.dll\tstays: count 1, no other user: "
+             "SharedFiles\tC:\\windows\\system32\\tamskdemo-unused.dll\tresta: count 1, no other user: "
              "kept (no /DELSHARED)\r\n",
-             "CopyFiles\tC:\\windows\\system32\\tamskdemo-unused.dll\tstays: a shared file that stays\r\n",
-             "CopyFiles\tC:\\windows\\SysWOW64\\*.dll\trefused: a mask over what is not the "
+             "CopyFiles\tC:\\windows\\system32\\tamskdemo-unused.dll\tresta: a shared file that stays\r\n",
+             "CopyFiles\tC:\\windows\\SysWOW64\\*.dll\trifiutato: a mask over what is not the "
              "application's\r\n",
-             "refused: 1\r\n",
+             "rifiutato: 1\r\n",
              "Result: preview: nothing was changed\r\n",
              "Exit code: 0\r\n",
          }) {
         EXPECT_NE(text.find(line), std::string::npos) << "missing: " << line << "\n" << text;
     }
+    ExpectNothingChanged();
+}
+
+// A log in another language replaces every word of the preview, in the window
+// (where no column cuts a text short) and in the unattended report alike.
+TEST_F(Preview, ReplacedTextsShowInTheWindowAndInTheReport) {
+    const std::string strings =
+        "[Strings]\r\n"
+        "26=Aper\xE7u : rien n'a \xE9t\xE9 modifi\xE9.\r\n"
+        "27=Journal :\r\n"
+        "28=Section\r\n"
+        "29=Pr\xE9vision\r\n"
+        "30=\xC9l\xE9ment\r\n"
+        "31=serait supprim\xE9 d\xE9" "finitivement de cet ordinateur\r\n"
+        "35=l'utilisateur d\xE9" "cide\r\n"
+        "36=refus\xE9\r\n"
+        "38=serait lanc\xE9\r\n"
+        "23=Fermer\r\n";
+    ASSERT_TRUE(WriteFileBytes(kSampleLogPath, sampleLog + strings));
+
+    const ScenarioResult result =
+        Run(Quote(kSampleLogPath) + " /PREVIEW",
+            {PressStep(WindowKind::PreviewDialog, IDOK, kArtifacts + "\\preview-replaced.bmp")});
+    ASSERT_TRUE(result.ok) << Describe(result);
+    const Seen& preview = result.seen[0];
+    EXPECT_EQ(preview.ControlText(kHeadId),
+              "Aper\xE7u : rien n'a \xE9t\xE9 modifi\xE9.\r\nJournal : " + std::string(kSampleLogPath));
+    EXPECT_EQ(preview.columns, (Lines{"Section", "Pr\xE9vision", "\xC9l\xE9ment"}));
+    EXPECT_EQ(preview.ControlText(IDOK), "Fermer");
+    const std::string removed = "serait supprim\xE9 d\xE9" "finitivement de cet ordinateur";
+    EXPECT_TRUE(HasLine(preview.lines, "Shortcuts\t" + removed +
+                                           ": present\tC:\\users\\Public\\Desktop\\Tamsk Demo.lnk"));
+    EXPECT_TRUE(HasLine(preview.lines, "CopyFiles\trefus\xE9: a mask over what is not the "
+                                       "application's\tC:\\windows\\SysWOW64\\*.dll"));
+    // A forecast the log leaves alone keeps its default.
+    EXPECT_TRUE(HasLine(preview.lines, "SharedFiles\tresta: count 3, lowered to 2\t"
+                                       "C:\\windows\\system32\\tamskdemo-common.dll"));
+    EXPECT_NE(preview.text.find("l'utilisateur d\xE9" "cide: "), std::string::npos) << preview.text;
+    EXPECT_EQ(preview.cut, Lines{});
+
+    const std::string report = dir + "\\preview.txt";
+    const ScenarioResult unattended =
+        Run(Quote(kSampleLogPath) + " /S /PREVIEW /LOG=" + Quote(report), {});
+    ASSERT_TRUE(unattended.ok) << Describe(unattended);
+    const std::string text = ReadFileBytes(report).value_or("");
+    for (const std::string& line : std::vector<std::string>{
+             "PreRunApp\t" + kTestProgram + " --record " + kPreRunRecord +
+                 "\tserait lanc\xE9: hidden; a failure stops the removal\r\n",
+             "Shortcuts\tC:\\users\\Public\\Desktop\\Tamsk Demo.lnk\t" + removed + ": present\r\n",
+             "refus\xE9: 1\r\n",
+         }) {
+        EXPECT_NE(text.find(line), std::string::npos) << "missing: " << line << "\n" << text;
+    }
+    ExpectNothingChanged();
+}
+
+// Made larger, the window gives the room to its list and keeps Close in its
+// corner; Enter, with the list holding the focus, closes it as Close does.
+TEST_F(Preview, ResizedWindowGrowsItsListAndEnterCloses) {
+    const Process program = StartProgram(kUninstaller, Quote(kSampleLogPath) + " /PREVIEW");
+    ASSERT_TRUE(program);
+    const HWND window = WaitForTopWindow(program.id(), IsPreviewDialog);
+    ASSERT_NE(window, nullptr);
+    const RECT list = PlaceOf(window, kListId);
+    const RECT close = PlaceOf(window, IDOK);
+    RECT frame{};
+    ASSERT_TRUE(GetWindowRect(window, &frame));
+    // To the screen's corner, so that the larger window is still all on the screen.
+    ASSERT_TRUE(SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + 200,
+                             frame.bottom - frame.top + 100, SWP_NOZORDER));
+    for (int i = 0; i < 250 && PlaceOf(window, IDOK).left == close.left; ++i) Sleep(kPollMs);
+    const RECT grown = PlaceOf(window, kListId);
+    EXPECT_EQ(grown.right - list.right, 200);
+    EXPECT_EQ(grown.bottom - list.bottom, 100);
+    EXPECT_EQ(grown.top, list.top);
+    const RECT moved = PlaceOf(window, IDOK);
+    EXPECT_EQ(moved.left - close.left, 200);
+    EXPECT_EQ(moved.top - close.top, 100);
+    // Drawn anew (a message sent to its thread) before the screen is read.
+    UpdateWindow(window);
+    SaveWindowBitmap(window, kArtifacts + "\\preview-resized.bmp");
+
+    ASSERT_TRUE(SendKey(window, VK_RETURN));
+    EXPECT_EQ(WaitForExit(program), std::optional<DWORD>(0));
     ExpectNothingChanged();
 }
 #endif

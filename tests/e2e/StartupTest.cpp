@@ -2,6 +2,8 @@
 // is removed, the replaced message texts, and the main dialog's life cycle.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "../support/FileBytes.h"
 #include "CaseFixture.h"
 
@@ -107,16 +109,22 @@ TEST_F(Startup, ReplacedTextsUseTheDecimalKeyAndTurnBarsIntoLineBreaks) {
     EXPECT_EQ(r.seen[1].lines.back(), kDone);
 }
 
+// The box's text is a message like any other: the log, only read, may replace it.
 TEST_F(Startup, ReportNamingTheLogIsRefusedWithABoxBeforeTheConfirmation) {
-    const std::string bytes = "[CopyFiles]\r\n" + dir + "\\app.dll=1\r\n";
-    ASSERT_TRUE(WriteFileBytes(log, bytes));
-    const ScenarioResult r =
-        Run(Quote("/LOG=" + log) + " " + Quote(log), {PressStep(WindowKind::MessageBox, IDOK)});
-    ASSERT_TRUE(r.ok) << Describe(r);
-    EXPECT_EQ(r.seen[0].text, "/LOG=" + log +
-                                  " names the installation log itself: the report would replace "
-                                  "it. Nothing was changed.");
-    EXPECT_EQ(ReadAllBytes(log), std::optional<std::string>(bytes));
+    const std::string files = "[CopyFiles]\r\n" + dir + "\\app.dll=1\r\n";
+    const std::string option = "/LOG=" + log;
+    for (const auto& [bytes, text] : std::vector<std::pair<std::string, std::string>>{
+             {files, option + " indica il log di installazione stesso: il rapporto lo "
+                              "sostituirebbe. Nulla \xE8 stato modificato."},
+             {files + "[Strings]\r\n41=%s est le journal lui-m\xEAme.\r\n",
+              option + " est le journal lui-m\xEAme."}}) {
+        ASSERT_TRUE(WriteFileBytes(log, bytes));
+        const ScenarioResult r =
+            Run(Quote(option) + " " + Quote(log), {PressStep(WindowKind::MessageBox, IDOK)});
+        ASSERT_TRUE(r.ok) << Describe(r);
+        EXPECT_EQ(r.seen[0].text, text);
+        EXPECT_EQ(ReadAllBytes(log), std::optional<std::string>(bytes));
+    }
 }
 
 // A replaced text is shown whole whatever its length, and the run still ends.

@@ -207,7 +207,7 @@ bool IsMainDialog(HWND window) {
 }
 
 bool IsPreviewDialog(HWND window) {
-    return IsDialog(window) && HasClass(GetDlgItem(window, 101), "ListBox") &&
+    return IsDialog(window) && HasClass(GetDlgItem(window, 101), WC_LISTVIEWA) &&
            GetDlgItem(window, 102) == nullptr && HasClass(GetDlgItem(window, 104), "Static");
 }
 
@@ -297,6 +297,156 @@ std::vector<std::string> ReadStatusLines(HWND mainDialog) {
         lines.push_back(ToAnsi(text));
     }
     return lines;
+}
+
+namespace {
+
+// Memory in the window's process for the list-view messages, whose pointers
+// the system does not carry across processes: a structure and its text are
+// written there, the control fills them, the answer is read back.
+class RemoteMemory {
+public:
+    static constexpr size_t kSize = 64 * 1024;
+    static constexpr size_t kTextOffset = 1024;  // past any of the structures
+    static constexpr size_t kTextChars = (kSize - kTextOffset) / sizeof(wchar_t);
+
+    explicit RemoteMemory(HWND window)
+        : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                               ProcessOf(window))) {
+        if (process_)
+            base_ = static_cast<char*>(VirtualAllocEx(process_.get(), nullptr, kSize,
+                                                      MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    }
+    ~RemoteMemory() {
+        if (base_ != nullptr) VirtualFreeEx(process_.get(), base_, 0, MEM_RELEASE);
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+    explicit operator bool() const noexcept { return base_ != nullptr; }
+    LPARAM At(size_t offset) const { return reinterpret_cast<LPARAM>(base_ + offset); }
+    wchar_t* Text() const { return reinterpret_cast<wchar_t*>(base_ + kTextOffset); }
+
+    bool Write(size_t offset, const void* data, size_t size) const {
+        return WriteProcessMemory(process_.get(), base_ + offset, data, size, nullptr) != FALSE;
+    }
+
+    // The text the control wrote: at most length characters, up to its end.
+    std::string ReadText(LRESULT length) const {
+        const auto chars = static_cast<LRESULT>(kTextChars - 1);
+        std::wstring text(static_cast<size_t>(std::clamp<LRESULT>(length, 0, chars)), L'\0');
+        if (!text.empty() && !ReadProcessMemory(process_.get(), base_ + kTextOffset, text.data(),
+                                                text.size() * sizeof(wchar_t), nullptr))
+            return {};
+        text.resize(wcsnlen(text.c_str(), text.size()));
+        return ToAnsi(text);
+    }
+
+private:
+    UniqueHandle process_;
+    char* base_ = nullptr;
+};
+
+HWND ListOf(HWND dialog) {
+    const HWND list = GetDlgItem(dialog, 101);
+    return HasClass(list, WC_LISTVIEWA) ? list : nullptr;
+}
+
+int CountColumns(HWND list) {
+    LRESULT header = 0;
+    LRESULT count = 0;
+    if (!Ask(list, LVM_GETHEADER, 0, 0, header) || header == 0 ||
+        !Ask(reinterpret_cast<HWND>(header), HDM_GETITEMCOUNT, 0, 0, count))
+        return 0;
+    return static_cast<int>(std::max<LRESULT>(count, 0));
+}
+
+int CountRows(HWND list) {
+    LRESULT count = 0;
+    return Ask(list, LVM_GETITEMCOUNT, 0, 0, count) ? static_cast<int>(count) : 0;
+}
+
+std::string ReadCell(HWND list, const RemoteMemory& remote, int row, int column) {
+    LVITEMW cell = {};
+    cell.iSubItem = column;
+    cell.pszText = remote.Text();
+    cell.cchTextMax = static_cast<int>(RemoteMemory::kTextChars);
+    LRESULT length = 0;
+    if (!remote.Write(0, &cell, sizeof cell) ||
+        !Ask(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), remote.At(0), length))
+        return {};
+    return remote.ReadText(length);
+}
+
+// Width in pixels of text in the list's font, as the list itself measures it.
+int MeasureInList(HWND list, const RemoteMemory& remote, const std::string& text) {
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(std::max(size, 1)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), size);
+    LRESULT width = 0;
+    if (wide.size() > RemoteMemory::kTextChars ||
+        !remote.Write(RemoteMemory::kTextOffset, wide.data(), wide.size() * sizeof(wchar_t)) ||
+        !Ask(list, LVM_GETSTRINGWIDTHW, 0, remote.At(RemoteMemory::kTextOffset), width))
+        return 0;
+    return static_cast<int>(width);
+}
+
+}  // namespace
+
+std::vector<std::string> ReadListRows(HWND dialog) {
+    std::vector<std::string> rows;
+    const HWND list = ListOf(dialog);
+    if (list == nullptr) return rows;
+    const RemoteMemory remote(list);
+    const int columns = CountColumns(list);
+    if (!remote) return rows;
+    for (int row = 0, count = CountRows(list); row < count; ++row) {
+        std::string line;
+        for (int column = 0; column < columns; ++column)
+            line += (column == 0 ? "" : "\t") + ReadCell(list, remote, row, column);
+        rows.push_back(line);
+    }
+    return rows;
+}
+
+std::vector<std::string> ReadListColumns(HWND dialog) {
+    std::vector<std::string> titles;
+    const HWND list = ListOf(dialog);
+    if (list == nullptr) return titles;
+    const RemoteMemory remote(list);
+    if (!remote) return titles;
+    for (int column = 0, count = CountColumns(list); column < count; ++column) {
+        LVCOLUMNW header = {};
+        header.mask = LVCF_TEXT;
+        header.pszText = remote.Text();
+        header.cchTextMax = static_cast<int>(RemoteMemory::kTextChars);
+        LRESULT ok = FALSE;
+        if (!remote.Write(0, &header, sizeof header) ||
+            !Ask(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), remote.At(0), ok) || !ok)
+            break;
+        titles.push_back(remote.ReadText(static_cast<LRESULT>(RemoteMemory::kTextChars)));
+    }
+    return titles;
+}
+
+std::vector<std::string> ListCutCells(HWND dialog) {
+    // The room a list view keeps beside a cell's text, left and right.
+    constexpr int kCellPadding = 12;
+    std::vector<std::string> cut;
+    const HWND list = ListOf(dialog);
+    if (list == nullptr) return cut;
+    const RemoteMemory remote(list);
+    if (!remote) return cut;
+    for (int column = 0, columns = CountColumns(list); column < columns; ++column) {
+        LRESULT width = 0;
+        if (!Ask(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0, width)) continue;
+        for (int row = 0, rows = CountRows(list); row < rows; ++row) {
+            const std::string text = ReadCell(list, remote, row, column);
+            if (MeasureInList(list, remote, text) + kCellPadding > width)
+                cut.push_back(std::to_string(row) + "," + std::to_string(column) + ": " + text);
+        }
+    }
+    return cut;
 }
 
 int ReadSelectedIndex(HWND mainDialog) {
@@ -439,7 +589,9 @@ Seen Record(HWND window, WindowKind kind) {
     if (kind == WindowKind::SharedFileDialog) seen.text = ReadControlText(window, 101);
     if (kind == WindowKind::PreviewDialog) {
         seen.text = ReadControlText(window, 104);
-        seen.lines = ReadStatusLines(window);
+        seen.lines = ReadListRows(window);
+        seen.columns = ReadListColumns(window);
+        seen.cut = ListCutCells(window);
     }
     if (kind == WindowKind::MainDialog) {
         seen.lines = ReadStatusLines(window);

@@ -81,7 +81,7 @@ bool WaitForWindowGone(HWND window, DWORD deadlineMs = kWindowDeadlineMs);
 bool IsMessageBox(HWND window);        // "#32770" with the box text static 0xFFFF
 bool IsMainDialog(HWND window);        // list box 101 and progress bar 102
 bool IsSharedFileDialog(HWND window);  // buttons 107 to 110
-bool IsPreviewDialog(HWND window);     // list box 101 and summary 104, no progress bar
+bool IsPreviewDialog(HWND window);     // list view 101 and summary 104, no progress bar
 
 // The window's own text (a caption or a control's text); empty on failure.
 std::string ReadWindowText(HWND window);
@@ -129,6 +129,17 @@ bool SendKey(HWND dialog, UINT virtualKey);
 // Lines of the main dialog's status list (101), first to last.
 std::vector<std::string> ReadStatusLines(HWND mainDialog);
 
+// Rows of the dialog's list view (101), first to last, each row's cells
+// joined by tabs.
+std::vector<std::string> ReadListRows(HWND dialog);
+
+// Titles of the dialog's list-view columns, left to right.
+std::vector<std::string> ReadListColumns(HWND dialog);
+
+// The cells of the dialog's list view that their column is too narrow to
+// show whole, as "row,column: text"; empty when every text fits.
+std::vector<std::string> ListCutCells(HWND dialog);
+
 // Index of the selected status line, or -1 (LB_ERR) when none is selected.
 int ReadSelectedIndex(HWND mainDialog);
 
@@ -172,7 +183,9 @@ struct Seen {
     std::string caption;
     std::string text;  // message box: its text; shared-file dialog: control 101; preview: 104
     std::vector<Control> controls;
-    std::vector<std::string> lines;  // main dialog and preview
+    std::vector<std::string> lines;  // main dialog; preview: its rows, cells joined by tabs
+    std::vector<std::string> columns;  // preview: the column titles
+    std::vector<std::string> cut;      // preview: cells shown cut short (ListCutCells)
     int selected = -1;               // main dialog only
     Progress progress;               // main dialog only
 
