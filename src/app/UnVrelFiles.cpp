@@ -32,7 +32,7 @@ bool DeleteFileOfTheRun(TRun& run, const std::string& path) {
     }
     // The held log is in use only by this run: it goes now, not at the restart.
     if (run.Log.IsHeldLog(path)) {
-        const bool deleted = run.Log.Delete();
+        const bool deleted = DeleteLog(run);
         if (!deleted) run.LeftOnDisk.Note(path, TLeftState::Stayed);
         run.Outcomes.Record(path, deleted ? TOutcome::Removed : TOutcome::Failed,
                       deleted ? 0 : GetLastError());
@@ -194,7 +194,7 @@ void RemoveDirectoryEntry(TRun& run, const std::string& dir) {
 // The plan took the log's view before the log goes, and put every folder
 // before its parent.
 void RemoveDirectoryEntries(TRun& run, const TSectionPlan& plan) {
-    run.Log.Delete();
+    DeleteLog(run);
     for (const TPlanItem& item : plan.Items) {
         if (!RecordDecided(run.Outcomes, item)) RemoveDirectoryEntry(run, item.Path);
     }

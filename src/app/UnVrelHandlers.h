@@ -39,6 +39,9 @@ void RemoveDirectories(TRun& run);
 // without a question). The counter is read in the view (each view has its own).
 std::optional<std::int32_t> SharedUseCount(const std::string& file, TView view);
 
+// True when the shared file has a counter in the view, whatever it states.
+bool HasSharedCounter(const std::string& file, TView view);
+
 // The fonts key of the running system, as a registry path ending in "\".
 std::string FontsKey();
 

@@ -11,6 +11,7 @@
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
+#include "app/UnVrelJournal.h"
 #include "app/UnVrelPlan.h"
 #include "app/UnVrelViews.h"
 #include "app/UnVrelWorker.h"
@@ -47,6 +48,10 @@ struct TForecastRun {
     TView view = TView::Bits32;  // the log's view, in which its entries are taken
     TStringList fontListing;     // the fonts key's "name=data" lines
     std::string ownExecutable;   // the uninstaller's own file
+    // What earlier runs of the log did, read only: the preview starts no journal.
+    TRunJournal journal;
+    std::size_t line = 0;  // the item's place in its section, which names it in the journal
+    std::optional<TSharedAnswer> carried;  // an earlier answer to all, in force
 };
 
 void Add(TForecastRun& f, const std::string& item, TForecast forecast, const std::string& now = std::string()) {
@@ -146,8 +151,44 @@ void ForecastPrograms(TForecastRun& f, const char* section) {
     }
 }
 
+// A step that an earlier run of the log made for the line, as the run
+// passes over it; an answer to all that came with it holds for the lines
+// after it. False when the journal names none.
+bool AddIfDoneEarlier(TForecastRun& f, const TPlanItem& item) {
+    const std::string& path = item.Path;
+    if (f.journal.WasDone(TJournalStep::Lowered, f.line, path)) {
+        f.keptShared.push_back(path);
+        Add(f, path, TForecast::Done, "its count was lowered then; the file stays");
+        return true;
+    }
+    if (!f.journal.WasDone(TJournalStep::Released, f.line, path)) return false;
+    const std::optional<TSharedAnswer> earlier = f.journal.EarlierAnswer(f.line, path);
+    if (earlier == TSharedAnswer::YesToAll || earlier == TSharedAnswer::NoToAll) f.carried = earlier;
+    if (HasSharedCounter(path, item.View)) {
+        f.keptShared.push_back(path);
+        Add(f, path, TForecast::Keep, "its count went in an earlier run; counted again since");
+        return true;
+    }
+    Add(f, path, TForecast::Done, "its count went then; the file goes with CopyFiles");
+    return true;
+}
+
+// A shared file nobody counts any more whose question an earlier run of the
+// log answered (for it, or for all files from an earlier one on).
+void AddEarlierAnswer(TForecastRun& f, const std::string& path, TSharedAnswer answer,
+                      const std::string& counted) {
+    if (answer == TSharedAnswer::Yes || answer == TSharedAnswer::YesToAll) {
+        Add(f, path, TForecast::Remove,
+            counted + ", no other user: its count goes (answered Yes earlier)");
+    } else {
+        f.keptShared.push_back(path);
+        Add(f, path, TForecast::Keep, counted + ", no other user: kept (answered No earlier)");
+    }
+}
+
 void ForecastSharedFile(TForecastRun& f, const TPlanItem& item) {
     const std::string& path = item.Path;
+    if (AddIfDoneEarlier(f, item)) return;
     const std::optional<std::int32_t> count = SharedUseCount(path, item.View);
     if (!count) {
         f.keptShared.push_back(path);
@@ -158,6 +199,13 @@ void ForecastSharedFile(TForecastRun& f, const TPlanItem& item) {
     if (*count > 1) {
         f.keptShared.push_back(path);
         Add(f, path, TForecast::Keep, counted + ", lowered to " + std::to_string(*count - 1));
+        return;
+    }
+    const std::optional<TSharedAnswer> earlier =
+        f.carried ? f.carried : f.journal.EarlierAnswer(f.line, path);
+    if (earlier == TSharedAnswer::YesToAll || earlier == TSharedAnswer::NoToAll) f.carried = earlier;
+    if (earlier) {
+        AddEarlierAnswer(f, path, *earlier, counted);
     } else if (!f.run.Options.Silent) {
         f.askedShared.push_back(path);
         Add(f, path, TForecast::Ask, counted + ", no other user");
@@ -364,8 +412,9 @@ void ForecastSection(TForecastRun& f, const TLogSectionInfo& section) {
     passedOver.insert(passedOver.end(), f.askedShared.begin(), f.askedShared.end());
     const TSectionPlan plan = PlanSection(f.run, section, f.view, TSharedNames(std::move(passedOver)));
     const TItemForecaster forecast = ForecasterOf(section.Name);
-    for (const TPlanItem& item : plan.Items) {
-        if (!AddDecided(f, item)) forecast(f, item);
+    for (std::size_t i = 0; i < plan.Items.size(); ++i) {
+        f.line = i;
+        if (!AddDecided(f, plan.Items[i])) forecast(f, plan.Items[i]);
     }
 }
 
@@ -379,7 +428,8 @@ void ForecastLogDeletion(TForecastRun& f) {
 }  // namespace
 
 std::vector<TPreviewItem> ForecastRun(const TRun& run) {
-    TForecastRun f{run, {}, {}, {}, {}, {}, {}, {}, LogView(run), {}, GetOwnExecutable()};
+    TForecastRun f{run, {}, {}, {}, {}, {}, {}, {}, LogView(run), {}, GetOwnExecutable(), {}, 0, {}};
+    f.journal.Load(run.LogPath);
     ForecastPrograms(f, "PreRunApp");
     for (const TLogSectionInfo* section : RemovalSections()) {
         if (section->Name == "CreateDirs") ForecastLogDeletion(f);

@@ -12,6 +12,7 @@
 
 #include <string>
 
+#include "app/UnVrelJournal.h"
 #include "app/UnVrelLeftOnDisk.h"
 #include "app/UnVrelLogHold.h"
 #include "app/UnVrelOutcomes.h"
@@ -42,4 +43,7 @@ struct TRun {
     // The shared files that stay on the system, as "SharedFiles" leaves them
     // for the later phases.
     TSharedNames KeptSharedFiles;
+    // What earlier runs of the log did that must not be done twice, and
+    // what this one does.
+    TRunJournal Journal;
 };

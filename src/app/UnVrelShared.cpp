@@ -17,6 +17,7 @@
 #include "core/epFileUtils.h"
 #include "core/epRegPath.h"
 #include "core/epStrUtils.h"
+#include "core/UnVrelJournal.h"
 #include "core/UnVrelUseCount.h"
 #include "res/resource.h"
 #include "win/epRegIni.h"
@@ -128,6 +129,75 @@ INT_PTR AskDeleteShared(const TRun& run, const std::string& path) {
                            reinterpret_cast<LPARAM>(&question));
 }
 
+// The dialog's answers as the journal keeps them; nothing for a dialog that
+// could not be shown, which answered nothing.
+std::optional<TSharedAnswer> JournalAnswerOf(INT_PTR answer) {
+    switch (answer) {
+        case IDYES: return TSharedAnswer::Yes;
+        case IDNO: return TSharedAnswer::No;
+        case kYesToAll: return TSharedAnswer::YesToAll;
+        case kNoToAll: return TSharedAnswer::NoToAll;
+        default: return std::nullopt;
+    }
+}
+
+INT_PTR DialogAnswerOf(TSharedAnswer answer) {
+    switch (answer) {
+        case TSharedAnswer::Yes: return IDYES;
+        case TSharedAnswer::No: return IDNO;
+        case TSharedAnswer::YesToAll: return kYesToAll;
+        case TSharedAnswer::NoToAll: return kNoToAll;
+    }
+    return IDNO;
+}
+
+// Writes the step to the journal before it is made. A journal that cannot
+// be written does not stop the run, which then goes on as it always has;
+// the report says so once.
+void JournalStep(TRun& run, const TJournalRecord& step) {
+    const bool failedBefore = run.Journal.HasFailed();
+    if (run.Journal.Record(step) || failedBefore) return;
+    const DWORD error = GetLastError();
+    run.Outcomes.Report().Line("Note: the journal " + run.Journal.Path() +
+                               " cannot be written (error " + std::to_string(error) +
+                               "); a run started again after this one is ended part way "
+                               "would repeat the shared-file steps.");
+}
+
+// The answer about the file: the one an earlier run of the log was given
+// for this line, else the dialog's, which the journal keeps at once.
+INT_PTR AnswerAbout(TRun& run, std::size_t line, const std::string& path) {
+    if (const std::optional<TSharedAnswer> earlier = run.Journal.EarlierAnswer(line, path))
+        return DialogAnswerOf(*earlier);
+    const INT_PTR answer = AskDeleteShared(run, path);
+    if (const std::optional<TSharedAnswer> kept = JournalAnswerOf(answer))
+        JournalStep(run, {TJournalStep::Answered, line, path, 0, *kept});
+    return answer;
+}
+
+// A step that an earlier run of the log made for the line is not made
+// again: its item is absent now, and the file stays kept (a count lowered)
+// or goes with "CopyFiles" (a count released, with the answer that let it
+// go still in force for the lines after it) unless another installation has
+// counted the file again since, when it stays untouched. Whether the file
+// goes; nothing when the journal names no step for the line.
+std::optional<bool> SkipEarlierStep(TRun& run, std::size_t line, const std::string& path,
+                                    const std::string& counter, INT_PTR& answer) {
+    if (run.Journal.WasDone(TJournalStep::Lowered, line, path)) {
+        run.Outcomes.Record(path, TOutcome::Absent);
+        return false;
+    }
+    if (!run.Journal.WasDone(TJournalStep::Released, line, path)) return std::nullopt;
+    if (const std::optional<TSharedAnswer> earlier = run.Journal.EarlierAnswer(line, path))
+        answer = DialogAnswerOf(*earlier);
+    if (RegistryValueExists(counter)) {
+        run.Outcomes.Record(path, TOutcome::Kept);
+        return false;
+    }
+    run.Outcomes.Record(path, TOutcome::Absent);
+    return true;
+}
+
 // Another installation still uses the file: one use less, and it stays.
 void LowerUseCount(TOutcomeRecorder& outcomes, const std::string& path, const std::string& counter,
                    const TUseCount& count) {
@@ -150,10 +220,15 @@ void ReleaseUseCount(TOutcomeRecorder& outcomes, const std::string& path,
 }
 
 // Settles one shared file by its use count, asking about it when nobody else
-// uses it (answer keeps a "to all" answer for the rest of the section).
-// True when the file may go: its count is gone, the file goes with "CopyFiles".
-bool SettleSharedFile(TRun& run, const std::string& path, TView view, INT_PTR& answer) {
+// uses it (answer keeps a "to all" answer for the rest of the section). Each
+// step that must not be made twice goes to the journal first; line, the
+// entry's place in the section, names it there. True when the file may go:
+// its count is gone, the file goes with "CopyFiles".
+bool SettleSharedFile(TRun& run, std::size_t line, const std::string& path, TView view,
+                      INT_PTR& answer) {
     const std::string counter = CounterPath(path, view);
+    if (const std::optional<bool> goes = SkipEarlierStep(run, line, path, counter, answer))
+        return *goes;
     const std::optional<TUseCount> count = ReadUseCountOf(counter);
     // A counter that states no number belongs to whoever wrote it: the file
     // stays and nobody is asked about it.
@@ -162,11 +237,13 @@ bool SettleSharedFile(TRun& run, const std::string& path, TView view, INT_PTR& a
         return false;
     }
     if (count->Count > 1) {
+        JournalStep(run, {TJournalStep::Lowered, line, path, count->Count, TSharedAnswer::No});
         LowerUseCount(run.Outcomes, path, counter, *count);
         return false;
     }
-    if (answer != kNoToAll && answer != kYesToAll) answer = AskDeleteShared(run, path);
+    if (answer != kNoToAll && answer != kYesToAll) answer = AnswerAbout(run, line, path);
     if (answer == IDYES || answer == kYesToAll) {
+        JournalStep(run, {TJournalStep::Released, line, path, count->Count, TSharedAnswer::No});
         ReleaseUseCount(run.Outcomes, path, counter);
         return true;
     }
@@ -180,10 +257,14 @@ bool SettleSharedFile(TRun& run, const std::string& path, TView view, INT_PTR& a
 void CheckSharedEntries(TRun& run, const TSectionPlan& plan) {
     std::vector<std::string> kept;
     INT_PTR answer = 0;
-    for (const TPlanItem& item : plan.Items) {
-        if (RecordDecided(run.Outcomes, item) || !SettleSharedFile(run, item.Path, item.View, answer))
+    run.Journal.Load(run.LogPath);
+    for (std::size_t line = 0; line < plan.Items.size(); ++line) {
+        const TPlanItem& item = plan.Items[line];
+        if (RecordDecided(run.Outcomes, item) ||
+            !SettleSharedFile(run, line, item.Path, item.View, answer))
             kept.push_back(item.Written);
     }
+    run.Journal.Close();
     run.KeptSharedFiles = TSharedNames(std::move(kept));
 }
 
@@ -193,6 +274,10 @@ std::optional<std::int32_t> SharedUseCount(const std::string& file, TView view) 
     const std::optional<TUseCount> count = ReadUseCountOf(CounterPath(file, view));
     if (!count) return std::nullopt;
     return count->Count;
+}
+
+bool HasSharedCounter(const std::string& file, TView view) {
+    return RegistryValueExists(CounterPath(file, view));
 }
 
 void CheckSharedFiles(TRun& run) {

@@ -53,6 +53,20 @@ void ShowRunError(const TRun& run, const char* text) noexcept {
     }
 }
 
+// The journal goes now, or at the next restart when something holds it;
+// either way its folder is judged as if it were gone.
+void DeleteJournal(TRun& run) {
+    const std::string& journal = run.Journal.Path();
+    const TDeletionResult result = DeleteFileOrSchedule(journal);
+    if (result.Outcome == TDeletionOutcome::Scheduled)
+        run.LeftOnDisk.Note(journal, TLeftState::Goes);
+    if (result.Outcome != TDeletionOutcome::Failed) return;
+    run.LeftOnDisk.Note(journal, TLeftState::Stayed);
+    run.Outcomes.Report().Line("Note: the journal " + journal +
+                               " of the deleted log could not be deleted (error " +
+                               std::to_string(result.Error) + ").");
+}
+
 void FinishRun(const TRun& run) {
     if (run.MainDialog == nullptr) return;
     EnableWindow(GetDlgItem(run.MainDialog, IDC_CLOSE), TRUE);
@@ -68,7 +82,7 @@ void RunRemoval(TRun& run) {
     StepProgress(run);
     RunRemovalPhases(run);
     // The CreateDirs phase may have deleted the log already.
-    run.Log.Delete();
+    DeleteLog(run);
     RunPhase(run, ProcessRunApp);
     // Right before the last line, so nobody closes the dialog unaware.
     if (run.Outcomes.AnyScheduled()) AddStatusLine(run, LoadMessageText(run, IDS_RESTART_NEEDED));
@@ -81,6 +95,18 @@ TStringList LoadLogSection(const TRun& run, const std::string& section) {
     TStringList lines;
     ReadProfileSection(run.LogPath, section, lines);
     return lines;
+}
+
+bool DeleteLog(TRun& run) {
+    // While the log is there to give the journal's path its long form.
+    run.Journal.Locate(run.LogPath);
+    run.Journal.Close();
+    const bool deleted = run.Log.Delete();
+    // The caller reads why the log stayed.
+    const DWORD error = GetLastError();
+    if (!IsExistingFile(run.LogPath)) DeleteJournal(run);
+    SetLastError(error);
+    return deleted;
 }
 
 void StepProgress(const TRun& run) { SendToProgress(run, PBM_STEPIT, 0, 0); }

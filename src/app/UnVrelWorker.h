@@ -13,6 +13,12 @@ struct TSectionPlan;
 // The lines of that section of the run's log, in file order.
 TStringList LoadLogSection(const TRun& run, const std::string& section);
 
+// Deletes the held log (TLogHold::Delete) and, once the log is gone, its
+// journal, which must neither outlive it nor keep its folder. While the log
+// stays, so does the journal, for the run that will follow. True when the
+// log was deleted now; GetLastError tells why it was not.
+bool DeleteLog(TRun& run);
+
 // Advances the progress bar by one step.
 void StepProgress(const TRun& run);
 
