@@ -86,8 +86,10 @@
 #define IDS_FORECAST_LAST IDS_FORECAST_DONE
 /* The error box of a /LOG= report that names the log; "%s" is the option. */
 #define IDS_REPORT_IS_LOG 41
+/* The same for a report that names the log's journal. */
+#define IDS_REPORT_IS_JOURNAL 42
 
 #define IDS_FIRST IDS_BANNER_TITLE
-#define IDS_LAST IDS_REPORT_IS_LOG
+#define IDS_LAST IDS_REPORT_IS_JOURNAL
 
 #endif

@@ -41,7 +41,10 @@ share_drive_c() {
 }
 
 start_wine() {  # prefix directory
-  export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" LC_ALL=C
+  # winemenubuilder would turn every shortcut an installer makes into menu
+  # entries and .desktop files outside the prefix: keep everything inside it.
+  export WINEPREFIX="$1" WINEDEBUG=-all LC_ALL=C \
+    WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
   if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     echo "creating the Wine prefix $WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1

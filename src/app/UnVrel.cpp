@@ -6,6 +6,7 @@
 
 #include <exception>
 
+#include "app/UnVrelJournal.h"
 #include "app/UnVrelPreview.h"
 #include "core/UnVrelCommandLine.h"
 #include "core/epStrUtils.h"
@@ -190,11 +191,15 @@ void StandAsideForRunningRun(TRun& run) {
     if (!run.Options.Silent) BringRunToFront(run.LogPath);
 }
 
-// True when /LOG names the log itself, in any spelling: creating the report
-// would empty the log before it is read.
-bool ReportWouldReplaceLog(const TRun& run) {
-    return !run.Options.ReportPath.empty() && !run.LogPath.empty() &&
-           IsSameFilePath(run.Options.ReportPath, run.LogPath);
+// The message that says /LOG names the log itself or its journal, in any
+// spelling (creating the report would empty the log before it is read, or
+// the journal before a run started again reads it); 0 when it names neither.
+int ReportWouldReplace(const TRun& run) {
+    if (run.Options.ReportPath.empty() || run.LogPath.empty()) return 0;
+    if (IsSameFilePath(run.Options.ReportPath, run.LogPath)) return IDS_REPORT_IS_LOG;
+    if (IsSameFilePath(run.Options.ReportPath, JournalPathOf(run.LogPath)))
+        return IDS_REPORT_IS_JOURNAL;
+    return 0;
 }
 
 // Message text id as LoadMessageText gives it, or its default when the log
@@ -204,14 +209,14 @@ std::string LoadMessageTextOrDefault(const TRun& run, int id) {
     return LoadMessageText(run, id);
 }
 
-// A report over the log is an invalid parameter: nothing is written, no
-// report is made (the log is only read, for its texts); interactively a box
-// says why.
-void RefuseReportOnLog(TRun& run) {
+// A report over the log or its journal is an invalid parameter: nothing is
+// written, no report is made (the log is only read, for its texts);
+// interactively a box (message why) says why.
+void RefuseReport(TRun& run, int why) {
     const std::string option = "/LOG=" + run.Options.ReportPath;
     run.Outcomes.SetRunEnd(TRunEnd::InvalidOption, option);
     if (run.Options.Silent) return;
-    ShowError(FormatWithOneString(LoadMessageTextOrDefault(run, IDS_REPORT_IS_LOG), option));
+    ShowError(FormatWithOneString(LoadMessageTextOrDefault(run, why), option));
 }
 
 // The run of this start, the interactive or the unattended one; each opens
@@ -241,8 +246,8 @@ void RunProgramBody(TRun& run) {
     // Windows directory.
     SetCurrentDirectoryA(GetWindowsDir().c_str());
 
-    if (ReportWouldReplaceLog(run)) {
-        RefuseReportOnLog(run);
+    if (const int why = ReportWouldReplace(run)) {
+        RefuseReport(run, why);
     } else if (!IsExistingFile(run.LogPath)) {
         RunHere(run);
     } else if (run.Lock.Take(run.LogPath, run.SelfCopy.FirstProcessId()) ==

@@ -2,32 +2,23 @@
 // deletion on which the first rests.
 #include <windows.h>
 
-#include <algorithm>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelPlan.h"
 #include "app/UnVrelSafety.h"
-#include "app/UnVrelViews.h"
 #include "app/UnVrelWorker.h"
-#include "core/epAsciiCase.h"
 #include "core/epFileUtils.h"
 #include "core/epProtectedPaths.h"
 #include "core/epStrUtils.h"
-#include "core/epTextCase.h"
 #include "res/resource.h"
-#include "win/epFileFind.h"
 #include "win/epFileUtils.h"
 #include "win/epWow64.h"
 
 namespace {
-
-bool HasExtension(const std::string& path, std::string_view ext) {
-    return SameTextAscii(ExtractFileExt(path), ext);
-}
 
 // The two files this run holds itself, which no deletion at the next
 // restart may take: true when the path is one of them, dealt with and recorded.
@@ -41,7 +32,7 @@ bool DeleteFileOfTheRun(TRun& run, const std::string& path) {
     }
     // The held log is in use only by this run: it goes now, not at the restart.
     if (run.Log.IsHeldLog(path)) {
-        const bool deleted = run.Log.Delete();
+        const bool deleted = DeleteLog(run);
         if (!deleted) run.LeftOnDisk.Note(path, TLeftState::Stayed);
         run.Outcomes.Record(path, deleted ? TOutcome::Removed : TOutcome::Failed,
                       deleted ? 0 : GetLastError());
@@ -77,53 +68,31 @@ bool DeleteExactName(TRun& run, const std::string& path) {
     return true;
 }
 
-// True when a search that found nothing says the mask names nothing there,
-// rather than that the directory could not be read.
-bool IsNothingThere(DWORD searchResult) {
-    return searchResult == ERROR_FILE_NOT_FOUND || searchResult == ERROR_PATH_NOT_FOUND ||
-           searchResult == ERROR_NO_MORE_FILES || searchResult == ERROR_INVALID_NAME;
-}
-
 // Every file (not directory) of the mask's directory that matches it; what
 // cannot be deleted now goes at the next restart. Each match is recorded;
 // a mask the log names (named) that matches nothing is recorded as well.
 void DeleteFilesByMask(TRun& run, const std::string& mask, bool named) {
-    TSearchRecEx rec;
-    DWORD result = SearchFirst(mask, 0, kNonFileAttributes, rec);
-    if (result != 0 && named) {
-        if (IsNothingThere(result)) {
-            run.Outcomes.Record(mask, TOutcome::Absent);
-        } else {
-            run.Outcomes.Record(mask, TOutcome::Failed, result);
-        }
+    const unsigned long result =
+        ForEachMatch(mask, [&run](const std::string& file) { DeleteNowOrAtRestart(run, file); });
+    if (result == 0 || !named) return;
+    if (IsNothingThere(result)) {
+        run.Outcomes.Record(mask, TOutcome::Absent);
+    } else {
+        run.Outcomes.Record(mask, TOutcome::Failed, result);
     }
-    for (; result == 0; result = SearchNext(rec)) DeleteNowOrAtRestart(run, rec.FullName);
-    SearchClose(rec);
 }
 
-void RemoveFileEntries(TRun& run, TStringList& lines) {
-    ForgetRealPlaces();
-    const TKeptNames kept(run.KeptSharedFiles);
-    const TView view = LogView(run);
-    for (const std::string& line : lines) {
-        const std::string written = EntryKey(line);
-        // The kept name is compared with the key as written: a mask is not
-        // expanded for it.
-        if (kept.Contains(written)) {
-            // The folders judge what stays where it lies: in the log's view.
-            run.LeftOnDisk.Note(FileInView(written, view).value_or(written), TLeftState::Kept);
-            run.Outcomes.Record(written, TOutcome::Kept);
-            continue;
-        }
-        const std::optional<std::string> file = EntryFile(run.Outcomes, written, view);
-        if (!file) continue;
-        const std::string& key = *file;
-        if (RefuseFileMask(run.Outcomes, key)) continue;
-        if (!DeleteExactName(run, key)) DeleteFilesByMask(run, key, true);
-        if (HasExtension(key, ".hlp")) {
-            DeleteFilesByMask(run, ChangeFileExt(key, ".gid"), false);
-            DeleteFilesByMask(run, ChangeFileExt(key, ".fts"), false);
-        }
+// A file or mask of the log, with the help index files of a help file.
+void RemoveFileEntry(TRun& run, const std::string& key) {
+    if (!DeleteExactName(run, key)) DeleteFilesByMask(run, key, true);
+    for (const std::string& companion : HelpCompanions(key)) DeleteFilesByMask(run, companion, false);
+}
+
+void RemoveFileEntries(TRun& run, const TSectionPlan& plan) {
+    for (const TPlanItem& item : plan.Items) {
+        // The folders judge what stays where it lies: in the log's view.
+        if (item.Rule == TPlanRule::KeptShared) run.LeftOnDisk.Note(item.Path, TLeftState::Kept);
+        if (!RecordDecided(run.Outcomes, item)) RemoveFileEntry(run, item.Path);
     }
 }
 
@@ -132,8 +101,8 @@ void RemoveFileEntries(TRun& run, TStringList& lines) {
 void RemoveShortcut(TOutcomeRecorder& outcomes, const std::string& key) {
     TOutcome outcome = TOutcome::Absent;
     DWORD failure = 0;
-    for (const char* ext : {".lnk", ".pif"}) {
-        const bool deleted = DeleteFileForced(ChangeFileExt(key, ext));
+    for (const std::string& form : ShortcutForms(key)) {
+        const bool deleted = DeleteFileForced(form);
         const DWORD error = deleted ? ERROR_SUCCESS : GetLastError();
         const TOutcome one = DeletionOutcome(deleted, error);
         if (one == TOutcome::Failed) {
@@ -146,18 +115,9 @@ void RemoveShortcut(TOutcomeRecorder& outcomes, const std::string& key) {
     outcomes.Record(key, outcome, failure);
 }
 
-void RemoveShortcutEntries(TRun& run, TStringList& lines) {
-    const TView view = LogView(run);
-    for (const std::string& line : lines) {
-        const std::string key = EntryKey(line);
-        // A line that names nothing would otherwise reach ".lnk" in the
-        // current (Windows) directory.
-        if (key.empty()) {
-            run.Outcomes.Record(key, TOutcome::Absent);
-            continue;
-        }
-        if (const std::optional<std::string> file = EntryFile(run.Outcomes, key, view))
-            RemoveShortcut(run.Outcomes, *file);
+void RemoveShortcutEntries(TRun& run, const TSectionPlan& plan) {
+    for (const TPlanItem& item : plan.Items) {
+        if (!RecordDecided(run.Outcomes, item)) RemoveShortcut(run.Outcomes, item.Path);
     }
 }
 
@@ -207,7 +167,9 @@ void SettleFolderThatIsNotEmpty(TRun& run, const std::string& dir) {
 }
 
 void RemoveDirectoryEntry(TRun& run, const std::string& dir) {
-    if (HoldsNul(dir) || RefuseDirectory(run.Outcomes, dir)) return;
+    // Judged again at its turn: a folder removed before it, under another
+    // spelling, can change the answer.
+    if (RefuseDirectory(run.Outcomes, dir)) return;
     if (RemoveDirectoryA(dir.c_str())) {
         run.Outcomes.Record(dir, TOutcome::Removed);
         return;
@@ -229,21 +191,13 @@ void RemoveDirectoryEntry(TRun& run, const std::string& dir) {
     run.Outcomes.Record(dir, outcome, error);
 }
 
-void RemoveDirectoryEntries(TRun& run, TStringList& lines) {
-    ForgetRealPlaces();
-    // Read before the log goes.
-    const TView view = LogView(run);
-    run.Log.Delete();
-    TStringList dirs;
-    for (const std::string& line : lines) {
-        if (std::optional<std::string> dir = EntryFile(run.Outcomes, EntryKey(line), view))
-            dirs.push_back(std::move(*dir));
+// The plan took the log's view before the log goes, and put every folder
+// before its parent.
+void RemoveDirectoryEntries(TRun& run, const TSectionPlan& plan) {
+    DeleteLog(run);
+    for (const TPlanItem& item : plan.Items) {
+        if (!RecordDecided(run.Outcomes, item)) RemoveDirectoryEntry(run, item.Path);
     }
-    lines.swap(dirs);
-    // A directory sorts before every path that extends it, so going from the
-    // last to the first removes each subdirectory before its parent.
-    SortTextI(lines);
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it) RemoveDirectoryEntry(run, *it);
 }
 
 }  // namespace

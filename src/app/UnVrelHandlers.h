@@ -1,10 +1,10 @@
 // The section handlers: each removes what one or two log sections list.
 //
-// Every handler loads its section itself; with no lines it does nothing at
-// all, otherwise it adds one status line with its message, works through the
-// lines in file order, recording what became of each item (a failure never
-// stops the section), and ends the line with " ok" or the count of the items
-// that stayed.
+// Every handler takes its section's removal plan (app/UnVrelPlan.h); with no
+// lines it does nothing at all, otherwise it adds one status line with its
+// message, works through the plan's items in their order, recording what
+// became of each item (a failure never stops the section), and ends the line
+// with " ok" or the count of the items that stayed.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +38,9 @@ void RemoveDirectories(TRun& run);
 // no counter; nothing when its counter states no number (the file then stays
 // without a question). The counter is read in the view (each view has its own).
 std::optional<std::int32_t> SharedUseCount(const std::string& file, TView view);
+
+// True when the shared file has a counter in the view, whatever it states.
+bool HasSharedCounter(const std::string& file, TView view);
 
 // The fonts key of the running system, as a registry path ending in "\".
 std::string FontsKey();

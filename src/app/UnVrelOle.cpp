@@ -8,6 +8,7 @@
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelPlan.h"
 #include "app/UnVrelViews.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
@@ -65,45 +66,36 @@ void BroadcastFontChange() {
                         kBroadcastTimeoutMs, nullptr);
 }
 
-void RemoveFontEntries(TRun& run, TStringList& lines) {
-    const TKeptNames kept(run.KeptSharedFiles);
+// The font's values go, then the font itself if it was loaded.
+void RemoveFont(TOutcomeRecorder& outcomes, const std::string& fontsKey, const TStringList& listing,
+                const TPlanItem& font) {
+    DWORD error = ERROR_SUCCESS;
+    TOutcome outcome = DeleteFontValues(fontsKey, listing, font.Written, error);
+    // A font that was loaded and no longer is counts as removed too. The
+    // values name the file as the log does; the system knows it by the
+    // path of the log's view.
+    const std::string& loaded = font.Path;
+    if (!loaded.empty() && !HoldsNul(loaded) && RemoveFontResourceA(loaded.c_str()) &&
+        outcome == TOutcome::Absent)
+        outcome = TOutcome::Removed;
+    outcomes.Record(font.Written, outcome, error);
+}
+
+void RemoveFontEntries(TRun& run, const TSectionPlan& plan) {
     const std::string fontsKey = FontsKey();
-    const TView view = LogView(run);
     TStringList listing;
     ListRegistryValues(fontsKey, listing);
-    for (const std::string& line : lines) {
-        const std::string fontFile = EntryKey(line);
-        if (kept.Contains(fontFile)) {
-            run.Outcomes.Record(fontFile, TOutcome::Kept);
-            continue;
-        }
-        DWORD error = ERROR_SUCCESS;
-        TOutcome outcome = DeleteFontValues(fontsKey, listing, fontFile, error);
-        // A font that was loaded and no longer is counts as removed too. The
-        // values name the file as the log does; the system knows it by the
-        // path of the log's view.
-        const std::optional<std::string> loaded = FileInView(fontFile, view);
-        if (loaded && !HoldsNul(*loaded) && RemoveFontResourceA(loaded->c_str()) &&
-            outcome == TOutcome::Absent)
-            outcome = TOutcome::Removed;
-        run.Outcomes.Record(fontFile, outcome, error);
+    for (const TPlanItem& item : plan.Items) {
+        if (!RecordDecided(run.Outcomes, item)) RemoveFont(run.Outcomes, fontsKey, listing, item);
     }
     BroadcastFontChange();
 }
 
-void RemoveServerEntries(TRun& run, TStringList& lines) {
-    const TKeptNames kept(run.KeptSharedFiles);
-    const TView view = LogView(run);
-    for (const std::string& line : lines) {
-        const std::string written = EntryKey(line);
-        if (kept.Contains(written)) {
-            run.Outcomes.Record(written, TOutcome::Kept);
-            continue;
-        }
-        const std::optional<std::string> file = EntryFile(run.Outcomes, written, view);
-        if (!file) continue;
-        const std::string& serverFile = *file;
-        if (UnregisterServer(serverFile, view)) {
+void RemoveServerEntries(TRun& run, const TSectionPlan& plan) {
+    for (const TPlanItem& item : plan.Items) {
+        if (RecordDecided(run.Outcomes, item)) continue;
+        const std::string& serverFile = item.Path;
+        if (UnregisterServer(serverFile, item.View)) {
             run.Outcomes.Record(serverFile, TOutcome::Removed);
         } else {
             // A server whose file is gone has nothing left to unregister.

@@ -2,18 +2,17 @@
 // "AddIni" (entries of INI files).
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelPlan.h"
 #include "app/UnVrelSafety.h"
 #include "app/UnVrelViews.h"
 #include "app/UnVrelWorker.h"
 #include "core/epIniFile.h"
 #include "core/epStrUtils.h"
-#include "core/epTextCase.h"
 #include "res/resource.h"
 #include "win/epRegIni.h"
 
@@ -54,29 +53,17 @@ std::string DeleteIniEntry(TOutcomeRecorder& outcomes, const std::string& fields
     return file;
 }
 
-// "AddReg": each line's name part is the path of a value, or of a key when
-// no such value exists.
-void RemoveRegistryValues(TRun& run, TStringList& lines) {
+// "AddReg" (each item the path of a value, or of a key when no such value
+// exists) and "CreateKeys" (keys, deepest first).
+void RemoveRegistryItems(TRun& run, const TSectionPlan& plan) {
     const TView view = LogView(run);
     TRegistryEntryDeleter deleter(view);
-    for (const std::string& line : lines) {
-        const std::string path = KeyOf(line);
-        if (!RefuseRegistryEntry(run.Outcomes, path, view))
-            DeleteRegistryItem(run.Outcomes, path, deleter, view);
-    }
-}
-
-// "CreateKeys": sorted so that every key comes after the keys whose paths
-// are prefixes of its own, then taken from the last: subkeys go before their
-// parents whatever the order in the log.
-void RemoveRegistryKeys(TRun& run, TStringList& lines) {
-    for (std::string& line : lines) line = EntryKey(line);
-    SortTextI(lines);
-    const TView view = LogView(run);
-    TRegistryEntryDeleter deleter(view);
-    for (auto key = lines.rbegin(); key != lines.rend(); ++key) {
-        if (!RefuseRegistryEntry(run.Outcomes, *key, view))
-            DeleteRegistryItem(run.Outcomes, *key, deleter, view);
+    for (const TPlanItem& item : plan.Items) {
+        if (RecordDecided(run.Outcomes, item)) continue;
+        // Judged again at its turn: deleting an earlier item may have taken
+        // the value that kept this path from naming a protected key.
+        if (!RefuseRegistryEntry(run.Outcomes, item.Path, view))
+            DeleteRegistryItem(run.Outcomes, item.Path, deleter, view);
     }
 }
 
@@ -84,10 +71,10 @@ void RemoveRegistryKeys(TRun& run, TStringList& lines) {
 // section, field 3 the key; the files are written back once, at the end.
 // The log, which the run holds unchanged, stays cached for the sections
 // still to come, unless a line may have named it.
-void RemoveIniEntryLines(TRun& run, TStringList& lines) {
+void RemoveIniEntryLines(TRun& run, const TSectionPlan& plan) {
     bool mayNameLog = false;
-    for (const std::string& line : lines) {
-        if (run.Log.HasLogName(DeleteIniEntry(run.Outcomes, KeyOf(line)))) mayNameLog = true;
+    for (const TPlanItem& item : plan.Items) {
+        if (run.Log.HasLogName(DeleteIniEntry(run.Outcomes, item.Path))) mayNameLog = true;
     }
     if (mayNameLog) {
         FlushProfileCache();
@@ -99,8 +86,8 @@ void RemoveIniEntryLines(TRun& run, TStringList& lines) {
 }  // namespace
 
 void RemoveRegistryEntries(TRun& run) {
-    RunSection(run, "AddReg", IDS_REMOVE_REG_VALUES, RemoveRegistryValues);
-    RunSection(run, "CreateKeys", IDS_REMOVE_REG_KEYS, RemoveRegistryKeys);
+    RunSection(run, "AddReg", IDS_REMOVE_REG_VALUES, RemoveRegistryItems);
+    RunSection(run, "CreateKeys", IDS_REMOVE_REG_KEYS, RemoveRegistryItems);
 }
 
 void RemoveIniEntries(TRun& run) { RunSection(run, "AddIni", IDS_REMOVE_INI, RemoveIniEntryLines); }

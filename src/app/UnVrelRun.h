@@ -12,12 +12,14 @@
 
 #include <string>
 
+#include "app/UnVrelJournal.h"
 #include "app/UnVrelLeftOnDisk.h"
 #include "app/UnVrelLogHold.h"
 #include "app/UnVrelOutcomes.h"
 #include "app/UnVrelRunLock.h"
 #include "app/UnVrelSelfCopy.h"
 #include "core/UnVrelOptions.h"
+#include "core/UnVrelPlan.h"
 #include "core/epIniFile.h"
 
 struct TRun {
@@ -39,6 +41,9 @@ struct TRun {
     // The files and folders of the log that did not go at once.
     TLeftOnDisk LeftOnDisk;
     // The shared files that stay on the system, as "SharedFiles" leaves them
-    // for the later phases ("name=" lines).
-    TStringList KeptSharedFiles;
+    // for the later phases.
+    TSharedNames KeptSharedFiles;
+    // What earlier runs of the log did that must not be done twice, and
+    // what this one does.
+    TRunJournal Journal;
 };

@@ -45,10 +45,6 @@ bool RefuseRegistryEntry(TOutcomeRecorder& outcomes, const std::string& path, TV
     return RecordIfRefused(outcomes, path, WouldRefuseRegistryEntry(path, view));
 }
 
-bool RefuseFileMask(TOutcomeRecorder& outcomes, const std::string& mask) {
-    return RecordIfRefused(outcomes, mask, WouldRefuseFileMask(mask));
-}
-
 bool RefuseDirectory(TOutcomeRecorder& outcomes, const std::string& dir) {
     return RecordIfRefused(outcomes, dir, WouldRefuseDirectory(dir));
 }

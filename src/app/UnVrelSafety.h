@@ -16,10 +16,6 @@
 bool RefuseRegistryEntry(TOutcomeRecorder& outcomes, const std::string& path,
                          TView view = TView::Native);
 
-// A "CopyFiles" key: a mask that is not absolute, or one that would sweep a
-// protected directory.
-bool RefuseFileMask(TOutcomeRecorder& outcomes, const std::string& mask);
-
 // A "CreateDirs" directory: a protected directory or a reparse point.
 bool RefuseDirectory(TOutcomeRecorder& outcomes, const std::string& dir);
 
@@ -28,7 +24,9 @@ bool RefuseDirectory(TOutcomeRecorder& outcomes, const std::string& dir);
 // folder may have been swapped for a link since the preview.
 void ForgetRealPlaces();
 
-// The same rules as questions only: nothing is recorded (the preview).
+// The same rules as questions only: nothing is recorded (the removal plan).
+// WouldRefuseFileMask: a "CopyFiles" key that is not absolute, or a mask that
+// would sweep a protected directory.
 bool WouldRefuseRegistryEntry(const std::string& path, TView view = TView::Native);
 bool WouldRefuseFileMask(const std::string& mask);
 bool WouldRefuseDirectory(const std::string& dir);

@@ -6,15 +6,18 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/UnVrel.h"
 #include "app/UnVrelHandlers.h"
 #include "app/UnVrelOutcomes.h"
+#include "app/UnVrelPlan.h"
 #include "app/UnVrelViews.h"
 #include "app/UnVrelWorker.h"
 #include "core/epFileUtils.h"
 #include "core/epRegPath.h"
 #include "core/epStrUtils.h"
+#include "core/UnVrelJournal.h"
 #include "core/UnVrelUseCount.h"
 #include "res/resource.h"
 #include "win/epRegIni.h"
@@ -126,6 +129,75 @@ INT_PTR AskDeleteShared(const TRun& run, const std::string& path) {
                            reinterpret_cast<LPARAM>(&question));
 }
 
+// The dialog's answers as the journal keeps them; nothing for a dialog that
+// could not be shown, which answered nothing.
+std::optional<TSharedAnswer> JournalAnswerOf(INT_PTR answer) {
+    switch (answer) {
+        case IDYES: return TSharedAnswer::Yes;
+        case IDNO: return TSharedAnswer::No;
+        case kYesToAll: return TSharedAnswer::YesToAll;
+        case kNoToAll: return TSharedAnswer::NoToAll;
+        default: return std::nullopt;
+    }
+}
+
+INT_PTR DialogAnswerOf(TSharedAnswer answer) {
+    switch (answer) {
+        case TSharedAnswer::Yes: return IDYES;
+        case TSharedAnswer::No: return IDNO;
+        case TSharedAnswer::YesToAll: return kYesToAll;
+        case TSharedAnswer::NoToAll: return kNoToAll;
+    }
+    return IDNO;
+}
+
+// Writes the step to the journal before it is made. A journal that cannot
+// be written does not stop the run, which then goes on as it always has;
+// the report says so once.
+void JournalStep(TRun& run, const TJournalRecord& step) {
+    const bool failedBefore = run.Journal.HasFailed();
+    if (run.Journal.Record(step) || failedBefore) return;
+    const DWORD error = GetLastError();
+    run.Outcomes.Report().Line("Note: the journal " + run.Journal.Path() +
+                               " cannot be written (error " + std::to_string(error) +
+                               "); a run started again after this one is ended part way "
+                               "would repeat the shared-file steps.");
+}
+
+// The answer about the file: the one an earlier run of the log was given
+// for this line, else the dialog's, which the journal keeps at once.
+INT_PTR AnswerAbout(TRun& run, std::size_t line, const std::string& path) {
+    if (const std::optional<TSharedAnswer> earlier = run.Journal.EarlierAnswer(line, path))
+        return DialogAnswerOf(*earlier);
+    const INT_PTR answer = AskDeleteShared(run, path);
+    if (const std::optional<TSharedAnswer> kept = JournalAnswerOf(answer))
+        JournalStep(run, {TJournalStep::Answered, line, path, 0, *kept});
+    return answer;
+}
+
+// A step that an earlier run of the log made for the line is not made
+// again: its item is absent now, and the file stays kept (a count lowered)
+// or goes with "CopyFiles" (a count released, with the answer that let it
+// go still in force for the lines after it) unless another installation has
+// counted the file again since, when it stays untouched. Whether the file
+// goes; nothing when the journal names no step for the line.
+std::optional<bool> SkipEarlierStep(TRun& run, std::size_t line, const std::string& path,
+                                    const std::string& counter, INT_PTR& answer) {
+    if (run.Journal.WasDone(TJournalStep::Lowered, line, path)) {
+        run.Outcomes.Record(path, TOutcome::Absent);
+        return false;
+    }
+    if (!run.Journal.WasDone(TJournalStep::Released, line, path)) return std::nullopt;
+    if (const std::optional<TSharedAnswer> earlier = run.Journal.EarlierAnswer(line, path))
+        answer = DialogAnswerOf(*earlier);
+    if (RegistryValueExists(counter)) {
+        run.Outcomes.Record(path, TOutcome::Kept);
+        return false;
+    }
+    run.Outcomes.Record(path, TOutcome::Absent);
+    return true;
+}
+
 // Another installation still uses the file: one use less, and it stays.
 void LowerUseCount(TOutcomeRecorder& outcomes, const std::string& path, const std::string& counter,
                    const TUseCount& count) {
@@ -147,6 +219,55 @@ void ReleaseUseCount(TOutcomeRecorder& outcomes, const std::string& path,
     outcomes.Record(path, RegistryValueExists(counter) ? TOutcome::Failed : TOutcome::Absent, error);
 }
 
+// Settles one shared file by its use count, asking about it when nobody else
+// uses it (answer keeps a "to all" answer for the rest of the section). Each
+// step that must not be made twice goes to the journal first; line, the
+// entry's place in the section, names it there. True when the file may go:
+// its count is gone, the file goes with "CopyFiles".
+bool SettleSharedFile(TRun& run, std::size_t line, const std::string& path, TView view,
+                      INT_PTR& answer) {
+    const std::string counter = CounterPath(path, view);
+    if (const std::optional<bool> goes = SkipEarlierStep(run, line, path, counter, answer))
+        return *goes;
+    const std::optional<TUseCount> count = ReadUseCountOf(counter);
+    // A counter that states no number belongs to whoever wrote it: the file
+    // stays and nobody is asked about it.
+    if (!count) {
+        run.Outcomes.Record(path, TOutcome::Kept);
+        return false;
+    }
+    if (count->Count > 1) {
+        JournalStep(run, {TJournalStep::Lowered, line, path, count->Count, TSharedAnswer::No});
+        LowerUseCount(run.Outcomes, path, counter, *count);
+        return false;
+    }
+    if (answer != kNoToAll && answer != kYesToAll) answer = AnswerAbout(run, line, path);
+    if (answer == IDYES || answer == kYesToAll) {
+        JournalStep(run, {TJournalStep::Released, line, path, count->Count, TSharedAnswer::No});
+        ReleaseUseCount(run.Outcomes, path, counter);
+        return true;
+    }
+    run.Outcomes.Record(path, TOutcome::Kept);
+    return false;
+}
+
+// Every file that does not go stays for the later phases, a line that names
+// no file (recorded absent: its "counter" would be the key's default value)
+// included.
+void CheckSharedEntries(TRun& run, const TSectionPlan& plan) {
+    std::vector<std::string> kept;
+    INT_PTR answer = 0;
+    run.Journal.Load(run.LogPath);
+    for (std::size_t line = 0; line < plan.Items.size(); ++line) {
+        const TPlanItem& item = plan.Items[line];
+        if (RecordDecided(run.Outcomes, item) ||
+            !SettleSharedFile(run, line, item.Path, item.View, answer))
+            kept.push_back(item.Written);
+    }
+    run.Journal.Close();
+    run.KeptSharedFiles = TSharedNames(std::move(kept));
+}
+
 }  // namespace
 
 std::optional<std::int32_t> SharedUseCount(const std::string& file, TView view) {
@@ -155,47 +276,10 @@ std::optional<std::int32_t> SharedUseCount(const std::string& file, TView view) 
     return count->Count;
 }
 
-void CheckSharedFiles(TRun& run) {
-    TStringList& kept = run.KeptSharedFiles;
-    TOutcomeRecorder& outcomes = run.Outcomes;
-    kept = LoadLogSection(run, "SharedFiles");
-    if (kept.empty()) return;
-    outcomes.BeginSection("SharedFiles");
-    AddStatusLine(run, LoadMessageText(run, IDS_CHECK_SHARED));
+bool HasSharedCounter(const std::string& file, TView view) {
+    return RegistryValueExists(CounterPath(file, view));
+}
 
-    const TView view = LogView(run);
-    INT_PTR answer = 0;
-    std::size_t i = 0;
-    while (i < kept.size()) {
-        const std::string path = EntryKey(kept[i]);
-        if (path.empty()) {
-            // Names no file: its "counter" would be the key's default value.
-            outcomes.Record(path, TOutcome::Absent);
-            ++i;
-            continue;
-        }
-        const std::string counter = CounterPath(path, view);
-        const std::optional<TUseCount> count = ReadUseCountOf(counter);
-        // A counter that states no number belongs to whoever wrote it: the
-        // file stays and nobody is asked about it.
-        if (!count) {
-            outcomes.Record(path, TOutcome::Kept);
-            ++i;
-            continue;
-        }
-        if (count->Count > 1) {
-            LowerUseCount(outcomes, path, counter, *count);
-            ++i;
-            continue;
-        }
-        if (answer != kNoToAll && answer != kYesToAll) answer = AskDeleteShared(run, path);
-        if (answer == IDYES || answer == kYesToAll) {
-            ReleaseUseCount(outcomes, path, counter);
-            kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i));
-        } else {
-            outcomes.Record(path, TOutcome::Kept);
-            ++i;
-        }
-    }
-    AppendStatus(run, outcomes.EndSection(LoadMessageText(run, IDS_NOT_REMOVED)));
+void CheckSharedFiles(TRun& run) {
+    RunSection(run, "SharedFiles", IDS_CHECK_SHARED, CheckSharedEntries);
 }

@@ -9,6 +9,8 @@
 #include <exception>
 
 #include "app/UnVrel.h"
+#include "app/UnVrelPlan.h"
+#include "app/UnVrelViews.h"
 #include "app/UnVrelWorker.h"
 #include "core/UnVrelRunEntry.h"
 #include "core/epStrUtils.h"
@@ -51,6 +53,20 @@ void ShowRunError(const TRun& run, const char* text) noexcept {
     }
 }
 
+// The journal goes now, or at the next restart when something holds it;
+// either way its folder is judged as if it were gone.
+void DeleteJournal(TRun& run) {
+    const std::string& journal = run.Journal.Path();
+    const TDeletionResult result = DeleteFileOrSchedule(journal);
+    if (result.Outcome == TDeletionOutcome::Scheduled)
+        run.LeftOnDisk.Note(journal, TLeftState::Goes);
+    if (result.Outcome != TDeletionOutcome::Failed) return;
+    run.LeftOnDisk.Note(journal, TLeftState::Stayed);
+    run.Outcomes.Report().Line("Note: the journal " + journal +
+                               " of the deleted log could not be deleted (error " +
+                               std::to_string(result.Error) + ").");
+}
+
 void FinishRun(const TRun& run) {
     if (run.MainDialog == nullptr) return;
     EnableWindow(GetDlgItem(run.MainDialog, IDC_CLOSE), TRUE);
@@ -66,7 +82,7 @@ void RunRemoval(TRun& run) {
     StepProgress(run);
     RunRemovalPhases(run);
     // The CreateDirs phase may have deleted the log already.
-    run.Log.Delete();
+    DeleteLog(run);
     RunPhase(run, ProcessRunApp);
     // Right before the last line, so nobody closes the dialog unaware.
     if (run.Outcomes.AnyScheduled()) AddStatusLine(run, LoadMessageText(run, IDS_RESTART_NEEDED));
@@ -81,6 +97,18 @@ TStringList LoadLogSection(const TRun& run, const std::string& section) {
     return lines;
 }
 
+bool DeleteLog(TRun& run) {
+    // While the log is there to give the journal's path its long form.
+    run.Journal.Locate(run.LogPath);
+    run.Journal.Close();
+    const bool deleted = run.Log.Delete();
+    // The caller reads why the log stayed.
+    const DWORD error = GetLastError();
+    if (!IsExistingFile(run.LogPath)) DeleteJournal(run);
+    SetLastError(error);
+    return deleted;
+}
+
 void StepProgress(const TRun& run) { SendToProgress(run, PBM_STEPIT, 0, 0); }
 
 void RunPhase(TRun& run, void (*handler)(TRun&)) {
@@ -89,23 +117,13 @@ void RunPhase(TRun& run, void (*handler)(TRun&)) {
 }
 
 void RunSection(TRun& run, const char* section, int message,
-                void (*steps)(TRun&, TStringList& lines)) {
-    TStringList lines = LoadLogSection(run, section);
-    if (lines.empty()) return;
+                void (*steps)(TRun&, const TSectionPlan& plan)) {
+    const TSectionPlan plan = PlanSection(run, section, LogView(run), run.KeptSharedFiles);
+    if (plan.Items.empty()) return;
     run.Outcomes.BeginSection(section);
     AddStatusLine(run, LoadMessageText(run, message));
-    steps(run, lines);
+    steps(run, plan);
     AppendStatus(run, run.Outcomes.EndSection(LoadMessageText(run, IDS_NOT_REMOVED)));
-}
-
-TKeptNames::TKeptNames(const std::vector<std::string>& kept) {
-    names_.reserve(kept.size());
-    for (const std::string& line : kept) names_.push_back(EntryKey(line));
-    SortTextI(names_);
-}
-
-bool TKeptNames::Contains(const std::string& name) const {
-    return std::binary_search(names_.begin(), names_.end(), name, TLessTextI());
 }
 
 int RunAndWait(const TRun& run, const std::string& file, const std::string& parameters,

@@ -8,8 +8,16 @@
 
 #include "app/UnVrelRun.h"
 
+struct TSectionPlan;
+
 // The lines of that section of the run's log, in file order.
 TStringList LoadLogSection(const TRun& run, const std::string& section);
+
+// Deletes the held log (TLogHold::Delete) and, once the log is gone, its
+// journal, which must neither outlive it nor keep its folder. While the log
+// stays, so does the journal, for the run that will follow. True when the
+// log was deleted now; GetLastError tells why it was not.
+bool DeleteLog(TRun& run);
 
 // Advances the progress bar by one step.
 void StepProgress(const TRun& run);
@@ -17,24 +25,12 @@ void StepProgress(const TRun& run);
 // Runs a phase's handler, then advances the progress bar.
 void RunPhase(TRun& run, void (*handler)(TRun&));
 
-// The frame every section handler shares: loads the section's lines; for a
-// missing or empty section nothing else happens; otherwise one status line
-// with the message, the handler's own steps over the lines (each item's
-// outcome recorded), then " ok", or the count of the items that stayed.
+// The frame every section handler shares: plans the section (app/UnVrelPlan.h);
+// for a missing or empty section nothing else happens; otherwise one status
+// line with the message, the handler's own steps over the plan's items (each
+// item's outcome recorded), then " ok", or the count of the items that stayed.
 void RunSection(TRun& run, const char* section, int message,
-                void (*steps)(TRun&, TStringList& lines));
-
-// The names of the kept shared files (each line's EntryKey, the text before
-// its last "=", as every lookup names them), sorted once so that each lookup
-// is a binary search ignoring case.
-class TKeptNames {
-public:
-    explicit TKeptNames(const std::vector<std::string>& kept);
-    bool Contains(const std::string& name) const;
-
-private:
-    std::vector<std::string> names_;
-};
+                void (*steps)(TRun&, const TSectionPlan& plan));
 
 // Starts a program through the shell and waits for it, handling this
 // thread's messages meanwhile; the main dialog, if any, owns what the shell

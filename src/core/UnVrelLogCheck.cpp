@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/UnVrelLogCheckView.h"
+#include "core/UnVrelPlan.h"
 #include "core/epAsciiCase.h"
 #include "core/epFileUtils.h"
 #include "core/epIniFile.h"
@@ -32,6 +33,10 @@ std::vector<TFinding> TFindings::Take() {
     std::stable_sort(items_.begin(), items_.end(),
                      [](const TFinding& a, const TFinding& b) { return a.Line < b.Line; });
     return std::move(items_);
+}
+
+std::string ItemOf(std::string_view section, const std::string& line) {
+    return PlanEntryOf(section, line);
 }
 
 bool IsAbsolutePath(std::string_view path) { return !NormalizeDirectory(path).empty(); }

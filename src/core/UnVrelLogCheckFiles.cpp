@@ -152,7 +152,7 @@ void CheckCopyFiles(const TLogView& log, const TCheckTarget& target, TFindings& 
     const TSectionView* section = log.Find("CopyFiles");
     if (section == nullptr) return;
     for (const TEntry& entry : section->Entries) {
-        const std::string key = EntryKey(entry.Text);
+        const std::string key = ItemOf(section->Name, entry.Text);
         if (!key.empty() && IsRefusedMaskSpelling(key, target.Shares, target.ProtectedDirs)) {
             findings.Add(entry.Line, TSeverity::Error, "refused-mask", section->Name,
                          WhyMaskRefused(key, target));
@@ -168,7 +168,7 @@ void CheckPlainSection(const TLogView& log, const char* name, const TPathRules& 
     const TSectionView* section = log.Find(name);
     if (section == nullptr) return;
     for (const TEntry& entry : section->Entries) {
-        CheckPath(*section, entry, EntryKey(entry.Text), rules, target, findings);
+        CheckPath(*section, entry, ItemOf(section->Name, entry.Text), rules, target, findings);
     }
 }
 
@@ -176,7 +176,7 @@ void CheckShortcuts(const TLogView& log, const TCheckTarget& target, TFindings& 
     const TSectionView* section = log.Find("Shortcuts");
     if (section == nullptr) return;
     for (const TEntry& entry : section->Entries) {
-        const std::string path = EntryKey(entry.Text);
+        const std::string path = ItemOf(section->Name, entry.Text);
         if (!CheckPath(*section, entry, path, {}, target, findings)) continue;
         const std::string ext = ExtractFileExt(path);
         if (ext.empty() || SameTextI(ext, ".lnk") || SameTextI(ext, ".pif")) continue;
@@ -190,7 +190,7 @@ void CheckIniEntries(const TLogView& log, const TCheckTarget& target, TFindings&
     const TSectionView* section = log.Find("AddIni");
     if (section == nullptr) return;
     for (const TEntry& entry : section->Entries) {
-        const std::string names = KeyOf(entry.Text);
+        const std::string names = ItemOf(section->Name, entry.Text);
         const std::string file = GetField(1, names, CommaSet());
         if (file.empty() || GetField(2, names, CommaSet()).empty() ||
             GetField(3, names, CommaSet()).empty()) {
@@ -268,7 +268,7 @@ void CheckSharedFiles(const TLogView& log, const TCheckTarget& target, TFindings
     const TCopyIndex copies(log);
     TSharedSeen seen;
     for (const TEntry& entry : section->Entries) {
-        const std::string path = EntryKey(entry.Text);
+        const std::string path = ItemOf(section->Name, entry.Text);
         if (!CheckPath(*section, entry, path, {}, target, findings)) continue;
         const std::string same = ComparablePath(path);
         if (const TEntry* earlier = seen.Note(entry, path, same)) {
@@ -298,10 +298,10 @@ std::unordered_set<std::string> FoldersHoldingNamedPaths(const TLogView& log) {
     };
     for (const char* name : {"CopyFiles", "Shortcuts", "SharedFiles", "RegFonts", "RegServers",
                              "CreateDirs"}) {
-        for (const TEntry& entry : EntriesOf(log, name)) add(EntryKey(entry.Text));
+        for (const TEntry& entry : EntriesOf(log, name)) add(ItemOf(name, entry.Text));
     }
     for (const TEntry& entry : EntriesOf(log, "AddIni")) {
-        add(GetField(1, KeyOf(entry.Text), CommaSet()));
+        add(GetField(1, ItemOf("AddIni", entry.Text), CommaSet()));
     }
     return folders;
 }
@@ -325,7 +325,7 @@ void CheckDirectories(const TLogView& log, const TCheckTarget& target, TFindings
     if (section == nullptr) return;
     const std::unordered_set<std::string> holding = FoldersHoldingNamedPaths(log);
     for (const TEntry& entry : section->Entries) {
-        const std::string dir = EntryKey(entry.Text);
+        const std::string dir = ItemOf(section->Name, entry.Text);
         if (!CheckPath(*section, entry, dir, {}, target, findings)) continue;
         const std::string same = ComparablePath(dir);
         if (IsProtectedDirSpelling(dir, target.Shares, target.ProtectedDirs)) {
@@ -350,7 +350,7 @@ TCopyIndex::TCopyIndex(const TLogView& log) {
     for (const TEntry& entry : entries) {
         TCopyLine line;
         line.Entry = &entry;
-        line.Key = EntryKey(entry.Text);
+        line.Key = ItemOf("CopyFiles", entry.Text);
         line.Comparable = ComparablePath(line.Key);
         line.Mask = !line.Comparable.empty() && HoldsWildcard(ExtractFileName(line.Comparable));
         const std::size_t at = lines_.size();

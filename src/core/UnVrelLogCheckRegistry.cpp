@@ -111,7 +111,7 @@ void NoteWow6432Node(const TSectionView& section, const TEntry& entry, const std
 }
 
 void CheckValue(const TSectionView& section, const TEntry& entry, TFindings& findings) {
-    const std::string path = KeyOf(entry.Text);
+    const std::string path = ItemOf(section.Name, entry.Text);
     if (!CheckNamesSomething(section, entry, path, findings)) return;
     const TRegistryPath parts = ParseRegistryPath(path);
     if (CheckRoot(section, entry, path, parts, findings)) return;
@@ -129,7 +129,7 @@ void CheckValue(const TSectionView& section, const TEntry& entry, TFindings& fin
 }
 
 void CheckKey(const TSectionView& section, const TEntry& entry, TFindings& findings) {
-    const std::string path = EntryKey(entry.Text);
+    const std::string path = ItemOf(section.Name, entry.Text);
     if (!CheckNamesSomething(section, entry, path, findings)) return;
     const std::string keyPath = RegistryKeyPath(path);
     const TRegistryPath parts = ParseRegistryPath(keyPath);

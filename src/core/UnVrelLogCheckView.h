@@ -51,6 +51,11 @@ private:
 
 // Helpers the section checks share.
 
+// The item a line of the section names, as the run's plan reads it
+// (core/UnVrelPlan.h): the name part for AddReg and AddIni, else the text
+// before the last "=".
+std::string ItemOf(std::string_view section, const std::string& line);
+
 // "C:\..." or "\\server\share\...": a path that does not depend on the
 // current directory, as the safety rules judge it (core/epProtectedPaths.h).
 bool IsAbsolutePath(std::string_view path);

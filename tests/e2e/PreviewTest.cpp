@@ -6,9 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "CaseFixture.h"
 #include "SampleInstall.h"
+#include "core/UnVrelLogSections.h"
+#include "core/UnVrelOutcomes.h"
+#include "core/UnVrelPreviewText.h"
+#include "core/epFileUtils.h"
 #include "core/epStrUtils.h"
 #include "demo/SampleRun.h"
 
@@ -40,6 +46,64 @@ RECT PlaceOf(HWND dialog, int id) {
 
 bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// One item line of a report: section, item, and what the third field says.
+struct ReportItem {
+    std::string section;
+    std::string item;
+    std::string verdict;  // the forecast or the outcome, with what follows it
+};
+
+std::vector<std::string> SplitOn(const std::string& text, const std::string& separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t at; (at = text.find(separator, start)) != std::string::npos;
+         start = at + separator.size())
+        parts.push_back(text.substr(start, at - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+// The report's item lines, in their order: those whose first field is a
+// section of the log.
+std::vector<ReportItem> ReportItems(const std::string& reportPath) {
+    std::vector<ReportItem> items;
+    for (const std::string& line : SplitOn(ReadFileBytes(reportPath).value_or(""), "\r\n")) {
+        const std::vector<std::string> fields = SplitOn(line, "\t");
+        if (fields.size() >= 3 && FindLogSection(fields[0]) != nullptr)
+            items.push_back({fields[0], fields[1], fields[2]});
+    }
+    return items;
+}
+
+// The outcome a forecast line foresees, by the forecasts' default words;
+// nothing for the forecasts that are no outcome (a question, a program to
+// run, a line passed over).
+std::optional<TOutcome> ForeseenOutcome(const std::string& verdict) {
+    const std::pair<TForecast, const char*> words[] = {
+        {TForecast::Remove, "verrebbe rimosso"}, {TForecast::Nothing, "nulla da fare"},
+        {TForecast::Restart, "al prossimo riavvio"}, {TForecast::Keep, "resta"},
+        {TForecast::Ask, "si chiede all'utente"}, {TForecast::Refuse, "rifiutato"},
+        {TForecast::Fail, "resterebbe"}, {TForecast::Run, "verrebbe eseguito"},
+        {TForecast::Skip, "saltato"}, {TForecast::Done, "gi\xE0 fatto da un'esecuzione precedente"},
+    };
+    for (const auto& [forecast, word] : words) {
+        const std::string text = word;
+        if (verdict != text && verdict.rfind(text + ": ", 0) != 0) continue;
+        TOutcome outcome = TOutcome::Absent;
+        if (!ForecastOutcome(forecast, outcome)) return std::nullopt;
+        return outcome;
+    }
+    ADD_FAILURE() << "no forecast: " << verdict;
+    return std::nullopt;
+}
+
+// A shortcut is forecast by the .lnk and .pif files it names, the run
+// records it under the entry: compare the name without its extension.
+std::string ComparableItem(const ReportItem& item) {
+    if (item.section != "Shortcuts") return item.item;
+    return item.item.substr(0, item.item.size() - ExtractFileExt(item.item).size());
 }
 
 class Preview : public UninstallerCase {
@@ -167,6 +231,39 @@ TEST_F(Preview, UnattendedWritesTheSameListToTheReportOnly) {
         EXPECT_NE(text.find(line), std::string::npos) << "missing: " << line << "\n" << text;
     }
     ExpectNothingChanged();
+}
+
+TEST_F(Preview, ForecastsEveryItemOfTheRunInItsOrderAndOutcome) {
+    const std::string forecast = dir + "\\preview.txt";
+    const std::string report = dir + "\\run.txt";
+    ASSERT_TRUE(Run(Quote(kSampleLogPath) + " /S /PREVIEW /LOG=" + Quote(forecast), {}).ok);
+    const ScenarioResult result = Run(Quote(kSampleLogPath) + " /S /LOG=" + Quote(report), {});
+    ASSERT_TRUE(result.ok) << Describe(result);
+
+    std::vector<ReportItem> foreseen;
+    std::vector<TOutcome> outcomes;
+    for (const ReportItem& item : ReportItems(forecast)) {
+        if (const std::optional<TOutcome> outcome = ForeseenOutcome(item.verdict)) {
+            foreseen.push_back(item);
+            outcomes.push_back(*outcome);
+        }
+    }
+    // The test server records its unregistration in "<server>.log", which a
+    // mask of CopyFiles then takes too: a file that did not exist when the
+    // preview looked.
+    std::vector<ReportItem> done = ReportItems(report);
+    const std::string serverRecord = std::string(kDemoDir) + "\\TamskServer.dll.log";
+    done.erase(std::remove_if(done.begin(), done.end(),
+                              [&](const ReportItem& item) { return item.item == serverRecord; }),
+               done.end());
+    ASSERT_EQ(foreseen.size(), done.size()) << ReadFileBytes(forecast).value_or("")
+                                            << ReadFileBytes(report).value_or("");
+    for (std::size_t i = 0; i < done.size(); ++i) {
+        SCOPED_TRACE(done[i].section + "\t" + done[i].item + "\t" + done[i].verdict);
+        EXPECT_EQ(foreseen[i].section, done[i].section);
+        EXPECT_EQ(ComparableItem(foreseen[i]), ComparableItem(done[i]));
+        EXPECT_EQ(OutcomeName(outcomes[i]), done[i].verdict);
+    }
 }
 
 // A log in another language replaces every word of the preview, in the window

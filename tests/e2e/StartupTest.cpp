@@ -127,6 +127,21 @@ TEST_F(Startup, ReportNamingTheLogIsRefusedWithABoxBeforeTheConfirmation) {
     }
 }
 
+// The journal of an earlier run ended part way is what keeps the next run
+// from lowering counts twice: a report over it would empty it first.
+TEST_F(Startup, ReportNamingTheLogsJournalIsAnInvalidParameter) {
+    const std::string bytes = "[CopyFiles]\r\n" + dir + "\\app.dll=1\r\n";
+    ASSERT_TRUE(WriteFileBytes(log, bytes));
+    const std::string journal = log + ".journal";
+    ASSERT_TRUE(WriteFileBytes(journal, "kept"));
+    const Process p =
+        StartProgram(kUninstaller, "/S " + Quote("/LOG=" + Upper(journal)) + " " + Quote(log));
+    ASSERT_TRUE(p);
+    EXPECT_EQ(WaitForExit(p), std::optional<DWORD>(87));
+    EXPECT_EQ(ReadAllBytes(journal), std::optional<std::string>("kept"));
+    EXPECT_EQ(ReadAllBytes(log), std::optional<std::string>(bytes));
+}
+
 // A replaced text is shown whole whatever its length, and the run still ends.
 TEST_F(Startup, StatusTextOfTenThousandCharactersIsShownAndTheRunEnds) {
     const std::string file = dir + "\\app.dll";
