@@ -1,6 +1,8 @@
 // The scaffolding of the end-to-end cases: see CaseFixture.h.
 #include "CaseFixture.h"
 
+#include "../support/FileBytes.h"
+
 namespace e2e {
 
 const std::string kUninstaller = TAMSK_UNVREL_EXE;
@@ -35,6 +37,17 @@ std::string WindowsDir() {
 std::string Upper(std::string text) {
     CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
     return text;
+}
+
+std::optional<DWORD> RunUnattendedOn(const std::string& log, const std::string& options) {
+    const Process p = StartProgram(kUninstaller, Quote(log) + " " + options);
+    if (!p) return std::nullopt;
+    return WaitForExit(p);
+}
+
+Lines ReadReportLines(const std::string& report) {
+    const std::optional<std::string> bytes = ReadAllBytes(report);
+    return bytes ? SplitAt(*bytes, "\r\n") : Lines();
 }
 
 void CaseFixture::SetUp() {

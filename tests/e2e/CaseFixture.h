@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,14 @@ std::string WindowsDir();
 
 // text upper-cased in the system code page, as the profile cache names files.
 std::string Upper(std::string text);
+
+// Runs the uninstaller on the log with these options and waits for it. The
+// exit code; nothing when it did not end by itself, as it would not if it
+// showed a box or a dialog.
+std::optional<DWORD> RunUnattendedOn(const std::string& log, const std::string& options);
+
+// The report's lines; none when it cannot be read.
+Lines ReadReportLines(const std::string& report);
 
 // A case with its own empty directory C:\tamsk-e2e\<Suite.Name>, removed
 // after the test, and the path of a log in it (not created). A derived

@@ -60,15 +60,10 @@ protected:
     }
 
     std::optional<DWORD> RunUnattended(const std::string& options) {
-        const Process p = StartProgram(kUninstaller, Quote(log) + " " + options);
-        if (!p) return std::nullopt;
-        return WaitForExit(p);
+        return RunUnattendedOn(log, options);
     }
 
-    Lines ReportLines() const {
-        const std::optional<std::string> bytes = ReadAllBytes(report);
-        return bytes ? SplitAt(*bytes, "\r\n") : Lines();
-    }
+    Lines ReportLines() const { return ReadReportLines(report); }
     bool ReportHas(const std::string& start) const {
         const Lines lines = ReportLines();
         return std::any_of(lines.begin(), lines.end(),

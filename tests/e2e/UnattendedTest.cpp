@@ -55,19 +55,11 @@ protected:
                                             "\\App=1\r\n"));
     }
 
-    // Runs the uninstaller unattended on the log with these options. The exit
-    // code; nothing when the program did not end by itself, as it would not
-    // if it showed a box or a dialog.
     std::optional<DWORD> RunUnattended(const std::string& options) {
-        const Process p = StartProgram(kUninstaller, Quote(log) + " " + options);
-        if (!p) return std::nullopt;
-        return WaitForExit(p);
+        return RunUnattendedOn(log, options);
     }
 
-    Lines ReportLines() const {
-        const std::optional<std::string> bytes = ReadAllBytes(report);
-        return bytes ? SplitAt(*bytes, "\r\n") : Lines();
-    }
+    Lines ReportLines() const { return ReadReportLines(report); }
 
     std::string report;
     std::string busy, plain, ini;
