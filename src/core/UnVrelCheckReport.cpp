@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "core/epTextEncoding.h"
+
 namespace {
 
 // Windows-1252 bytes 0x80 to 0x9F as Unicode; 0 for the unassigned ones.
@@ -15,19 +17,6 @@ constexpr std::uint16_t kHighControls[32] = {
 };
 
 constexpr std::uint32_t kReplacement = 0xFFFD;
-
-void AppendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 const char kHex[] = "0123456789ABCDEF";
 

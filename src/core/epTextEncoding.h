@@ -2,6 +2,7 @@
 // bytes, and the lossless conversions between UTF-16 LE and UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,9 @@ std::size_t FirstNonUtf8(std::string_view bytes);
 // UTF-16 LE bytes (an even count, surrogates paired) as UTF-8, the mark
 // FF FE becoming EF BB BF; nothing when they are not valid UTF-16 LE.
 std::optional<std::string> Utf16LeToUtf8(std::string_view bytes);
+
+// Appends the code point (at most U+10FFFF) to out as UTF-8.
+void AppendUtf8(std::string& out, std::uint32_t code);
 
 // Valid UTF-8 as UTF-16 LE bytes: the inverse of Utf16LeToUtf8.
 std::string Utf8ToUtf16Le(std::string_view utf8);
