@@ -58,7 +58,7 @@ void DeleteNowOrAtRestart(TRun& run, const std::string& path) {
 bool DeleteExactName(TRun& run, const std::string& path) {
     if (HasWildcard(path) || HoldsNul(path)) return false;
     if (DeleteFileOfTheRun(run, path)) return true;
-    if (DeleteFileA(path.c_str())) {
+    if (DeleteFilePlain(path)) {
         run.Outcomes.Record(path, TOutcome::Removed);
         return true;
     }
@@ -170,7 +170,7 @@ void RemoveDirectoryEntry(TRun& run, const std::string& dir) {
     // Judged again at its turn: a folder removed before it, under another
     // spelling, can change the answer.
     if (RefuseDirectory(run.Outcomes, dir)) return;
-    if (RemoveDirectoryA(dir.c_str())) {
+    if (RemoveEmptyDirectory(dir)) {
         run.Outcomes.Record(dir, TOutcome::Removed);
         return;
     }

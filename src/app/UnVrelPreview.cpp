@@ -85,19 +85,17 @@ bool IsUseError(DWORD error) {
 bool IsFileInUse(const std::string& path, bool readOnly) {
     constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     {
-        const UniqueFile file(CreateFileA(path.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
-                                          0, nullptr));
+        const UniqueFile file(OpenFileHandle(path, DELETE, kShareAll, OPEN_EXISTING, 0));
         if (!file && IsUseError(GetLastError())) return true;
     }
     if (readOnly) return false;
-    const UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
+    const UniqueFile file(OpenFileHandle(path, GENERIC_WRITE, kShareAll, OPEN_EXISTING, 0));
     return !file && IsUseError(GetLastError());
 }
 
 // What deleting the file now would do, with the words that say why.
 TForecast ForecastFileDeletion(const std::string& path, std::string& now) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = ReadFileAttributes(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         now = "missing";
         return TForecast::Nothing;

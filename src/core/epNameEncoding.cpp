@@ -35,3 +35,15 @@ std::wstring LongPathForm(std::wstring_view fullPath) {
         return L"\\\\?\\UNC\\" + std::wstring(fullPath.substr(2));
     return L"\\\\?\\" + std::wstring(fullPath);
 }
+
+std::wstring PlainPathForm(std::wstring_view path) {
+    constexpr std::wstring_view kShare = L"\\\\?\\UNC\\";
+    constexpr std::wstring_view kLocal = L"\\\\?\\";
+    if (path.substr(0, kShare.size()) == kShare)
+        return L"\\\\" + std::wstring(path.substr(kShare.size()));
+    if (path.substr(0, kLocal.size()) == kLocal && path.size() >= kLocal.size() + 3 &&
+        IsDriveLetter(path[kLocal.size()]) && path[kLocal.size() + 1] == L':' &&
+        IsSlash(path[kLocal.size() + 2]))
+        return std::wstring(path.substr(kLocal.size()));
+    return std::wstring(path);
+}

@@ -26,3 +26,8 @@ bool IsRootedPath(std::wstring_view path);
 // long one; a short one, and one that already has a device prefix ("\\?\",
 // "\\.\", "\??\"), unchanged.
 std::wstring LongPathForm(std::wstring_view fullPath);
+
+// A path in the form LongPathForm gives, as it was written before:
+// "\\?\UNC\server\share\…" is "\\server\share\…", "\\?\C:\…" is "C:\…";
+// any other unchanged.
+std::wstring PlainPathForm(std::wstring_view path);

@@ -176,6 +176,14 @@ void WriteTextLine(HANDLE handle, std::string_view text) {
     WriteAllBytes(handle, line);
 }
 
+DWORD ReadFileAttributes(const std::string& path) {
+    if (HoldsNul(path)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return GetFileAttributesW(ToSystemPath(path).c_str());
+}
+
 bool IsExistingDirectory(const std::string& path) {
     if (HoldsNul(path)) return false;
     const DWORD attributes = GetFileAttributesW(ToSystemPath(path).c_str());
@@ -234,6 +242,22 @@ void RecordPlatformId() {
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof(info);
     if (GetVersionExA(&info)) PlatformId = info.dwPlatformId;
+}
+
+bool DeleteFilePlain(const std::string& path) {
+    if (HoldsNul(path)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    return DeleteFileW(ToSystemPath(path).c_str()) != FALSE;
+}
+
+bool RemoveEmptyDirectory(const std::string& path) {
+    if (HoldsNul(path)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    return RemoveDirectoryW(ToSystemPath(path).c_str()) != FALSE;
 }
 
 bool DeleteFileForced(const std::string& path) {

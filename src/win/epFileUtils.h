@@ -43,6 +43,10 @@ bool WriteAllBytes(HANDLE handle, std::string_view bytes);
 // Writes text followed by CR LF; the count written is not checked.
 void WriteTextLine(HANDLE handle, std::string_view text);
 
+// The file's attributes (GetFileAttributesW on the path's system form);
+// INVALID_FILE_ATTRIBUTES, with the system's error, when it cannot be read.
+DWORD ReadFileAttributes(const std::string& path);
+
 // True when the path names an existing directory.
 bool IsExistingDirectory(const std::string& path);
 
@@ -76,6 +80,14 @@ extern DWORD PlatformId;
 // Reads the platform identifier into PlatformId; called once at start-up.
 // Leaves it unchanged when the system does not tell.
 void RecordPlatformId();
+
+// Deletes the file as it is, attributes untouched; false with the system's
+// error (GetLastError) when it was refused or is not there.
+bool DeleteFilePlain(const std::string& path);
+
+// Removes the directory when it is empty; false with the system's error
+// (ERROR_DIR_NOT_EMPTY for one that still holds something).
+bool RemoveEmptyDirectory(const std::string& path);
 
 // Deletes the file, clearing its read-only, hidden and system attributes
 // first when the plain deletion was refused. True when the file was

@@ -5,6 +5,9 @@
 
 #include <lm.h>
 
+#include <cwchar>
+#include <vector>
+
 #include "core/epFileUtils.h"
 #include "win/epDllSearch.h"
 #include "win/epFileUtils.h"
@@ -93,25 +96,94 @@ std::string WithoutSubstitution(std::string path) {
     return path;
 }
 
-// The final path of the opened file or directory, every link on the way
-// followed ("\\?\C:\Windows" or "\\?\UNC\server\share\..."); false with the
-// error when it cannot be opened or named.
+// The file or directory opened only to be named: no access asked for, as
+// naming it needs none, and a folder whose content this account may not
+// read is still judged.
+UniqueFile OpenToName(const std::string& path) {
+    return UniqueFile(CreateFileW(ToSystemPath(path).c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+// The final path of the open file, every link on the way followed
+// ("\\?\C:\Windows" or "\\?\UNC\server\share\..."); empty, with the
+// error, when the system gives none.
+std::string FinalPathOfHandle(HANDLE file, DWORD& error) {
+    return FromSystemName(ReadSystemWideString([file, &error](wchar_t* buffer, DWORD size) {
+        const DWORD count =
+            GetFinalPathNameByHandleW(file, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        error = GetLastError();
+        return count;
+    }));
+}
+
+// The parent of a full path, or empty at a root ("C:\", "\\server\share").
+std::string ParentDir(const std::string& path) {
+    const std::string own = RemoveBackslash(path);
+    const std::string parent = RemoveBackslash(ExtractFileDir(own));
+    if (parent.empty() || parent == own || NormalizeDirectory(parent).empty()) return std::string();
+    return parent;
+}
+
+// The name the entry has in its folder (its long name, in its own letter
+// case). False, with the error, when it cannot be read, when the path's last
+// part is a pattern rather than a name, and for a link or junction: where
+// that leads is what only the final path could tell.
+bool ReadOwnName(const std::string& path, std::string& name, DWORD& error) {
+    if (HasWildcard(ExtractFileName(path))) {
+        error = ERROR_INVALID_NAME;
+        return false;
+    }
+    WIN32_FIND_DATAW data{};
+    const UniqueFind find(FindFirstFileW(ToSystemPath(path).c_str(), &data));
+    if (!find) {
+        error = GetLastError();
+        return false;
+    }
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        error = ERROR_CANT_RESOLVE_FILENAME;
+        return false;
+    }
+    name = FromSystemName(std::wstring_view(
+        data.cFileName, wcsnlen(data.cFileName, sizeof(data.cFileName) / sizeof(wchar_t))));
+    return !name.empty();
+}
+
+// The final path of an existing directory that the system would not name
+// (Wine names nothing longer than about MAX_PATH): the final path of its
+// nearest ancestor that it names, followed by the own names of the folders
+// below it, none of which may be a link. Empty, with the error, when no
+// ancestor is named or a folder on the way is a link.
+std::string FinalPathThroughAncestor(const std::string& path, DWORD& error) {
+    std::vector<std::string> below;  // the deepest first
+    for (std::string current = RemoveBackslash(path);;) {
+        std::string name;
+        if (!ReadOwnName(current, name, error)) return std::string();
+        below.push_back(name);
+        current = ParentDir(current);
+        if (current.empty()) return std::string();
+        const UniqueFile dir = OpenToName(current);
+        if (!dir) {
+            error = GetLastError();
+            return std::string();
+        }
+        std::string final = FinalPathOfHandle(dir.get(), error);
+        if (final.empty()) continue;
+        for (auto it = below.rbegin(); it != below.rend(); ++it) final = AddBackslash(final) + *it;
+        return final;
+    }
+}
+
+// The final path of the opened file or directory; false with the error when
+// it cannot be opened or named.
 bool FinalPathOf(const std::string& path, std::string& final, DWORD& error) {
-    // No access asked for: naming the directory needs none, and a folder
-    // whose content this account may not read is still judged.
-    UniqueFile file(CreateFileW(ToSystemPath(path).c_str(), 0,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const UniqueFile file = OpenToName(path);
     if (!file) {
         error = GetLastError();
         return false;
     }
-    final = FromSystemName(ReadSystemWideString([&file, &error](wchar_t* buffer, DWORD size) {
-        const DWORD count = GetFinalPathNameByHandleW(file.get(), buffer, size,
-                                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        error = GetLastError();
-        return count;
-    }));
+    final = FinalPathOfHandle(file.get(), error);
+    if (final.empty()) final = FinalPathThroughAncestor(path, error);
     return !final.empty();
 }
 
@@ -121,14 +193,6 @@ bool IsAbsent(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
            error == ERROR_BAD_NETPATH || error == ERROR_BAD_NET_NAME ||
            error == ERROR_NOT_READY || error == ERROR_INVALID_DRIVE;
-}
-
-// The parent of a full path, or empty at a root ("C:\", "\\server\share").
-std::string ParentDir(const std::string& path) {
-    const std::string own = RemoveBackslash(path);
-    const std::string parent = RemoveBackslash(ExtractFileDir(own));
-    if (parent.empty() || parent == own || NormalizeDirectory(parent).empty()) return std::string();
-    return parent;
 }
 
 std::string PlaceOfMissing(const std::string& path, const TPlace& spelled,

@@ -45,10 +45,17 @@ std::string ExpandEnvironment(const std::string& text) {
 }
 
 // The long form of an existing path; empty when the path does not exist.
+// A long path is asked in its "\\?\" form: Wine's GetLongPathNameW builds
+// any other in a fixed buffer on its stack and writes past it from about
+// 1,000 characters on.
 std::string ExistingLongPath(const std::string& path) {
-    const std::wstring name = ToSystemName(path);
-    return FromSystemName(ReadSystemWideString(
-        [&name](wchar_t* buffer, DWORD size) { return GetLongPathNameW(name.c_str(), buffer, size); }));
+    const std::wstring name = ToSystemPath(path);
+    const std::wstring longPath = ReadSystemWideString(
+        [&name](wchar_t* buffer, DWORD size) { return GetLongPathNameW(name.c_str(), buffer, size); });
+    // The answer is spelled as the path was, not in the form given to the system.
+    const bool prefixed = name.size() >= 4 && name.compare(0, 4, L"\\\\?\\") == 0 &&
+                          ToSystemName(path).compare(0, 4, L"\\\\?\\") != 0;
+    return FromSystemName(prefixed ? PlainPathForm(longPath) : longPath);
 }
 
 std::string LongPath(const std::string& path) {

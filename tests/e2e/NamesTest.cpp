@@ -1,4 +1,4 @@
-// Names outside the ANSI code page, from a UTF-8 log, and paths far past 260
+// Names outside the ANSI code page, from a UTF-8 log, and paths lower past 260
 // characters, from an ANSI one, as an uninstallation removes them. These
 // cases run with a UTF-8 locale for Wine (tests/e2e/CMakeLists.txt): only
 // then can it hold such names on the Unix side.
@@ -133,6 +133,11 @@ protected:
         EXPECT_TRUE(WriteBytes(path, "data")) << path;
         return path;
     }
+    std::string MakeDir(const std::string& name) {
+        const std::string path = dir + "\\" + name;
+        EXPECT_TRUE(MakeDirs(path)) << path;
+        return path;
+    }
 
     // Writes the log's bytes, then runs the uninstaller on it to the end;
     // the status lines when Close became enabled.
@@ -146,16 +151,20 @@ protected:
 
 }  // namespace
 
-// Files found by masks, registry keys and values, and INI entries in UTF-16
-// and UTF-8 files, all named in UTF-8: each goes, its ASCII look-alike stays.
+// Files and a folder named exactly, one mask, registry keys and values, and
+// INI entries in UTF-16 and UTF-8 files, all named in UTF-8: each goes, its
+// ASCII look-alike stays.
 TEST_F(Names, Utf8LogRemovesWhatItNamesOutsideTheAnsiCodePage) {
+    const std::string chinese = "\xE4\xB8\xAD\xE6\x96\x87";
     const std::string city = Make("Citt\xC3\xA0.txt");
     const std::string omega = Make("\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1.dll");
-    const std::string data = Make("\xE4\xB8\xAD\xE6\x96\x87\\\xE6\x95\xB0\xE6\x8D\xAE.pak");
+    const std::string data = Make(chinese + "\\\xE6\x95\xB0\xE6\x8D\xAE.pak");
     const std::string smile = Make("smile\xF0\x9F\x98\x80.txt");
+    const std::string masked = Make("\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1.ocx");
+    const std::string folder = dir + "\\" + chinese;
     const Lines kept{Make("Citta.txt"), Make("Omega.dll"), Make("zhongwen\\shuju.pak"),
-                     Make("smile.txt")};
-    const std::string unicodeKey = "\xE4\xB8\xAD\xE6\x96\x87";
+                     Make("smile.txt"), Make("Omega.ocx"), MakeDir("zhongwen\\empty")};
+    const std::string unicodeKey = chinese;
     const std::string unicodeValue = "Citt\xC3\xA0";
     ASSERT_TRUE(SetValue(K(unicodeKey), "v"));
     ASSERT_TRUE(SetValue(K("Values"), unicodeValue));
@@ -168,15 +177,17 @@ TEST_F(Names, Utf8LogRemovesWhatItNamesOutsideTheAnsiCodePage) {
 
     const Lines lines = RunLog(
         std::string(kUtf8Mark) + "[CopyFiles]\r\n" +  //
-        dir + "\\Citt\xC3\xA0.t?t=1\r\n" + dir + "\\\xCE\xA9\xCE\xBC*.dll=1\r\n" +
-        dir + "\\\xE4\xB8\xAD\xE6\x96\x87\\*.pak=1\r\n" + dir + "\\smile\xF0\x9F\x98\x80.*=1\r\n" +
+        city + "=1\r\n" + omega + "=1\r\n" + data + "=1\r\n" + smile + "=1\r\n" +
+        dir + "\\\xCE\xA9\xCE\xBC*.ocx=1\r\n" +                 //
+        "[CreateDirs]\r\n" + folder + "=1\r\n" +                //
         "[AddReg]\r\n" + P("Values\\" + unicodeValue) + "=1\r\n" +  //
         "[CreateKeys]\r\n" + P(unicodeKey) + "=1\r\n" +             //
         "[AddIni]\r\n" + wideIni + ",Sezione,Citt\xC3\xA0=1\r\n" +  //
         utf8Ini + ",\xCE\xA3,\xCE\xA9=1\r\n");
 
-    EXPECT_EQ(lines, (Lines{kIniLine, kValuesLine, kKeysLine, kFilesLine, kDone}));
-    for (const std::string& gone : {city, omega, data, smile}) EXPECT_FALSE(Exists(gone)) << gone;
+    EXPECT_EQ(lines, (Lines{kIniLine, kValuesLine, kKeysLine, kFilesLine, kDirsLine, kDone}));
+    for (const std::string& gone : {city, omega, data, smile, masked, folder})
+        EXPECT_FALSE(Exists(gone)) << gone;
     for (const std::string& stays : kept) EXPECT_TRUE(Exists(stays)) << stays;
     EXPECT_FALSE(HasKey(K(unicodeKey)));
     EXPECT_TRUE(HasKey(K("zhongwen")));
@@ -186,29 +197,49 @@ TEST_F(Names, Utf8LogRemovesWhatItNamesOutsideTheAnsiCodePage) {
     EXPECT_EQ(ReadBytes(utf8Ini), "; \xCE\xB1\r\n[\xCE\xA3]\r\nO=2\r\n");
 }
 
-// An ANSI log naming files 300 to 700 characters deep, one of them held
-// open: each is removed, the one in use at the restart.
-TEST_F(Names, AnsiLogRemovesFilesAtPathsPastTheShortLimit) {
-    std::string deep;
-    while (deep.size() < 280) deep += "\\a-folder-of-forty-characters-in-all-xx";
-    std::string deeper = deep;
-    while (deeper.size() < 660) deeper += "\\another-folder-at-forty-characters-xxxx";
-    const std::string named = Make(deep.substr(1) + "\\named.txt");
-    const std::string deepest = Make(deeper.substr(1) + "\\deepest.dll");
-    const std::string busy = Make(deeper.substr(1) + "\\busy.dll");
-    const std::string kept = Make(deeper.substr(1) + "\\kept.dll");
+// An ANSI log naming files, a help file with its companions, a shortcut, a
+// mask and folders 300 to past 1,000 characters deep, one file held open:
+// each is removed, the one in use at the restart, the folders deepest
+// first, and every status line says "ok".
+TEST_F(Names, AnsiLogRemovesEverythingAtPathsPastTheShortLimit) {
+    std::string upper;
+    while (upper.size() < 280) upper += "\\a-folder-of-forty-characters-in-all-xx";
+    std::string middle = upper;
+    while (middle.size() < 660) middle += "\\another-folder-at-forty-characters-xxxx";
+    std::string lower = middle;
+    Lines folders;  // the parents first, as an installation makes them
+    while (lower.size() < 970) {
+        lower += "\\a-folder-lower-down-at-forty-characters-x";
+        folders.push_back(dir + lower);
+    }
+    const std::string named = Make(upper.substr(1) + "\\named.txt");
+    const Lines help{Make(upper.substr(1) + "\\guide.hlp"), Make(upper.substr(1) + "\\guide.gid"),
+                     Make(upper.substr(1) + "\\guide.fts")};
+    const std::string link = Make(upper.substr(1) + "\\Program.lnk");
+    const std::string deep = Make(middle.substr(1) + "\\deep.dll");
+    const std::string busy = Make(middle.substr(1) + "\\busy.dll");
+    const std::string kept = Make(middle.substr(1) + "\\kept.dll");
+    const Lines masked{Make(lower.substr(1) + "\\one.ocx"), Make(lower.substr(1) + "\\two.ocx")};
+    const std::string deepest = Make(lower.substr(1) + "\\deepest.dll");
+    const std::string mask = dir + lower + "\\*.ocx";
     ASSERT_GT(named.size(), 300u);
-    ASSERT_GT(deepest.size(), 680u);
+    ASSERT_GT(busy.size(), 680u);
+    ASSERT_GT(mask.size(), 1000u);
     const UniqueFile held(CreateFileW(Long(busy).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
 
-    const Lines lines = RunLog("[CopyFiles]\r\n" + named + "=1\r\n" + deepest + "=1\r\n" +
-                               busy + "=1\r\n");
+    std::string dirs = "[CreateDirs]\r\n";
+    for (const std::string& folder : folders) dirs += folder + "=1\r\n";
+    const Lines lines = RunLog("[Shortcuts]\r\n" + link + "=1\r\n" +  //
+                               "[CopyFiles]\r\n" + named + "=1\r\n" + help[0] + "=1\r\n" +
+                               deep + "=1\r\n" + busy + "=1\r\n" + mask + "=1\r\n" +
+                               deepest + "=1\r\n" + dirs);
 
-    EXPECT_EQ(lines, (Lines{kFilesLine, kRestartLine, kDone}));
-    EXPECT_FALSE(Exists(named));
-    EXPECT_FALSE(Exists(deepest));
+    EXPECT_EQ(lines, (Lines{kShortcutsLine, kFilesLine, kDirsLine, kRestartLine, kDone}));
+    for (const std::string& gone : {named, help[0], help[1], help[2], link, deep, masked[0],
+                                    masked[1], deepest, folders.front()})
+        EXPECT_FALSE(Exists(gone)) << gone.size();
     EXPECT_TRUE(Exists(busy));
     EXPECT_TRUE(Exists(kept));
     const Lines pending = ReadPendingRenames();

@@ -58,4 +58,23 @@ TEST(LongPathForm, PrefixesOnlyLongPathsWithoutADevicePrefix) {
     for (const auto& c : cases) EXPECT_EQ(LongPathForm(c.full), c.form) << c.full.size();
 }
 
+// The form the system was given, read back as written: what LongPathForm
+// added comes off, device names it never makes stay.
+TEST(PlainPathForm, UndoesOnlyWhatLongPathFormAdds) {
+    const std::wstring deep = L"\\" + std::wstring(300, L'd');
+    const struct {
+        std::wstring form;
+        std::wstring plain;
+    } cases[] = {
+        {L"\\\\?\\C:" + deep, L"C:" + deep},
+        {L"\\\\?\\UNC\\srv\\share" + deep, L"\\\\srv\\share" + deep},
+        {L"C:\\App", L"C:\\App"},
+        {L"\\\\?\\Volume{1234}\\a", L"\\\\?\\Volume{1234}\\a"},
+        {L"\\\\.\\C:\\a", L"\\\\.\\C:\\a"},
+        {L"\\\\?\\C:", L"\\\\?\\C:"},
+        {L"", L""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PlainPathForm(c.form), c.plain) << c.form.size();
+}
+
 }  // namespace
