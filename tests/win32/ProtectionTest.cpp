@@ -123,6 +123,36 @@ TEST_F(Protection, RealPlacesFollowSharesPrefixesAndLinks) {
     }
 }
 
+// Folders deeper than Wine will name (its final path stops near 260
+// characters) are placed through their nearest named ancestor, a link on
+// the way followed; a long spelling of a protected folder is still refused.
+TEST_F(Protection, RealPlacesOfFoldersTooDeepForTheSystemToName) {
+    const std::string link = TAMSK_REPARSE_DIR;
+    const std::string target = FindRealPlace(ExtractFileDir(link) + "target", TLocalShares());
+    ASSERT_FALSE(target.empty());
+    std::string chain;
+    while (chain.size() < 500) chain += "\\a-folder-deep-down-at-forty-characters";
+    CreateDirectoryPath(dir_ + chain);
+    CreateDirectoryPath(link + chain);
+    ASSERT_TRUE(IsExistingDirectory(dir_ + chain));
+    ASSERT_TRUE(IsExistingDirectory(link + chain));
+
+    EXPECT_EQ(NormalizeDirectory(places_.PlaceOf(dir_ + chain)),
+              NormalizeDirectory(FindRealPlace(dir_, TLocalShares()) + chain));
+    EXPECT_EQ(NormalizeDirectory(places_.PlaceOf(link + chain)), NormalizeDirectory(target + chain));
+    EXPECT_FALSE(IsMaskRefused(dir_ + chain + "\\*.ocx", dirs_, places_));
+    std::string detour;
+    while (detour.size() < 500) detour += "\\a-folder-never-made\\..";
+    EXPECT_TRUE(IsMaskRefused(windows_ + detour + "\\system32\\*.dll", dirs_, places_));
+    EXPECT_TRUE(IsDirectoryRefused(windows_ + detour + "\\system32", dirs_, places_));
+    // The helpers' removal stops at the short limit: the chains go folder by folder.
+    for (const std::string& base : {dir_, link}) {
+        for (std::string path = base + chain; path.size() > base.size();
+             path = RemoveBackslash(ExtractFileDir(path)))
+            RemoveEmptyDirectory(path);
+    }
+}
+
 // Masks below the Windows directory and in the users' own folders need
 // literals however they are spelled; an application's own folders do not.
 TEST_F(Protection, MasksAreJudgedAtTheirRealPlace) {
