@@ -26,9 +26,6 @@ namespace {
 
 const char* const kCannotCreateDialog = "Cannot create DLG_UNINSTALL dialog!";
 const char* const kCannotCreateWorker = "Cannot create the uninstall thread!";
-// A string resource holds at most 65535 characters, fewer bytes than this
-// in any code page.
-constexpr DWORD kLongestResourceString = 1u << 18;
 
 // COM on the main thread for the whole run: the servers that the worker
 // unregisters and the type libraries it loads expect it in the process.
@@ -45,15 +42,16 @@ private:
     bool initialized_;
 };
 
+// The resource text in the log's encoding: a UTF-8 log's defaults are the same
+// words as an ANSI log's, so texts composed from both never mix encodings.
 std::string LoadResourceString(HINSTANCE instance, int id) {
-    // With a zero buffer size LoadStringA cannot report the length.
-    return ReadCutShortString(
-        [instance, id](char* buffer, DWORD size) {
-            const int n =
-                LoadStringA(instance, static_cast<UINT>(id), buffer, static_cast<int>(size));
-            return n <= 0 ? DWORD{0} : static_cast<DWORD>(n);
-        },
-        256, kLongestResourceString);
+    // A zero buffer size asks LoadStringW for a read-only pointer to the text
+    // itself, which is not terminated: the length comes with it.
+    const wchar_t* text = nullptr;
+    const int length = LoadStringW(instance, static_cast<UINT>(id),
+                                   reinterpret_cast<wchar_t*>(&text), 0);
+    if (length <= 0 || text == nullptr) return std::string();
+    return FromSystemName(std::wstring_view(text, static_cast<std::size_t>(length)));
 }
 
 // The window classes of the progress bar and of the preview's list view come

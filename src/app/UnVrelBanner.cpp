@@ -1,12 +1,14 @@
 // Building and painting the banner.
 #include "app/UnVrelBanner.h"
 
-#include <cstring>
+#include <cwchar>
+#include <string>
 
 #include "app/UnVrel.h"
 #include "core/UnVrelFont.h"
 #include "core/sysutilNumbers.h"
 #include "res/resource.h"
+#include "win/epSystemNames.h"
 
 namespace {
 
@@ -26,8 +28,8 @@ void DrawStretchedBitmap(HINSTANCE instance, HDC target, HDC compatibleWith, int
                info.bmHeight, SRCCOPY);
 }
 
-LOGFONTA MakeTitleFont(const TRun& run, HWND dialog, const TTitleFont& title) {
-    LOGFONTA font{};
+LOGFONTW MakeTitleFont(const TRun& run, HWND dialog, const TTitleFont& title) {
+    LOGFONTW font{};
     {
         WindowDc screen(dialog, WindowDc::Client);
         font.lfHeight = -MulDiv(title.Size, GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
@@ -37,23 +39,24 @@ LOGFONTA MakeTitleFont(const TRun& run, HWND dialog, const TTitleFont& title) {
     font.lfUnderline = (title.Style & kFontUnderline) ? 1 : 0;
     font.lfStrikeOut = (title.Style & kFontStrikeOut) ? 1 : 0;
     font.lfCharSet = static_cast<BYTE>(StrToIntDef(ReadLogString(run, "Display", "Charset", ""), 1));
-    // The face field holds 31 bytes and a NUL; a longer name is cut there.
-    const std::string face = FitFaceName(title.Face);
-    std::memcpy(font.lfFaceName, face.data(), face.size());
-    font.lfFaceName[face.size()] = '\0';
+    // The face field holds 31 characters and a NUL; a longer name is cut
+    // there, counted in characters so that a UTF-8 name is never split.
+    const std::wstring face = ToSystemName(title.Face).substr(0, LF_FACESIZE - 1);
+    std::wmemcpy(font.lfFaceName, face.data(), face.size());
+    font.lfFaceName[face.size()] = L'\0';
     return font;
 }
 
 void DrawTitle(const TRun& run, HWND dialog, HDC target) {
     const TTitleFont title =
         ParseTitleFont(ReadLogString(run, "Display", "DialogTitleFont", kDefaultTitleFont));
-    const LOGFONTA logical = MakeTitleFont(run, dialog, title);
-    GdiObject<HFONT> font(CreateFontIndirectA(&logical));
+    const LOGFONTW logical = MakeTitleFont(run, dialog, title);
+    GdiObject<HFONT> font(CreateFontIndirectW(&logical));
     SelectGuard selected(target, font.get());
     SetTextColor(target, title.Colour);
     SetBkMode(target, TRANSPARENT);
-    const std::string text = LoadMessageText(run, IDS_BANNER_TITLE);
-    TextOutA(target, 12, 10, text.c_str(), static_cast<int>(text.size()));
+    const std::wstring text = ToSystemName(LoadMessageText(run, IDS_BANNER_TITLE));
+    TextOutW(target, 12, 10, text.c_str(), static_cast<int>(text.size()));
 }
 
 }  // namespace

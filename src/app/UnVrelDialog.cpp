@@ -10,6 +10,7 @@
 #include "app/UnVrelBanner.h"
 #include "res/resource.h"
 #include "win/sysutil.h"
+#include "win/epWindowTexts.h"
 
 namespace {
 
@@ -34,8 +35,8 @@ void InitUninstallDialog(HWND dialog, TMainDialog& data) {
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&data));
     data.Run.MainDialog = dialog;
     BoxOwnerWindow = dialog;
-    SetWindowTextA(dialog, kProgramTitle);
-    SetDlgItemTextA(dialog, IDC_CLOSE, LoadMessageText(data.Run, IDS_CLOSE).c_str());
+    SetWindowTextIn(dialog, kProgramTitle);
+    SetDlgItemTextIn(dialog, IDC_CLOSE, LoadMessageText(data.Run, IDS_CLOSE));
     data.Banner = BuildBanner(data.Run, dialog);
     EnableWindow(GetDlgItem(dialog, IDC_CLOSE), FALSE);
     SetFocus(GetDlgItem(dialog, IDC_BANNER));
@@ -90,7 +91,7 @@ LRESULT SendToStatusList(const TRun& run, UINT message, WPARAM wParam, LPARAM lP
 
 INT_PTR ShowUninstallDialog(TRun& run) {
     TMainDialog data{run, nullptr, std::string()};
-    const INT_PTR result = DialogBoxParamA(run.Instance, RES_DLG_UNINSTALL, nullptr,
+    const INT_PTR result = DialogBoxParamW(run.Instance, L"" RES_DLG_UNINSTALL, nullptr,
                                            UninstallDialogProc, reinterpret_cast<LPARAM>(&data));
     run.MainDialog = nullptr;
     return result;
@@ -101,7 +102,7 @@ INT_PTR ShowUninstallDialog(TRun& run) {
 void AddStatusLine(const TRun& run, const std::string& text) {
     if (run.MainDialog == nullptr) return;
     if (TMainDialog* data = DialogData(run.MainDialog)) data->LastStatusLine = text;
-    SendToStatusList(run, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    AddListBoxLine(GetDlgItem(run.MainDialog, IDC_STATUS), text);
     UpdateWindow(GetDlgItem(run.MainDialog, IDC_STATUS));
     const LRESULT count = SendToStatusList(run, LB_GETCOUNT, 0, 0);
     SendToStatusList(run, LB_SETCURSEL, static_cast<WPARAM>(count - 1), 0);

@@ -14,6 +14,8 @@
 #include "app/UnVrelPreview.h"
 #include "res/resource.h"
 #include "win/epDialogLayout.h"
+#include "win/epSystemNames.h"
+#include "win/epWindowTexts.h"
 
 static_assert(IDS_FORECAST_LAST - IDS_FORECAST_FIRST + 1 == kForecastKinds,
               "one message text for each forecast");
@@ -52,31 +54,33 @@ TPreviewData* DataOf(HWND dialog) {
 void AddColumns(HWND list, const TRun& run) {
     int column = 0;
     for (const int title : kColumnTitles) {
-        std::string text = LoadMessageText(run, title);
-        LVCOLUMNA header{};
+        std::wstring text = ToSystemName(LoadMessageText(run, title));
+        LVCOLUMNW header{};
         header.mask = LVCF_TEXT | LVCF_SUBITEM;
         header.pszText = text.data();
         header.iSubItem = column;
-        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column),
+        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
                      reinterpret_cast<LPARAM>(&header));
         ++column;
     }
 }
 
 void SetCell(HWND list, int row, int column, const std::string& text) {
-    LVITEMA cell{};
+    std::wstring wide = ToSystemName(text);
+    LVITEMW cell{};
     cell.iSubItem = column;
-    cell.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+    cell.pszText = wide.data();
+    SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
 }
 
 void AddRow(HWND list, int index, const TPreviewRow& row) {
-    LVITEMA item{};
+    std::wstring section = ToSystemName(row.Section);
+    LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = index;
-    item.pszText = const_cast<char*>(row.Section.c_str());
+    item.pszText = section.data();
     const auto added =
-        static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (added < 0) return;
     SetCell(list, added, 1, row.Forecast);
     SetCell(list, added, 2, row.Item);
@@ -112,14 +116,14 @@ void FillList(HWND list, const TPreviewData& data) {
 void FillPreview(HWND dialog, TPreviewData& data) {
     const TRun& run = data.Run;
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&data));
-    SetWindowTextA(dialog, kProgramTitle);
+    SetWindowTextIn(dialog, kProgramTitle);
     const std::string head = LoadMessageText(run, IDS_PREVIEW_HEAD) + "\r\n" +
                              LoadMessageText(run, IDS_PREVIEW_LOG_LABEL) + " " + run.LogPath;
-    SetDlgItemTextA(dialog, IDC_PREVIEW_HEAD, head.c_str());
-    SetDlgItemTextA(dialog, IDOK, LoadMessageText(run, IDS_CLOSE).c_str());
+    SetDlgItemTextIn(dialog, IDC_PREVIEW_HEAD, head);
+    SetDlgItemTextIn(dialog, IDOK, LoadMessageText(run, IDS_CLOSE));
     FillList(GetDlgItem(dialog, IDC_PREVIEW_LIST), data);
-    SetDlgItemTextA(dialog, IDC_PREVIEW_SUMMARY,
-                    Joined(FormatPreviewSummary(data.Items, data.Texts), "; ").c_str());
+    SetDlgItemTextIn(dialog, IDC_PREVIEW_SUMMARY,
+                     Joined(FormatPreviewSummary(data.Items, data.Texts), "; "));
     data.Layout.Record(dialog, {{IDC_PREVIEW_HEAD, TAnchor::Top},
                                 {IDC_PREVIEW_LIST, TAnchor::Fill},
                                 {IDC_PREVIEW_SUMMARY, TAnchor::Bottom},
@@ -177,6 +181,6 @@ void RunPreview(TRun& run) {
         return;
     }
     TPreviewData data{run, items, texts, {}};
-    DialogBoxParamA(run.Instance, RES_DLG_PREVIEW, nullptr, PreviewDialogProc,
+    DialogBoxParamW(run.Instance, L"" RES_DLG_PREVIEW, nullptr, PreviewDialogProc,
                     reinterpret_cast<LPARAM>(&data));
 }

@@ -21,6 +21,7 @@
 #include "core/UnVrelUseCount.h"
 #include "res/resource.h"
 #include "win/epRegIni.h"
+#include "win/epWindowTexts.h"
 
 namespace {
 
@@ -77,16 +78,16 @@ struct TSharedQuestion {
 
 void InitSharedDialog(HWND dialog, const TSharedQuestion& question) {
     const auto text = [&](int id) { return LoadMessageText(question.Run, id); };
-    SetWindowTextA(dialog, text(IDS_SHARED_CAPTION).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_TEXT, text(IDS_SHARED_TEXT).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_NAME_LABEL, text(IDS_SHARED_NAME_LABEL).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_DIR_LABEL, text(IDS_SHARED_DIR_LABEL).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_NAME, ExtractFileName(question.File).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_DIR, ExtractFileDir(question.File).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_YES, text(IDS_YES).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_YES_ALL, text(IDS_YES_ALL).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_NO, text(IDS_NO).c_str());
-    SetDlgItemTextA(dialog, IDC_SHARED_NO_ALL, text(IDS_NO_ALL).c_str());
+    SetWindowTextIn(dialog, text(IDS_SHARED_CAPTION));
+    SetDlgItemTextIn(dialog, IDC_SHARED_TEXT, text(IDS_SHARED_TEXT));
+    SetDlgItemTextIn(dialog, IDC_SHARED_NAME_LABEL, text(IDS_SHARED_NAME_LABEL));
+    SetDlgItemTextIn(dialog, IDC_SHARED_DIR_LABEL, text(IDS_SHARED_DIR_LABEL));
+    SetDlgItemTextIn(dialog, IDC_SHARED_NAME, ExtractFileName(question.File));
+    SetDlgItemTextIn(dialog, IDC_SHARED_DIR, ExtractFileDir(question.File));
+    SetDlgItemTextIn(dialog, IDC_SHARED_YES, text(IDS_YES));
+    SetDlgItemTextIn(dialog, IDC_SHARED_YES_ALL, text(IDS_YES_ALL));
+    SetDlgItemTextIn(dialog, IDC_SHARED_NO, text(IDS_NO));
+    SetDlgItemTextIn(dialog, IDC_SHARED_NO_ALL, text(IDS_NO_ALL));
 }
 
 void AnswerSharedDialog(HWND dialog, WORD command) {
@@ -125,7 +126,7 @@ INT_PTR CALLBACK DeleteSharedDialogProc(HWND dialog, UINT message, WPARAM wParam
 INT_PTR AskDeleteShared(const TRun& run, const std::string& path) {
     if (run.Options.Silent) return run.Options.DeleteUnusedShared ? kYesToAll : kNoToAll;
     const TSharedQuestion question{run, path};
-    return DialogBoxParamA(run.Instance, RES_DLG_DELSHARED, run.MainDialog, DeleteSharedDialogProc,
+    return DialogBoxParamW(run.Instance, L"" RES_DLG_DELSHARED, run.MainDialog, DeleteSharedDialogProc,
                            reinterpret_cast<LPARAM>(&question));
 }
 

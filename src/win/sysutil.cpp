@@ -5,6 +5,8 @@
 // and before it is drawn where the system put it, and then removes itself.
 #include "win/sysutil.h"
 
+#include "win/epSystemNames.h"
+
 std::string ApplicationTitle;
 UINT ExtraBoxStyle = 0;
 HWND BoxOwnerWindow = NULL;
@@ -72,8 +74,10 @@ int ShowCentredMessageBox(HWND owner, const std::string& caption, const std::str
     if (boxHook != NULL) UnhookWindowsHookEx(boxHook);
     // Without the hook the box still appears, only where the system puts it.
     boxHook = SetWindowsHookExA(WH_CBT, CentreBoxHook, NULL, GetCurrentThreadId());
-    const int result =
-        MessageBoxA(owner, text.c_str(), caption.c_str(), ExtraBoxStyle | MB_TASKMODAL | style);
+    // Texts are in the log's encoding: the wide box shows a UTF-8 log's as
+    // written, an ANSI log's as the ANSI box did.
+    const int result = MessageBoxW(owner, ToSystemName(text).c_str(), ToSystemName(caption).c_str(),
+                                   ExtraBoxStyle | MB_TASKMODAL | style);
     // Windows reports a box that could not be shown as 0, Wine as -1 (the
     // failed dialog's result); callers are promised 0.
     return result < 0 ? 0 : result;

@@ -30,9 +30,9 @@ void ShowError(const std::string& text);
 // or "Question"; returns IDYES (6), IDNO (7), or 0 when the box cannot be shown.
 int AskQuestion(const std::string& text);
 
-// MessageBoxA(owner, text, caption, ExtraBoxStyle | MB_TASKMODAL | style) with a
+// MessageBoxW(owner, text, caption, ExtraBoxStyle | MB_TASKMODAL | style) with a
 // hook on the calling thread that centres the box when it is first activated.
-// The hook never outlives the call. Returns the MessageBoxA result, or 0 when
+// The hook never outlives the call. Returns the MessageBoxW result, or 0 when
 // the box cannot be shown.
 int ShowCentredMessageBox(HWND owner, const std::string& caption, const std::string& text,
                           UINT style);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 
 namespace e2e {
 
@@ -27,13 +28,14 @@ bool Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resul
     return true;
 }
 
-std::string ToAnsi(const std::wstring& text) {
+// The text in codePage: the program's own bytes when that is its log's encoding.
+std::string ToNarrow(const std::wstring& text, UINT codePage) {
     if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+    const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
                                          nullptr, 0, nullptr, nullptr);
     if (size <= 0) return {};
     std::string result(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(),
+    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), result.data(),
                         size, nullptr, nullptr);
     return result;
 }
@@ -220,7 +222,7 @@ bool IsSharedFileDialog(HWND window) {
 
 // ---- Reading ----
 
-std::string ReadWindowText(HWND window) {
+std::string ReadWindowText(HWND window, UINT codePage) {
     LRESULT length = 0;
     if (window == nullptr || !Ask(window, WM_GETTEXTLENGTH, 0, 0, length) || length <= 0)
         return {};
@@ -229,24 +231,24 @@ std::string ReadWindowText(HWND window) {
     if (!Ask(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), copied))
         return {};
     text.resize(static_cast<size_t>(std::clamp<LRESULT>(copied, 0, length)));
-    return ToAnsi(text);
+    return ToNarrow(text, codePage);
 }
 
-std::string ReadControlText(HWND dialog, int id) {
+std::string ReadControlText(HWND dialog, int id, UINT codePage) {
     HWND control = GetDlgItem(dialog, id);
-    return control ? ReadWindowText(control) : std::string();
+    return control ? ReadWindowText(control, codePage) : std::string();
 }
 
-std::string ReadBoxText(HWND box) { return ReadControlText(box, 0xFFFF); }
+std::string ReadBoxText(HWND box, UINT codePage) { return ReadControlText(box, 0xFFFF, codePage); }
 
-std::vector<Control> ListControls(HWND dialog) {
+std::vector<Control> ListControls(HWND dialog, UINT codePage) {
     std::vector<Control> controls;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
         Control c;
         c.id = GetDlgCtrlID(child);
         c.className = ClassOf(child);
-        c.text = ReadWindowText(child);
+        c.text = ReadWindowText(child, codePage);
         c.enabled = IsWindowEnabled(child) != FALSE;
         c.visible = IsWindowVisible(child) != FALSE;
         controls.push_back(std::move(c));
@@ -275,7 +277,7 @@ bool WaitForControlEnabled(HWND dialog, int id, DWORD deadlineMs) {
     return true;
 }
 
-std::vector<std::string> ReadStatusLines(HWND mainDialog) {
+std::vector<std::string> ReadStatusLines(HWND mainDialog, UINT codePage) {
     std::vector<std::string> lines;
     HWND list = GetDlgItem(mainDialog, 101);
     LRESULT count = 0;
@@ -294,7 +296,7 @@ std::vector<std::string> ReadStatusLines(HWND mainDialog) {
             copied < 0)
             break;
         text.resize(std::min(static_cast<size_t>(copied), text.size() - 1));
-        lines.push_back(ToAnsi(text));
+        lines.push_back(ToNarrow(text, codePage));
     }
     return lines;
 }
@@ -332,14 +334,14 @@ public:
     }
 
     // The text the control wrote: at most length characters, up to its end.
-    std::string ReadText(LRESULT length) const {
+    std::string ReadText(LRESULT length, UINT codePage) const {
         const auto chars = static_cast<LRESULT>(kTextChars - 1);
         std::wstring text(static_cast<size_t>(std::clamp<LRESULT>(length, 0, chars)), L'\0');
         if (!text.empty() && !ReadProcessMemory(process_.get(), base_ + kTextOffset, text.data(),
                                                 text.size() * sizeof(wchar_t), nullptr))
             return {};
         text.resize(wcsnlen(text.c_str(), text.size()));
-        return ToAnsi(text);
+        return ToNarrow(text, codePage);
     }
 
 private:
@@ -366,7 +368,7 @@ int CountRows(HWND list) {
     return Ask(list, LVM_GETITEMCOUNT, 0, 0, count) ? static_cast<int>(count) : 0;
 }
 
-std::string ReadCell(HWND list, const RemoteMemory& remote, int row, int column) {
+std::string ReadCell(HWND list, const RemoteMemory& remote, int row, int column, UINT codePage) {
     LVITEMW cell = {};
     cell.iSubItem = column;
     cell.pszText = remote.Text();
@@ -375,14 +377,14 @@ std::string ReadCell(HWND list, const RemoteMemory& remote, int row, int column)
     if (!remote.Write(0, &cell, sizeof cell) ||
         !Ask(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), remote.At(0), length))
         return {};
-    return remote.ReadText(length);
+    return remote.ReadText(length, codePage);
 }
 
 // Width in pixels of text in the list's font, as the list itself measures it.
-int MeasureInList(HWND list, const RemoteMemory& remote, const std::string& text) {
-    const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+int MeasureInList(HWND list, const RemoteMemory& remote, const std::string& text, UINT codePage) {
+    const int size = MultiByteToWideChar(codePage, 0, text.c_str(), -1, nullptr, 0);
     std::wstring wide(static_cast<size_t>(std::max(size, 1)), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), size);
+    MultiByteToWideChar(codePage, 0, text.c_str(), -1, wide.data(), size);
     LRESULT width = 0;
     if (wide.size() > RemoteMemory::kTextChars ||
         !remote.Write(RemoteMemory::kTextOffset, wide.data(), wide.size() * sizeof(wchar_t)) ||
@@ -393,43 +395,58 @@ int MeasureInList(HWND list, const RemoteMemory& remote, const std::string& text
 
 }  // namespace
 
-std::vector<std::string> ReadListRows(HWND dialog) {
-    std::vector<std::string> rows;
+namespace {
+
+// The title of column, or nothing when the list would not give it.
+std::optional<std::string> ReadColumnTitle(HWND list, const RemoteMemory& remote, int column,
+                                           UINT codePage) {
+    LVCOLUMNW header = {};
+    header.mask = LVCF_TEXT;
+    header.pszText = remote.Text();
+    header.cchTextMax = static_cast<int>(RemoteMemory::kTextChars);
+    LRESULT ok = FALSE;
+    if (!remote.Write(0, &header, sizeof header) ||
+        !Ask(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), remote.At(0), ok) || !ok)
+        return std::nullopt;
+    return remote.ReadText(static_cast<LRESULT>(RemoteMemory::kTextChars), codePage);
+}
+
+// One text per index below count(list), each read by readOne, up to the
+// first it cannot read.
+template <typename ReadOne>
+std::vector<std::string> ReadListTexts(HWND dialog, int (*count)(HWND), ReadOne readOne) {
+    std::vector<std::string> texts;
     const HWND list = ListOf(dialog);
-    if (list == nullptr) return rows;
+    if (list == nullptr) return texts;
     const RemoteMemory remote(list);
-    const int columns = CountColumns(list);
-    if (!remote) return rows;
-    for (int row = 0, count = CountRows(list); row < count; ++row) {
+    if (!remote) return texts;
+    for (int index = 0, end = count(list); index < end; ++index) {
+        std::optional<std::string> text = readOne(list, remote, index);
+        if (!text) break;
+        texts.push_back(std::move(*text));
+    }
+    return texts;
+}
+
+}  // namespace
+
+std::vector<std::string> ReadListRows(HWND dialog, UINT codePage) {
+    return ReadListTexts(dialog, CountRows, [codePage](HWND list, const RemoteMemory& remote, int row) {
         std::string line;
-        for (int column = 0; column < columns; ++column)
-            line += (column == 0 ? "" : "\t") + ReadCell(list, remote, row, column);
-        rows.push_back(line);
-    }
-    return rows;
+        for (int column = 0, columns = CountColumns(list); column < columns; ++column)
+            line += (column == 0 ? "" : "\t") + ReadCell(list, remote, row, column, codePage);
+        return std::optional<std::string>(line);
+    });
 }
 
-std::vector<std::string> ReadListColumns(HWND dialog) {
-    std::vector<std::string> titles;
-    const HWND list = ListOf(dialog);
-    if (list == nullptr) return titles;
-    const RemoteMemory remote(list);
-    if (!remote) return titles;
-    for (int column = 0, count = CountColumns(list); column < count; ++column) {
-        LVCOLUMNW header = {};
-        header.mask = LVCF_TEXT;
-        header.pszText = remote.Text();
-        header.cchTextMax = static_cast<int>(RemoteMemory::kTextChars);
-        LRESULT ok = FALSE;
-        if (!remote.Write(0, &header, sizeof header) ||
-            !Ask(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), remote.At(0), ok) || !ok)
-            break;
-        titles.push_back(remote.ReadText(static_cast<LRESULT>(RemoteMemory::kTextChars)));
-    }
-    return titles;
+std::vector<std::string> ReadListColumns(HWND dialog, UINT codePage) {
+    return ReadListTexts(dialog, CountColumns,
+                         [codePage](HWND list, const RemoteMemory& remote, int column) {
+                             return ReadColumnTitle(list, remote, column, codePage);
+                         });
 }
 
-std::vector<std::string> ListCutCells(HWND dialog) {
+std::vector<std::string> ListCutCells(HWND dialog, UINT codePage) {
     // The room a list view keeps beside a cell's text, left and right.
     constexpr int kCellPadding = 12;
     std::vector<std::string> cut;
@@ -441,8 +458,8 @@ std::vector<std::string> ListCutCells(HWND dialog) {
         LRESULT width = 0;
         if (!Ask(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0, width)) continue;
         for (int row = 0, rows = CountRows(list); row < rows; ++row) {
-            const std::string text = ReadCell(list, remote, row, column);
-            if (MeasureInList(list, remote, text) + kCellPadding > width)
+            const std::string text = ReadCell(list, remote, row, column, codePage);
+            if (MeasureInList(list, remote, text, codePage) + kCellPadding > width)
                 cut.push_back(std::to_string(row) + "," + std::to_string(column) + ": " + text);
         }
     }
@@ -580,21 +597,21 @@ std::string DescribeWindow(HWND window) {
     return text + "\n";
 }
 
-Seen Record(HWND window, WindowKind kind) {
+Seen Record(HWND window, WindowKind kind, UINT codePage) {
     Seen seen;
     seen.kind = kind;
-    seen.caption = ReadWindowText(window);
-    seen.controls = ListControls(window);
-    if (kind == WindowKind::MessageBox) seen.text = ReadBoxText(window);
-    if (kind == WindowKind::SharedFileDialog) seen.text = ReadControlText(window, 101);
+    seen.caption = ReadWindowText(window, codePage);
+    seen.controls = ListControls(window, codePage);
+    if (kind == WindowKind::MessageBox) seen.text = ReadBoxText(window, codePage);
+    if (kind == WindowKind::SharedFileDialog) seen.text = ReadControlText(window, 101, codePage);
     if (kind == WindowKind::PreviewDialog) {
-        seen.text = ReadControlText(window, 104);
-        seen.lines = ReadListRows(window);
-        seen.columns = ReadListColumns(window);
-        seen.cut = ListCutCells(window);
+        seen.text = ReadControlText(window, 104, codePage);
+        seen.lines = ReadListRows(window, codePage);
+        seen.columns = ReadListColumns(window, codePage);
+        seen.cut = ListCutCells(window, codePage);
     }
     if (kind == WindowKind::MainDialog) {
-        seen.lines = ReadStatusLines(window);
+        seen.lines = ReadStatusLines(window, codePage);
         seen.selected = ReadSelectedIndex(window);
         seen.progress = ReadProgress(window);
     }
@@ -630,7 +647,7 @@ private:
     bool PlayStep(const Step& step, size_t number) {
         HWND window = WaitForStepWindow(step.expect, number);
         if (window == nullptr) return false;
-        result_.seen.push_back(Record(window, step.expect));
+        result_.seen.push_back(Record(window, step.expect, options_.textCodePage));
         if (!step.shot.empty()) SaveWindowBitmap(window, step.shot);
         bool answered = false;
         if (step.button != 0)

@@ -84,13 +84,13 @@ bool IsSharedFileDialog(HWND window);  // buttons 107 to 110
 bool IsPreviewDialog(HWND window);     // list view 101 and summary 104, no progress bar
 
 // The window's own text (a caption or a control's text); empty on failure.
-std::string ReadWindowText(HWND window);
+std::string ReadWindowText(HWND window, UINT codePage = CP_ACP);
 
 // Text of the dialog's control id; empty when the control is missing.
-std::string ReadControlText(HWND dialog, int id);
+std::string ReadControlText(HWND dialog, int id, UINT codePage = CP_ACP);
 
 // The text of a message box (its static 0xFFFF).
-std::string ReadBoxText(HWND box);
+std::string ReadBoxText(HWND box, UINT codePage = CP_ACP);
 
 // One child control as the user sees it.
 struct Control {
@@ -102,7 +102,7 @@ struct Control {
 };
 
 // The dialog's direct child controls, in Z (tab) order.
-std::vector<Control> ListControls(HWND dialog);
+std::vector<Control> ListControls(HWND dialog, UINT codePage = CP_ACP);
 
 // Ids of the dialog's visible button controls, in tab order.
 std::vector<int> ListButtons(HWND dialog);
@@ -127,18 +127,18 @@ bool PostCommand(HWND dialog, int id);
 bool SendKey(HWND dialog, UINT virtualKey);
 
 // Lines of the main dialog's status list (101), first to last.
-std::vector<std::string> ReadStatusLines(HWND mainDialog);
+std::vector<std::string> ReadStatusLines(HWND mainDialog, UINT codePage = CP_ACP);
 
 // Rows of the dialog's list view (101), first to last, each row's cells
 // joined by tabs.
-std::vector<std::string> ReadListRows(HWND dialog);
+std::vector<std::string> ReadListRows(HWND dialog, UINT codePage = CP_ACP);
 
 // Titles of the dialog's list-view columns, left to right.
-std::vector<std::string> ReadListColumns(HWND dialog);
+std::vector<std::string> ReadListColumns(HWND dialog, UINT codePage = CP_ACP);
 
 // The cells of the dialog's list view that their column is too narrow to
 // show whole, as "row,column: text"; empty when every text fits.
-std::vector<std::string> ListCutCells(HWND dialog);
+std::vector<std::string> ListCutCells(HWND dialog, UINT codePage = CP_ACP);
 
 // Index of the selected status line, or -1 (LB_ERR) when none is selected.
 int ReadSelectedIndex(HWND mainDialog);
@@ -207,6 +207,9 @@ struct ScenarioOptions {
     DWORD stepDeadlineMs = kWindowDeadlineMs;
     DWORD exitDeadlineMs = kExitDeadlineMs;
     std::string failureShotPrefix;  // failure screenshots go to <prefix>-<n>.bmp
+    // Texts are read back in this code page: CP_UTF8 for a UTF-8 log gives
+    // the log's own bytes, as CP_ACP does for an ANSI one.
+    UINT textCodePage = CP_ACP;
     // The windows of the program's child processes that run an executable of
     // the same file name count as its own (a program that hands its run to a
     // copy of itself); on a failure they are ended with it.
