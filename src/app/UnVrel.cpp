@@ -14,6 +14,7 @@
 #include "win/epDllSearch.h"
 #include "win/epFileUtils.h"
 #include "win/epPathIdentity.h"
+#include "win/epProcesses.h"
 #include "win/epRegIni.h"
 #include "win/epSystemNames.h"
 #include "win/epSystemString.h"
@@ -26,6 +27,10 @@ namespace {
 
 const char* const kCannotCreateDialog = "Cannot create DLG_UNINSTALL dialog!";
 const char* const kCannotCreateWorker = "Cannot create the uninstall thread!";
+const char* const kLogPathNotInCodePage =
+    "The log is not in UTF-8 and its path has characters that the system's code page cannot "
+    "write, so nothing can open it by that path: %s\r\nMove the log, or save it in UTF-8 "
+    "(starting with the byte-order mark).";
 
 // COM on the main thread for the whole run: the servers that the worker
 // unregisters and the type libraries it loads expect it in the process.
@@ -227,24 +232,47 @@ void RunHere(TRun& run) {
     }
 }
 
+// Makes the log's encoding that of every name and takes the log's path in
+// it. The log is found in the command line in UTF-8, which spells any path;
+// an ANSI log is then named by the ANSI command line, as it always was.
+// False when that names another path than the UTF-8 one (the code page lacks
+// a character of it, and its stand-in could name another file): run.LogPath
+// is then that ANSI spelling, which must not be opened.
+bool TakeLogPath(TRun& run) {
+    const std::string logInUtf8 = LogPathArgument(ReadCommandLine(TNameEncoding::Utf8));
+    SetNameEncoding(ReadLogEncoding(logInUtf8, TNameEncoding::Utf8));
+    run.LogPath = LogPathArgument(ReadCommandLine());
+    return NameEncoding() == TNameEncoding::Utf8 ||
+           ConvertText(run.LogPath, TNameEncoding::Ansi, TNameEncoding::Utf8) == logInUtf8;
+}
+
+// An ANSI log that its path cannot name ends the run before anything is
+// opened, as a log that cannot be read does.
+void RefuseLogPathOutsideCodePage(TRun& run) {
+    run.Outcomes.Begin(run.Options.ReportPath, run.LogPath);
+    const std::string text = FormatWithOneString(kLogPathNotInCodePage, run.LogPath);
+    run.Outcomes.SetRunEnd(TRunEnd::LogUnreadable, text);
+    if (!run.Options.Silent) ShowError(text);
+}
+
 void RunProgramBody(TRun& run) {
     RecordPlatformId();
     const UniqueModule commonControls = InitCommonControlsFromSystem();
     ExtraBoxStyle = MB_SETFOREGROUND;
     ApplicationTitle = kProgramTitle;
     run.Instance = GetModuleHandleA(nullptr);
-    run.LogPath = LogPathArgument(GetCommandLineA());
-    SetNameEncoding(ReadLogEncoding(run.LogPath));
+    const bool logNamed = TakeLogPath(run);
     const std::string commandLine = ReadCommandLine();
-    run.LogPath = LogPathArgument(commandLine);
     run.Options = ParseRunOptions(commandLine);
     run.Options.ReportPath = FullPathOf(run.Options.ReportPath);
     run.SelfCopy.Prepare(run.Options);
     // Relative paths on the command line and in the log are taken from the
     // Windows directory.
-    SetCurrentDirectoryA(GetWindowsDir().c_str());
+    SetWorkingDirectory(GetWindowsDir());
 
-    if (const int why = ReportWouldReplace(run)) {
+    if (!logNamed) {
+        RefuseLogPathOutsideCodePage(run);
+    } else if (const int why = ReportWouldReplace(run)) {
         RefuseReport(run, why);
     } else if (!IsExistingFile(run.LogPath)) {
         RunHere(run);

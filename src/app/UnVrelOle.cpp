@@ -17,6 +17,7 @@
 #include "core/epTextCase.h"
 #include "res/resource.h"
 #include "win/epFileUtils.h"
+#include "win/epFontResource.h"
 #include "win/epProtection.h"
 #include "win/epRegIni.h"
 #include "win/epWow64.h"
@@ -27,10 +28,8 @@ namespace {
 const char* const kFontsKey95 = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts\\";
 const char* const kFontsKeyNT = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\";
 
-// How long the font-change broadcast waits for each window. A window whose
-// thread has stopped reading its messages is passed over at once.
+// How long the font-change broadcast waits for each window.
 constexpr UINT kBroadcastTimeoutMs = 5000;
-
 
 // True when the font file can name a file: it has a name part and no wildcard.
 // Built into a mask, anything else would match values of other fonts ("*"
@@ -59,13 +58,6 @@ TOutcome DeleteFontValues(const std::string& fontsKey, const TStringList& listin
     return outcome;
 }
 
-// Tells every top-level window that the set of fonts has changed, and waits
-// until they have handled it; a hung window cannot hold the run up.
-void BroadcastFontChange() {
-    SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG,
-                        kBroadcastTimeoutMs, nullptr);
-}
-
 // The font's values go, then the font itself if it was loaded.
 void RemoveFont(TOutcomeRecorder& outcomes, const std::string& fontsKey, const TStringList& listing,
                 const TPlanItem& font) {
@@ -75,8 +67,7 @@ void RemoveFont(TOutcomeRecorder& outcomes, const std::string& fontsKey, const T
     // values name the file as the log does; the system knows it by the
     // path of the log's view.
     const std::string& loaded = font.Path;
-    if (!loaded.empty() && !HoldsNul(loaded) && RemoveFontResourceA(loaded.c_str()) &&
-        outcome == TOutcome::Absent)
+    if (UnloadFontFile(loaded) && outcome == TOutcome::Absent)
         outcome = TOutcome::Removed;
     outcomes.Record(font.Written, outcome, error);
 }
@@ -88,7 +79,8 @@ void RemoveFontEntries(TRun& run, const TSectionPlan& plan) {
     for (const TPlanItem& item : plan.Items) {
         if (!RecordDecided(run.Outcomes, item)) RemoveFont(run.Outcomes, fontsKey, listing, item);
     }
-    BroadcastFontChange();
+    // A hung window cannot hold the run up.
+    BroadcastFontChange(kBroadcastTimeoutMs);
 }
 
 void RemoveServerEntries(TRun& run, const TSectionPlan& plan) {

@@ -17,6 +17,7 @@
 #include "core/UnVrelRunLock.h"
 #include "core/epFileUtils.h"
 #include "res/resource.h"
+#include "win/epDllSearch.h"
 #include "win/epFileIdentity.h"
 #include "win/epPrivateSecurity.h"
 #include "win/epProcesses.h"
@@ -37,7 +38,7 @@ constexpr int kOwnerSlot = 0;
 // file name, which the copy keeps from this program.
 bool IsThisProgram(const std::string& executable) {
     if (executable.empty()) return false;
-    const UniqueModule image(LoadLibraryExA(executable.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    const UniqueModule image = LoadImageAsData(executable);
     if (!image) return SameFileName(ExtractFileName(executable), ExtractFileName(GetOwnExecutable()));
     return FindResourceA(image.get(), RES_DLG_UNINSTALL, RT_DIALOG) != nullptr &&
            FindResourceA(image.get(), RES_BANNER_BITMAP, RT_BITMAP) != nullptr;

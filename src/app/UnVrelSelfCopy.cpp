@@ -26,8 +26,10 @@
 #include "win/epPathIdentity.h"
 #include "win/epPrivateSecurity.h"
 #include "win/epProcesses.h"
+#include "win/epProgramStart.h"
 #include "win/epRegIni.h"
 #include "win/epSharedValues.h"
+#include "win/epSystemNames.h"
 #include "win/handles.h"
 #include "win/sysutil.h"
 
@@ -59,14 +61,6 @@ using TFirstProcess = TSelfCopy::TFirstProcess;
 
 // The folder that holds path, without a trailing backslash (a drive root keeps it).
 std::string FolderOf(const std::string& path) { return RemoveBackslash(ExtractFileDir(path)); }
-
-// The user's temporary folder without a trailing backslash; empty when unknown.
-std::string GetTempFolder() {
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD n = GetTempPathA(sizeof buffer, buffer);
-    if (n == 0 || n > MAX_PATH) return std::string();
-    return RemoveBackslash(std::string(buffer, n));
-}
 
 // ---- The copy: checking the first process ----
 
@@ -101,7 +95,7 @@ std::optional<TFirstProcess> OpenFirstProcess(const std::string& option) {
 // only such a copy ever schedules its own file and folder for deletion.
 bool RunsFromCopyFolder() {
     const std::string own = GetOwnExecutable();
-    const std::string temp = GetTempFolder();
+    const std::string temp = GetTempDir();
     if (own.empty() || temp.empty()) return false;
     const std::string folder = FolderOf(GetFullLongPath(own));
     return IsCopyFolderName(ExtractFileName(folder)) && IsSameFilePath(FolderOf(folder), temp);
@@ -130,10 +124,10 @@ void DeleteOriginal(const TFirstProcess& first) {
 // The fall-back when the system does not let the copy leave its folder: the
 // copy and its folder go when the system next starts, and the report says so.
 void ScheduleOwnRemoval(const std::string& own, TReport& report) {
-    SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ClearFileAttributes(own);
     DeleteFileOnReboot(own);
-    if (PlatformId == VER_PLATFORM_WIN32_NT)
-        MoveFileExA(FolderOf(own).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    // The same scheduling removes an empty folder at the restart.
+    if (PlatformId == VER_PLATFORM_WIN32_NT) DeleteFileOnRebootNT(FolderOf(own));
     FlushProfileCache();
     report.Line("Note: the temporary copy " + own +
                " and its folder are deleted at the next restart (the system did not let them "
@@ -206,14 +200,14 @@ std::optional<std::uint64_t> MakeRandomNumber() {
 // empty when it cannot be made. A folder that is already there is never
 // taken.
 std::string CreatePrivateFolder() {
-    const std::string temp = GetTempFolder();
+    const std::string temp = GetTempDir();
     TPrivateSecurity security(PrivateToForThisProcess());
     if (temp.empty() || security.get() == nullptr) return std::string();
     for (int attempt = 0; attempt < kFolderAttempts; ++attempt) {
         const std::optional<std::uint64_t> random = MakeRandomNumber();
         if (!random) return std::string();
         const std::string folder = AddBackslash(temp) + CopyFolderName(*random);
-        if (CreateDirectoryA(folder.c_str(), security.get())) return folder;
+        if (CreateDirectoryWith(folder, security.get())) return folder;
         if (GetLastError() != ERROR_ALREADY_EXISTS) return std::string();
     }
     return std::string();
@@ -263,69 +257,14 @@ UniqueFile WriteHeldCopy(const std::string& exe, const std::string& copyPath) {
     return bytes ? WriteHeldFile(copyPath, *bytes) : UniqueFile();
 }
 
-// The list of handles a started process inherits: the hold alone.
-class TInheritList {
-public:
-    explicit TInheritList(HANDLE handle) : handle_(handle) {
-        SIZE_T size = 0;
-        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-        buffer_.resize(size);
-        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
-        if (size == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
-        initialized_ = true;
-        listed_ = UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle_,
-                                            sizeof handle_, nullptr, nullptr) != FALSE;
-    }
-    ~TInheritList() {
-        if (initialized_)
-            DeleteProcThreadAttributeList(
-                reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data()));
-    }
-    TInheritList(const TInheritList&) = delete;
-    TInheritList& operator=(const TInheritList&) = delete;
-
-    // Nullptr when the system cannot limit what is inherited (this
-    // process's other handles are not inheritable anyway).
-    LPPROC_THREAD_ATTRIBUTE_LIST get() {
-        return listed_ ? reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data()) : nullptr;
-    }
-
-private:
-    HANDLE handle_;
-    std::vector<unsigned char> buffer_;
-    bool initialized_ = false;
-    bool listed_ = false;
-};
-
-// Starts the copy by its full path, with this process's arguments, the
-// internal option, the show state this process was given, in the directory
-// this process was started in; it inherits hold, and no other handle.
+// Starts the copy by its full path, with this process's arguments exactly as
+// it got them and the internal option, in the directory this process was
+// started in; it inherits hold, and no other handle.
 UniqueHandle StartCopy(const std::string& copyPath, HANDLE hold,
-                       const std::string& startDirectory) {
-    STARTUPINFOA own{};
-    own.cb = sizeof own;
-    GetStartupInfoA(&own);
-    STARTUPINFOEXA startup{};
-    startup.StartupInfo.cb = sizeof startup;
-    if ((own.dwFlags & STARTF_USESHOWWINDOW) != 0) {
-        startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
-        startup.StartupInfo.wShowWindow = own.wShowWindow;
-    }
-    TInheritList inherit(hold);
-    startup.lpAttributeList = inherit.get();
-    const DWORD flags = startup.lpAttributeList != nullptr ? EXTENDED_STARTUPINFO_PRESENT : 0;
-    if (flags == 0) startup.StartupInfo.cb = sizeof startup.StartupInfo;
-    std::string commandLine = CopyCommandLine(GetCommandLineA(), copyPath, GetCurrentProcessId());
-    PROCESS_INFORMATION info{};
-    const char* directory = startDirectory.empty() ? nullptr : startDirectory.c_str();
-    if (!CreateProcessA(copyPath.c_str(), &commandLine[0], nullptr, nullptr, TRUE, flags, nullptr,
-                        directory, &startup.StartupInfo, &info))
-        return UniqueHandle();
-    const UniqueHandle thread(info.hThread);
-    // The user started this process; the copy's boxes and dialog must come
-    // to the front as this process's own would have.
-    AllowSetForegroundWindow(info.dwProcessId);
-    return UniqueHandle(info.hProcess);
+                       const std::wstring& startDirectory) {
+    std::wstring commandLine =
+        CopyCommandLine(GetCommandLineW(), ToSystemName(copyPath), GetCurrentProcessId());
+    return StartProgramFile(copyPath, std::move(commandLine), startDirectory, hold);
 }
 
 struct TCopyEnd {
@@ -351,8 +290,8 @@ TCopyEnd WaitForCopy(HANDLE process, const TCopySignal& signal) {
 void RemoveCopy(const std::string& copyPath) {
     const std::string folder = FolderOf(copyPath);
     for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
-        DeleteFileA(copyPath.c_str());
-        if (RemoveDirectoryA(folder.c_str()) || !IsExistingDirectory(folder)) return;
+        DeleteFilePlain(copyPath);
+        if (RemoveEmptyDirectory(folder) || !IsExistingDirectory(folder)) return;
         Sleep(kDeleteRetryMs);
     }
 }
@@ -381,13 +320,11 @@ TSelfCopy::TSelfCopy() = default;
 TSelfCopy::~TSelfCopy() = default;
 
 void TSelfCopy::Prepare(TRunOptions& options) {
-    char directory[MAX_PATH + 1] = {};
-    const DWORD n = GetCurrentDirectoryA(sizeof directory, directory);
-    startDirectory_ = (n > 0 && n <= MAX_PATH) ? std::string(directory, n) : std::string();
+    startDirectory_ = GetWorkingDirectory();
     if (options.CopyOf.empty()) return;
     // Only the last one is the first process's own: any before it came from
     // its caller and is unknown to the copy, as it was to the first process.
-    for (const std::string& foreign : ForeignCopyOfOptions(GetCommandLineA()))
+    for (const std::string& foreign : ForeignCopyOfOptions(ReadCommandLine()))
         options.Unknown.push_back(foreign);
     std::optional<TFirstProcess> first = OpenFirstProcess(options.CopyOf);
     if (first && RunsFromCopyFolder()) {
@@ -457,7 +394,7 @@ void TSelfCopy::LeaveCopyFolder(TReport& report) {
     // this process ends; the folder is empty then and goes now.
     if (!first_->OwnFile || !RenameHeldFile(first_->OwnFile.get(), left)) {
         ScheduleOwnRemoval(own, report);
-    } else if (!RemoveDirectoryA(folder.c_str())) {
+    } else if (!RemoveEmptyDirectory(folder)) {
         report.Line("Note: the temporary folder " + folder +
                     " stays: it holds what this program did not put there");
     }
@@ -469,6 +406,6 @@ int TSelfCopy::Finish(int exitCode) {
     SignalFirstProcess(*first_, exitCode);
     WaitForSingleObject(first_->Process.get(), kFirstProcessDeadlineMs);
     if (originalClaimed_) DeleteOriginal(*first_);
-    for (const std::string& dir : deferredDirs_) RemoveDirectoryA(dir.c_str());
+    for (const std::string& dir : deferredDirs_) RemoveEmptyDirectory(dir);
     return exitCode;
 }

@@ -99,6 +99,8 @@ private:
     bool originalClaimed_ = false;
     std::vector<std::string> deferredDirs_;  // as the log names them, in removal order
     // What the first process knows for its copy, and learns from it.
-    std::string startDirectory_;  // the current directory the program was started in
+    // The current directory the program was started in, as the system gave
+    // it: only ever handed back to the system.
+    std::wstring startDirectory_;
     std::optional<int> copyExitCode_;
 };

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <exception>
@@ -17,6 +16,7 @@
 #include "core/epTextCase.h"
 #include "res/resource.h"
 #include "win/epFileUtils.h"
+#include "win/epProgramStart.h"
 #include "win/epRegIni.h"
 #include "win/handles.h"
 #include "win/sysutil.h"
@@ -128,23 +128,20 @@ void RunSection(TRun& run, const char* section, int message,
 
 int RunAndWait(const TRun& run, const std::string& file, const std::string& parameters,
                const std::string& directory, int show) {
-    if (HoldsNul(file) || HoldsNul(parameters) || HoldsNul(directory)) return -1;
-    SHELLEXECUTEINFOA info{};
-    info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    TShellStart start;
+    start.File = file;
+    start.Parameters = parameters;
+    start.Directory = directory;
+    start.Show = show;
+    start.Owner = run.MainDialog;
     // Nobody is there to close the shell's own error box in an unattended
     // run; the failure still counts, as -1.
-    if (run.Options.Silent) info.fMask |= SEE_MASK_FLAG_NO_UI;
-    info.hwnd = run.MainDialog;
-    info.lpFile = file.c_str();
-    info.lpParameters = parameters.c_str();
-    info.lpDirectory = directory.c_str();
-    info.nShow = show;
-    if (!ShellExecuteExA(&info)) return -1;
+    start.NoBoxes = run.Options.Silent;
+    UniqueHandle process;
+    if (!ShellStart(start, process)) return -1;
     // A document handed to a program that was already running gives no
     // process to wait for: count it as a success.
-    if (info.hProcess == nullptr) return 0;
-    UniqueHandle process(info.hProcess);
+    if (!process) return 0;
     return static_cast<int>(WaitForProcessExit(process.get()));
 }
 

@@ -17,14 +17,51 @@ bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
+// The copy's path in double quotes, the arguments unless there are none,
+// and the internal option naming the first process.
+template <typename Char>
+std::basic_string<Char> ComposeCopyLine(std::basic_string_view<Char> copyPath,
+                                        std::basic_string_view<Char> arguments,
+                                        unsigned long firstProcessId) {
+    std::basic_string<Char> line(1, Char('"'));
+    line.append(copyPath);
+    line += Char('"');
+    if (!arguments.empty()) {
+        line += Char(' ');
+        line.append(arguments);
+    }
+    const std::string option =
+        " /" + std::string(kCopyOfOptionName) + "=" + std::to_string(firstProcessId);
+    line.append(option.begin(), option.end());
+    return line;
+}
+
+// A wide text as bytes of the same count for the splitting rules of
+// ParamStr, which look at ASCII characters only: every other character
+// stands as a letter.
+std::string AsciiShape(std::wstring_view text) {
+    std::string shape(text.size(), 'x');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (static_cast<unsigned long>(text[i]) < 0x80) shape[i] = static_cast<char>(text[i]);
+    }
+    return shape;
+}
+
 }  // namespace
 
 std::string CopyCommandLine(std::string_view commandLine, std::string_view copyPath,
                             unsigned long firstProcessId) {
-    std::string line = "\"" + std::string(copyPath) + "\"";
-    const std::string arguments = ArgumentsAfterProgram(commandLine);
-    if (!arguments.empty()) line += " " + arguments;
-    return line + " /" + std::string(kCopyOfOptionName) + "=" + std::to_string(firstProcessId);
+    return ComposeCopyLine(copyPath, std::string_view(ArgumentsAfterProgram(commandLine)),
+                           firstProcessId);
+}
+
+std::wstring CopyCommandLine(std::wstring_view commandLine, std::wstring_view copyPath,
+                             unsigned long firstProcessId) {
+    // The arguments are the end of the command line: ParamStr's rules, run
+    // over its shape, tell how long that end is.
+    const std::size_t length = ArgumentsAfterProgram(AsciiShape(commandLine)).size();
+    return ComposeCopyLine(copyPath, commandLine.substr(commandLine.size() - length),
+                           firstProcessId);
 }
 
 std::vector<std::string> ForeignCopyOfOptions(std::string_view commandLine) {

@@ -16,6 +16,10 @@
 // option naming the first process.
 std::string CopyCommandLine(std::string_view commandLine, std::string_view copyPath,
                             unsigned long firstProcessId);
+// The same over the system's wide command line, whose arguments then reach
+// the copy exactly as the first process got them, whatever their characters.
+std::wstring CopyCommandLine(std::wstring_view commandLine, std::wstring_view copyPath,
+                             unsigned long firstProcessId);
 
 // Every internal option naming a first process among the command line's
 // arguments (after the log path) except the last, as written. The first

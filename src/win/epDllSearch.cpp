@@ -1,6 +1,9 @@
 // The library search order of the process.
 #include "win/epDllSearch.h"
 
+#include "core/epStrUtils.h"
+#include "win/epSystemNames.h"
+
 namespace {
 
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
@@ -30,4 +33,10 @@ HMODULE LoadSystemLibrary(const char* name) {
     const std::string dir = SystemDirectory();
     if (dir.empty()) return nullptr;
     return LoadLibraryA((dir + name).c_str());
+}
+
+UniqueModule LoadImageAsData(const std::string& path) {
+    if (path.empty() || HoldsNul(path)) return UniqueModule();
+    return UniqueModule(
+        LoadLibraryExW(ToSystemPath(path).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
 }

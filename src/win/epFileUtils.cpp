@@ -236,6 +236,29 @@ std::string GetFullPath(const std::string& path) {
 
 std::string GetWindowsDir() { return FromSystemName(ReadSystemWideString(GetWindowsDirectoryW)); }
 
+std::string GetTempDir() {
+    std::wstring temp = ReadSystemWideString(
+        [](wchar_t* buffer, DWORD size) { return GetTempPathW(size, buffer); });
+    // The backslash goes before the conversion, where no byte of another
+    // character can be mistaken for it; a drive root keeps it, as
+    // RemoveBackslash leaves it.
+    if (temp.size() > 3 && temp.back() == L'\\') temp.pop_back();
+    return FromSystemName(temp);
+}
+
+bool CreateDirectoryWith(const std::string& path, SECURITY_ATTRIBUTES* security) {
+    if (HoldsNul(path)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    return CreateDirectoryW(ToSystemPath(path).c_str(), security) != FALSE;
+}
+
+bool ClearFileAttributes(const std::string& path) {
+    if (HoldsNul(path)) return false;
+    return SetFileAttributesW(ToSystemPath(path).c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
+}
+
 DWORD PlatformId = VER_PLATFORM_WIN32_NT;
 
 void RecordPlatformId() {

@@ -70,6 +70,20 @@ std::string GetFullPath(const std::string& path);
 // The Windows directory, without a trailing backslash (as the system gives it).
 std::string GetWindowsDir();
 
+// The user's temporary folder, without a trailing backslash (a drive root
+// keeps it); empty when the system does not tell.
+std::string GetTempDir();
+
+// Creates the one directory path (its parent must exist) with the security
+// given (nullptr: what its parent passes on). False with the system's error
+// when it was not created: ERROR_ALREADY_EXISTS for a directory or file
+// already there, which is never taken for a new one.
+bool CreateDirectoryWith(const std::string& path, SECURITY_ATTRIBUTES* security);
+
+// Makes the file's attributes normal (no read-only, hidden or system); false
+// when the system refuses.
+bool ClearFileAttributes(const std::string& path);
+
 // ---- Deletion and deletion at the next restart ----
 
 // The platform identifier (dwPlatformId of GetVersionExA) that decides how a

@@ -3,6 +3,7 @@
 
 #include <tlhelp32.h>
 
+#include "win/epSystemNames.h"
 #include "win/epSystemString.h"
 
 namespace {
@@ -13,16 +14,33 @@ constexpr DWORD kLongestPath = 32768;
 }  // namespace
 
 std::string GetOwnExecutable() {
-    return ReadCutShortString(
-        [](char* buffer, DWORD size) { return GetModuleFileNameA(nullptr, buffer, size); },
-        MAX_PATH, kLongestPath);
+    return FromSystemName(ReadCutShortChars<wchar_t>(
+        [](wchar_t* buffer, DWORD size) { return GetModuleFileNameW(nullptr, buffer, size); },
+        MAX_PATH, kLongestPath));
 }
 
 std::string GetProcessExecutable(HANDLE process) {
-    char buffer[4 * MAX_PATH] = {};
-    DWORD size = sizeof buffer;
-    if (!QueryFullProcessImageNameA(process, 0, buffer, &size)) return std::string();
-    return std::string(buffer, size);
+    for (DWORD capacity = MAX_PATH;; capacity *= 2) {
+        std::wstring buffer(capacity, L'\0');
+        DWORD size = capacity;
+        if (QueryFullProcessImageNameW(process, 0, &buffer[0], &size)) {
+            buffer.resize(size);
+            return FromSystemName(buffer);
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || capacity >= kLongestPath) break;
+    }
+    return std::string();
+}
+
+std::wstring GetWorkingDirectory() {
+    return ReadSystemWideString(
+        [](wchar_t* buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); });
+}
+
+bool SetWorkingDirectory(const std::string& path) {
+    // The system keeps the current directory within the short-path limit
+    // whatever the form, so the path goes as it stands.
+    return SetCurrentDirectoryW(ToSystemName(path).c_str()) != FALSE;
 }
 
 DWORD GetParentProcessId() {

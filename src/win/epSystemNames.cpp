@@ -38,6 +38,27 @@ std::string FromWide(std::wstring_view text, UINT codePage) {
     return bytes;
 }
 
+// A path already in the system's characters in the form that the system
+// takes whole (see ToSystemPath).
+std::wstring SystemPathOf(std::wstring wide) {
+    if (wide.size() < kLongPathLength && IsRootedPath(wide)) return wide;
+    std::wstring full(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD count = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()),
+                                             &full[0], nullptr);
+        if (count == 0) return wide;
+        if (count < full.size()) {
+            full.resize(count);
+            // A relative path that stays short is left for the system to
+            // resolve, as it always was.
+            if (full.size() < kLongPathLength) return wide;
+            return LongPathForm(full);
+        }
+        full.assign(count + 1, L'\0');
+    }
+    return wide;
+}
+
 }  // namespace
 
 void SetNameEncoding(TNameEncoding encoding) { currentEncoding = encoding; }
@@ -57,28 +78,11 @@ std::string FromSystemName(const wchar_t* name) {
     return name == nullptr ? std::string() : FromSystemName(std::wstring_view(name));
 }
 
-std::wstring ToSystemPath(std::string_view path) {
-    std::wstring wide = ToSystemName(path);
-    if (wide.size() < kLongPathLength && IsRootedPath(wide)) return wide;
-    std::wstring full(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const DWORD count = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()),
-                                             &full[0], nullptr);
-        if (count == 0) return wide;
-        if (count < full.size()) {
-            full.resize(count);
-            // A relative path that stays short is left for the system to
-            // resolve, as it always was.
-            if (full.size() < kLongPathLength) return wide;
-            return LongPathForm(full);
-        }
-        full.assign(count + 1, L'\0');
-    }
-    return wide;
-}
+std::wstring ToSystemPath(std::string_view path) { return SystemPathOf(ToSystemName(path)); }
 
-TNameEncoding ReadLogEncoding(const std::string& path) {
-    const UniqueFile file(CreateFileW(ToSystemPath(path).c_str(), GENERIC_READ,
+TNameEncoding ReadLogEncoding(const std::string& path, TNameEncoding pathEncoding) {
+    const std::wstring name = SystemPathOf(ToWide(path, CodePageOf(pathEncoding)));
+    const UniqueFile file(CreateFileW(name.c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return TNameEncoding::Ansi;
@@ -88,7 +92,9 @@ TNameEncoding ReadLogEncoding(const std::string& path) {
     return NameEncodingOfLog(std::string_view(start, count));
 }
 
-std::string ReadCommandLine() {
-    if (currentEncoding == TNameEncoding::Ansi) return GetCommandLineA();
-    return FromSystemName(GetCommandLineW());
+std::string ReadCommandLine(TNameEncoding encoding) {
+    if (encoding == TNameEncoding::Ansi) return GetCommandLineA();
+    return FromWide(GetCommandLineW(), CodePageOf(encoding));
 }
+
+std::string ReadCommandLine() { return ReadCommandLine(currentEncoding); }

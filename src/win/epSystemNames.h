@@ -39,10 +39,13 @@ std::string ConvertText(std::string_view text, TNameEncoding from, TNameEncoding
 // already has a device prefix stays as it is.
 std::wstring ToSystemPath(std::string_view path);
 
-// The encoding of the log at path, told by its first bytes: ANSI when it
-// cannot be read. Call before SetNameEncoding, with the path in ANSI.
-TNameEncoding ReadLogEncoding(const std::string& path);
+// The encoding of the log at path (a path in pathEncoding, whatever the
+// encoding set), told by its first bytes: ANSI when it cannot be read.
+TNameEncoding ReadLogEncoding(const std::string& path, TNameEncoding pathEncoding);
 
-// The program's command line in the encoding: as the system gives it to the
-// ANSI functions for an ANSI log, converted from the wide one otherwise.
+// The program's command line in encoding: as the system gives it to the
+// ANSI functions for ANSI, converted from the wide one for UTF-8 (which
+// spells every character of it).
+std::string ReadCommandLine(TNameEncoding encoding);
+// The same in the encoding set.
 std::string ReadCommandLine();

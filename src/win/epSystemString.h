@@ -39,20 +39,20 @@ std::wstring ReadSystemWideString(Call call) {
 
 // A string that a system call cuts short, without telling its length, when
 // the buffer is too small: call(buffer, size) answers the length written, or
-// 0 on failure. The buffer, first `first` bytes, doubles until the string
-// leaves room to spare, but never beyond `limit` bytes. Empty on failure and
-// past the limit.
-template <typename Call>
-std::string ReadCutShortString(Call call, DWORD first, DWORD limit) {
-    std::string text(first, '\0');
+// 0 on failure. The buffer, first `first` characters, doubles until the
+// string leaves room to spare, but never beyond `limit` characters. Empty on
+// failure and past the limit.
+template <typename Char, typename Call>
+std::basic_string<Char> ReadCutShortChars(Call call, DWORD first, DWORD limit) {
+    std::basic_string<Char> text(first, Char());
     for (;;) {
         const DWORD count = call(&text[0], static_cast<DWORD>(text.size()));
-        if (count == 0) return std::string();
+        if (count == 0) return std::basic_string<Char>();
         if (count + 1 < text.size()) {
             text.resize(count);
             return text;
         }
-        if (text.size() >= limit) return std::string();
+        if (text.size() >= limit) return std::basic_string<Char>();
         text.resize(text.size() * 2);
     }
 }

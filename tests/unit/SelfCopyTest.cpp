@@ -26,6 +26,28 @@ TEST(CopyCommandLine, GivesTheCopyTheSameArgumentsAndTheFirstProcess) {
     EXPECT_EQ(ParamStr(CopyCommandLine("u.exe", "C:\\c.exe", 7), 1), "/COPYOF=7");
 }
 
+// Through the wide command line the copy gets the arguments as written,
+// characters beyond ASCII, quotes and blanks included: only the program's
+// own path is replaced.
+TEST(CopyCommandLine, WideLineKeepsEveryCharacterOfTheArguments) {
+    const struct {
+        std::wstring line;
+        std::wstring expected;
+    } cases[] = {
+        {L"\"C:\\\u03A9\u03BC\u03AD\u03B3\u03B1\\UnVrel.exe\"  \"C:\\\u03A9\u03BC\u03AD\u03B3\u03B1\\u.log\" /S",
+         L"\"C:\\T\\\u4E2D.exe\" \"C:\\\u03A9\u03BC\u03AD\u03B3\u03B1\\u.log\" /S /COPYOF=9"},
+        // A program path without quotes ends at the first blank, whatever
+        // characters it holds.
+        {L"C:\\\u03A9\\u.exe\t\u00E8.log  /LOG=\"r \u03B1.txt\"",
+         L"\"C:\\T\\\u4E2D.exe\" \u00E8.log  /LOG=\"r \u03B1.txt\" /COPYOF=9"},
+        {L"\"C:\\\u03A9 \u03B1\\u.exe\"", L"\"C:\\T\\\u4E2D.exe\" /COPYOF=9"},
+        // Even a lone surrogate, which no conversion would keep.
+        {L"u.exe a\xD800.log", L"\"C:\\T\\\u4E2D.exe\" a\xD800.log /COPYOF=9"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CopyCommandLine(c.line, L"C:\\T\\\u4E2D.exe", 9), c.expected);
+}
+
 // A caller's own /COPYOF is not the first process's: only the last one is.
 TEST(ForeignCopyOfOptions, AreEveryInternalOptionButTheLast) {
     const struct {

@@ -1,10 +1,12 @@
 // A program for the end-to-end tests to start through the shell.
 //
-//   TestProgram.exe [--record FILE] [--show] [--probe PATH]... [--wait-for FILE]
+//   TestProgram.exe [--record FILE] [--utf8] [--show] [--probe PATH]... [--wait-for FILE]
 //                   [--spawn PROGRAM [--spawn-args TEXT]] [--exit CODE] [args...]
 //
 // --record appends one line "args|current directory" to FILE (so a test sees
-// that it ran, with what and where); with --show a line "show=N" follows, N
+// that it ran, with what and where); with --utf8 both come from the wide
+// command line and directory, in UTF-8, so that characters outside the ANSI
+// code page are recorded exactly (FILE itself is still an ANSI path); with --show a line "show=N" follows, N
 // the show command it was started with (-1 when none was given); each --probe
 // adds a line "PATH=1" or "PATH=0" telling whether PATH existed when it ran.
 // The record is written first; then --wait-for blocks until FILE exists (at
@@ -26,6 +28,20 @@
 #include "win/handles.h"
 
 namespace {
+
+std::string Utf8(const wchar_t* text, int length = -1) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text, length, &bytes[0], size, nullptr, nullptr);
+    if (length < 0 && !bytes.empty()) bytes.pop_back();  // the terminating zero
+    return bytes;
+}
+
+std::string CurrentDirectoryUtf8() {
+    std::wstring dir(GetCurrentDirectoryW(0, nullptr), L'\0');
+    const DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(dir.size()), &dir[0]);
+    return Utf8(dir.c_str(), n < dir.size() ? static_cast<int>(n) : 0);
+}
 
 std::string CurrentDirectory() {
     const DWORD size = GetCurrentDirectoryA(0, nullptr);
@@ -99,6 +115,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::string spawnArguments;
     std::vector<std::string> probes;
     bool recordShow = false;
+    bool utf8 = false;
     int exitCode = 0;
     for (int i = 1;; ++i) {
         const std::string arg = ParamStr(commandLine, i);
@@ -107,6 +124,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         if (arg == "--record") {
             recordFile = value;
             ++i;
+        } else if (arg == "--utf8") {
+            utf8 = true;
         } else if (arg == "--show") {
             recordShow = true;
         } else if (arg == "--probe") {
@@ -127,7 +146,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         }
     }
     if (!recordFile.empty()) {
-        std::string text = ArgumentsAfterProgram(commandLine) + "|" + CurrentDirectory() + "\r\n";
+        std::string text =
+            utf8 ? ArgumentsAfterProgram(Utf8(GetCommandLineW())) + "|" + CurrentDirectoryUtf8()
+                 : ArgumentsAfterProgram(commandLine) + "|" + CurrentDirectory();
+        text += "\r\n";
         if (recordShow) text += "show=" + std::to_string(ShowCommand()) + "\r\n";
         for (const std::string& path : probes) {
             const bool exists = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
