@@ -1,0 +1,213 @@
+// The uninstaller installed in a folder whose name the ANSI code page lacks:
+// started there on its UTF-8 log, it finds itself, runs from its temporary
+// copy, starts the log's program with its exact argument and folder, removes
+// the font and everything else, and leaves nothing behind. An ANSI log in
+// such a folder is refused, never read through a look-alike path. These
+// cases run with a UTF-8 locale for Wine (tests/e2e/CMakeLists.txt): only
+// then can it hold such names on the Unix side.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "CaseFixture.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+const char* const kFontsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+// "Ωμέγα", and a name that the ANSI functions spell as "Omega".
+const std::string kOmega = "\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1";
+const std::string kOmegaLookAlike = "\xCE\xA9mega";
+constexpr DWORD kRunDeadlineMs = 60000;
+constexpr DWORD kGoneDeadlineMs = 15000;
+
+std::wstring W(const std::string& utf8) {
+    const int count = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                          nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(count > 0 ? count : 0), L'\0');
+    if (count > 0)
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], count);
+    return wide;
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    const UniqueFile file(CreateFileW(W(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                             nullptr) && written == bytes.size();
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesW(W(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The names in the user's temporary folder.
+Lines ListTempDir() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+    Lines names;
+    if (n == 0 || n > MAX_PATH) return names;
+    WIN32_FIND_DATAW data{};
+    const HANDLE search = FindFirstFileW((std::wstring(buffer, n) + L"*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") names.emplace_back(name.begin(), name.end());
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Starts the program at a path in UTF-8 with the command line "exe" args.
+Process StartWide(const std::string& exe, const std::string& args) {
+    std::wstring commandLine = W("\"" + exe + "\" " + args);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(W(exe).c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info))
+        return Process();
+    const UniqueHandle thread(info.hThread);
+    return Process(UniqueHandle(info.hProcess), info.dwProcessId);
+}
+
+bool SetFontValue(const std::string& name, const std::string& data) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFontsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    const std::wstring text = W(data);
+    const LONG rc = RegSetValueExW(key, W(name).c_str(), 0, REG_SZ,
+                                   reinterpret_cast<const BYTE*>(text.c_str()),
+                                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+}
+
+bool HasFontValue(const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFontsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    const LONG rc = RegQueryValueExW(key, W(name).c_str(), nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+}
+
+void DeleteFontValue(const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFontsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueW(key, W(name).c_str());
+    RegCloseKey(key);
+}
+
+class UnicodePrograms : public CaseFixture {
+protected:
+    void SetUp() override {
+        CaseFixture::SetUp();
+        ClearPendingRenames();
+        tempBefore = ListTempDir();
+    }
+    void TearDown() override {
+        // A copy left running by a failed case must not meet the next one.
+        for (DWORD child : ListChildProcesses(first.id(), "UnVrel.exe")) {
+            const UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child));
+            if (process) TerminateProcess(process.get(), 1);
+        }
+        first = Process();
+        DeleteFontValue(fontValue);
+        ClearPendingRenames();
+        CaseFixture::TearDown();
+    }
+
+    // A folder of the case with the uninstaller copied into it.
+    std::string InstallUninstallerIn(const std::string& name) {
+        const std::string folder = dir + "\\" + name;
+        EXPECT_TRUE(CreateDirectoryW(W(folder).c_str(), nullptr)) << folder;
+        EXPECT_TRUE(CopyFileW(W(kUninstaller).c_str(), W(folder + "\\UnVrel.exe").c_str(), TRUE));
+        return folder;
+    }
+
+    // Polls until path is gone and the temporary folder holds again what it
+    // held before the run; false at the deadline.
+    bool WaitForTheCopyToFinish(const std::string& path) const {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < kGoneDeadlineMs;
+             Sleep(kPollMs)) {
+            if (!Exists(path) && ListTempDir() == tempBefore) return true;
+        }
+        return false;
+    }
+
+    Lines tempBefore;
+    std::string fontValue = "TamskE2E " + kOmega + " (TrueType)";
+    Process first;  // the uninstaller as the case started it
+};
+
+}  // namespace
+
+TEST_F(UnicodePrograms, UninstallerInUnicodeFolderRunsItsUtf8LogFromItsCopyAndLeavesNothing) {
+    const std::string app = InstallUninstallerIn(kOmega);
+    const std::string exe = app + "\\UnVrel.exe";
+    const std::string font = app + "\\" + kOmega + ".ttf";
+    const std::string record = dir + "\\record.txt";
+    const std::string report = dir + "\\report.txt";
+    const std::string argument = "\"" + kOmega + " \xE4\xB8\xAD\"";
+    ASSERT_TRUE(WriteBytes(font, "font"));
+    ASSERT_TRUE(SetFontValue(fontValue, font));
+    log = app + "\\uninst.log";
+    ASSERT_TRUE(WriteBytes(
+        log, std::string(kUtf8Mark) + "[PreRunApp]\r\n1=" + kTestProgram + ",--record " +
+                 record + " --utf8 " + argument + "," + app + ",0\r\n" +  //
+                 "[RegFonts]\r\n" + font + "=1\r\n" +                     //
+                 "[CopyFiles]\r\n" + exe + "=1\r\n" + log + "=1\r\n" + font + "=1\r\n" +
+                 "[CreateDirs]\r\n" + app + "=1\r\n"));
+
+    first = StartWide(exe, "\"" + log + "\" /S /LOG=" + report);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(WaitForExit(first, kRunDeadlineMs), std::optional<DWORD>(0));
+    EXPECT_EQ(ReadFileBytes(record), std::optional<std::string>("--record " + record + " --utf8 " +
+                                                                 argument + "|" + app + "\r\n"));
+    EXPECT_FALSE(HasFontValue(fontValue));
+    EXPECT_FALSE(Exists(font));
+    EXPECT_FALSE(Exists(log));
+    EXPECT_TRUE(WaitForTheCopyToFinish(app))
+        << ::testing::PrintToString(ListTempDir()) << " before "
+        << ::testing::PrintToString(tempBefore);
+    EXPECT_EQ(ReadPendingRenames(), Lines{});
+    const Lines lines = ReadReportLines(report);
+    const Lines tail(lines.end() - std::min<std::size_t>(lines.size(), 8), lines.end());
+    EXPECT_EQ(tail, (Lines{"Result: completed", "removed: 5", "absent: 0", "scheduled: 0",
+                           "kept: 0", "refused: 0", "failed: 0", "Exit code: 0"}))
+        << ::testing::PrintToString(lines);
+}
+
+// The ANSI functions spell the folder "Omega": the log there, which names a
+// file to remove, must not be taken for this one.
+TEST_F(UnicodePrograms, AnsiLogAtAPathTheCodePageLacksIsRefusedNotReadThroughALookAlike) {
+    const std::string app = InstallUninstallerIn(kOmegaLookAlike);
+    const std::string lookAlike = dir + "\\Omega";
+    const std::string victim = lookAlike + "\\victim.txt";
+    const std::string report = dir + "\\report.txt";
+    ASSERT_TRUE(WriteFileBytes(victim, "data"));
+    ASSERT_TRUE(WriteFileBytes(lookAlike + "\\uninst.log", "[CopyFiles]\r\n" + victim + "=1\r\n"));
+    log = app + "\\uninst.log";
+    ASSERT_TRUE(WriteBytes(log, "[CopyFiles]\r\n" + victim + "=1\r\n"));
+
+    first = StartWide(app + "\\UnVrel.exe", "\"" + log + "\" /S /LOG=" + report);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(WaitForExit(first, kRunDeadlineMs), std::optional<DWORD>(1619));
+    EXPECT_TRUE(FileExists(victim));
+    EXPECT_TRUE(Exists(log));
+    const Lines lines = ReadReportLines(report);
+    const auto refused = [](const std::string& line) {
+        return line.rfind("Result: log missing or unreadable", 0) == 0;
+    };
+    EXPECT_NE(std::find_if(lines.begin(), lines.end(), refused), lines.end())
+        << ::testing::PrintToString(lines);
+}
