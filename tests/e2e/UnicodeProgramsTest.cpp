@@ -47,6 +47,28 @@ bool Exists(const std::string& path) {
     return GetFileAttributesW(W(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Removes what a case left, whatever its names: the case fixture's own
+// clean-up cannot name them.
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW data{};
+    const HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = path + L"\\" + name;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
 // The names in the user's temporary folder.
 Lines ListTempDir() {
     wchar_t buffer[MAX_PATH + 1] = {};
@@ -123,6 +145,7 @@ protected:
         first = Process();
         DeleteFontValue(fontValue);
         ClearPendingRenames();
+        RemoveTree(W(dir));
         CaseFixture::TearDown();
     }
 
