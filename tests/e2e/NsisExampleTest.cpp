@@ -269,16 +269,16 @@ protected:
     Lines userDirs;
 };
 
-// The log the example writes, section by section in the order its macros run.
-std::map<std::string, Lines> ExpectedLog() {
-    const std::string fonts = WindowsDir() + "\\Fonts\\TamskExample.ttf";
+// The sections of the example's log that the capture cannot prove, each as
+// its macros write it: settings that leave no trace on the machine, the INI
+// entries of a file that goes whole, and the folders and keys, which must not
+// claim one that was there before (it stays non-empty, so it would not show).
+// Files, values, shortcuts, counts, servers and fonts: the capture after the
+// uninstallation shows any that the log misses or claims wrongly.
+std::map<std::string, Lines> ExpectedUnseenSections() {
     const std::string exe = kApp + "\\TamskExample.exe";
-    const std::string server = kApp + "\\TamskExampleServer.dll";
     const std::string ini = kApp + "\\TamskExample.ini";
-    const std::string docs = kApp + "\\Docs", templates = kApp + "\\Templates";
     const std::string example = "Software\\Tamsk\\Tamsk Example";
-    const std::string appPath = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\"
-                                "TamskExample.exe";
     const std::string document = "HKCR\\TamskExample.Document";
     const auto items = [](Lines names) {
         for (std::string& name : names) name += "=1";
@@ -287,29 +287,15 @@ std::map<std::string, Lines> ExpectedLog() {
     return {
         {"", {"; Installation log of Tamsk Example, written by its installer."}},
         {"Options", {"View=64"}},
-        {"CreateDirs", items({kApp, docs, templates, docs + "\\Guide", kShared, kMenu})},
-        {"CopyFiles",
-         items({exe, server, kApp + "\\Read me.txt", templates + "\\letter=short.txt",
-                templates + "\\minutes.txt", docs + "\\readme.txt", docs + "\\Guide\\next.txt",
-                docs + "\\Guide\\start.txt", kShared + "\\TamskShared.dll", fonts, ini,
-                kApp + "\\UnVrel.exe"})},
-        {"SharedFiles", items({kShared + "\\TamskShared.dll"})},
-        {"RegServers", items({server})},
-        {"RegFonts", items({fonts})},
-        {"Shortcuts", items({kMenu + "\\Tamsk Example.lnk", kMenu + "\\Read me.lnk",
-                             "C:\\users\\Public\\Desktop\\Tamsk Example.lnk"})},
+        {"CreateDirs", items({kApp, kApp + "\\Docs", kApp + "\\Templates", kApp + "\\Docs\\Guide",
+                              kShared, kMenu})},
         {"CreateKeys",
          items({"HKLM\\" + example, "HKLM\\Software\\Tamsk", "HKCU\\" + example + "\\Settings",
-                "HKCU\\" + example, "HKCU\\Software\\Tamsk", "HKCU\\" + example + "\\Recent", appPath,
+                "HKCU\\" + example, "HKCU\\Software\\Tamsk", "HKCU\\" + example + "\\Recent",
+                "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TamskExample.exe",
                 "HKCR\\.tamskx", document + "\\shell\\open\\command", document + "\\shell\\open",
                 document + "\\shell", document,
                 "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TamskExample"})},
-        {"AddReg",
-         items({"HKLM\\" + example + "\\InstallDir", "HKLM\\" + example + "\\Version",
-                "HKCU\\" + example + "\\Settings\\Language",
-                "HKCU\\" + example + "\\Recent\\'C:\\Users\\Public\\Documents\\todo.txt'",
-                appPath + "\\", "HKCR\\.tamskx\\", document + "\\shell\\open\\command\\",
-                "HKCU\\Environment\\TAMSK_EXAMPLE_HOME"})},
         {"AddIni", items({ini + ",Window,Width", ini + ",Recent files,'File 1, pinned'"})},
         {"PreRunApp", {"1=" + exe + ",/close,,0,Closing Tamsk Example..."}},
         {"RunApp",
@@ -327,18 +313,17 @@ std::map<std::string, Lines> ExpectedLog() {
 
 }  // namespace
 
-// The log holds every line the example's macros write, settings that leave
-// no trace on the machine included, and claims nothing that was there before
-// (a folder or key that stays non-empty would not show in the capture). The
-// files and folders it names are on the machine, the shared file is counted,
-// the server and the font registered.
+// The files and folders the log names are on the machine, the shared file
+// is counted, the server and the font registered; the log's sections the
+// capture cannot prove are as the macros write them.
 TEST_F(NsisExample, EveryMacroLogsWhatItDidAndTheQuietUninstallLeavesTheMachineAsBefore) {
     const Capture before = CaptureMachine();
     Install();
     ExpectCheckedClean(kInstallLog);
 
-    const std::map<std::string, Lines> logged = ReadLog(kInstallLog);
-    EXPECT_EQ(logged, ExpectedLog());
+    std::map<std::string, Lines> logged = ReadLog(kInstallLog);
+    for (const auto& [section, lines] : ExpectedUnseenSections())
+        EXPECT_EQ(logged[section], lines) << "[" << section << "]";
     for (const auto& [section, lines] : logged) {
         for (const std::string& line : lines) {
             const std::string path = line.substr(0, line.rfind('='));
@@ -352,8 +337,9 @@ TEST_F(NsisExample, EveryMacroLogsWhatItDidAndTheQuietUninstallLeavesTheMachineA
               std::optional<DWORD>(1));
     EXPECT_EQ(ReadStringValue(HKEY_CLASSES_ROOT, kServerKey, "", k64),
               std::optional<std::string>(kApp + "\\TamskExampleServer.dll"));
-    EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kFontsKey, "Tamsk Example Symbols (TrueType)", k64),
-              std::optional<std::string>("TamskExample.ttf"));
+    EXPECT_EQ(
+        ReadStringValue(HKEY_LOCAL_MACHINE, kFontsKey, "Tamsk Example Symbols (TrueType)", k64),
+        std::optional<std::string>("TamskExample.ttf"));
 
     UninstallToTheMachineBefore(before);
 }
