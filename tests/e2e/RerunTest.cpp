@@ -8,7 +8,6 @@
 
 #include "../support/FileBytes.h"
 #include "CaseFixture.h"
-#include "core/UnVrelJournal.h"
 
 using namespace e2e;
 
@@ -139,24 +138,3 @@ TEST_F(RunEndedPartWay, UnattendedRerunAfterACrashLowersEachCountOnce) {
     EXPECT_FALSE(DirectoryExists(app));
 }
 #endif
-
-// A journal whose head names other log content (an earlier installation's
-// log of the same name) proves nothing: the run does all its steps and
-// leaves no journal.
-TEST_F(RunEndedPartWay, JournalOfOtherLogContentChangesNothing) {
-    const std::string busy = Shared("busy.dll", 3);
-    const std::string lonely = Shared("lonely.dll", 1);
-    WriteLog();
-    const std::string foreign =
-        FormatJournalHead(DescribeLogContent("[SharedFiles]\r\n")) +
-        FormatJournalRecord({TJournalStep::Lowered, 0, busy, 3, TSharedAnswer::No}) +
-        FormatJournalRecord({TJournalStep::Answered, 1, lonely, 0, TSharedAnswer::No});
-    ASSERT_TRUE(WriteFileBytes(journal, foreign));
-
-    EXPECT_EQ(RunUnattended("/S /DELSHARED"), std::optional<DWORD>(0));
-    EXPECT_EQ(Count(busy), std::optional<DWORD>(2));
-    EXPECT_FALSE(Count(lonely).has_value());
-    EXPECT_FALSE(FileExists(lonely));
-    EXPECT_FALSE(FileExists(journal));
-    EXPECT_FALSE(DirectoryExists(app));
-}
