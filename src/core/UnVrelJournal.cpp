@@ -2,7 +2,6 @@
 #include "core/UnVrelJournal.h"
 
 #include <charconv>
-#include <vector>
 
 #include "core/epSha256.h"
 
@@ -13,44 +12,33 @@ constexpr std::string_view kHeadWord = "journal";
 constexpr std::string_view kVersion = "1";
 constexpr std::size_t kSha256Digits = 64;
 
-struct TStepName {
-    TJournalStep Step;
+// The words that stand for a step or an answer in a record.
+template <typename T>
+struct TWord {
+    T Value;
     std::string_view Word;
 };
-constexpr TStepName kStepNames[] = {{TJournalStep::Lowered, "lowered"},
-                                    {TJournalStep::Answered, "answered"},
-                                    {TJournalStep::Released, "released"}};
 
-struct TAnswerName {
-    TSharedAnswer Answer;
-    std::string_view Word;
-};
-constexpr TAnswerName kAnswerNames[] = {{TSharedAnswer::Yes, "yes"},
-                                        {TSharedAnswer::No, "no"},
-                                        {TSharedAnswer::YesToAll, "yes-to-all"},
-                                        {TSharedAnswer::NoToAll, "no-to-all"}};
+constexpr TWord<TJournalStep> kStepWords[] = {{TJournalStep::Lowered, "lowered"},
+                                              {TJournalStep::Answered, "answered"},
+                                              {TJournalStep::Released, "released"}};
 
-std::string_view StepWord(TJournalStep step) {
-    for (const TStepName& name : kStepNames)
-        if (name.Step == step) return name.Word;
+constexpr TWord<TSharedAnswer> kAnswerWords[] = {{TSharedAnswer::Yes, "yes"},
+                                                 {TSharedAnswer::No, "no"},
+                                                 {TSharedAnswer::YesToAll, "yes-to-all"},
+                                                 {TSharedAnswer::NoToAll, "no-to-all"}};
+
+template <typename T, std::size_t N>
+std::string_view WordOf(const TWord<T> (&words)[N], T value) {
+    for (const TWord<T>& word : words)
+        if (word.Value == value) return word.Word;
     return "?";
 }
 
-std::string_view AnswerWord(TSharedAnswer answer) {
-    for (const TAnswerName& name : kAnswerNames)
-        if (name.Answer == answer) return name.Word;
-    return "?";
-}
-
-std::optional<TJournalStep> StepOfWord(std::string_view word) {
-    for (const TStepName& name : kStepNames)
-        if (name.Word == word) return name.Step;
-    return std::nullopt;
-}
-
-std::optional<TSharedAnswer> AnswerOfWord(std::string_view word) {
-    for (const TAnswerName& name : kAnswerNames)
-        if (name.Word == word) return name.Answer;
+template <typename T, std::size_t N>
+std::optional<T> ValueOfWord(const TWord<T> (&words)[N], std::string_view text) {
+    for (const TWord<T>& word : words)
+        if (word.Word == text) return word.Value;
     return std::nullopt;
 }
 
@@ -108,27 +96,28 @@ std::string Checksum(std::string_view body) { return Sha256Hex(body).substr(0, k
 
 std::string SealedLine(const std::string& body) { return Checksum(body) + " " + body + "\n"; }
 
-// The body of an intact line: its checksum matches.
-std::optional<std::string_view> OpenSealedLine(std::string_view line) {
-    if (line.size() < kChecksumDigits + 1 || line[kChecksumDigits] != ' ') return std::nullopt;
-    const std::string_view body = line.substr(kChecksumDigits + 1);
-    if (line.substr(0, kChecksumDigits) != Checksum(body)) return std::nullopt;
-    return body;
-}
+// A line's body as the journal's lines are made: three fields, each ended
+// by a single blank, then the rest (a digest, or a path that may hold blanks).
+struct TSealedFields {
+    std::string_view Field[3];
+    std::string_view Rest;
+};
 
-// The first count fields of text separated by single blanks, and the rest
-// after the blank that ends the last of them.
-bool SplitFields(std::string_view text, std::size_t count, std::vector<std::string_view>& fields,
-                 std::string_view& rest) {
-    fields.clear();
-    while (fields.size() < count) {
-        const std::size_t blank = text.find(' ');
-        if (blank == std::string_view::npos) return false;
-        fields.push_back(text.substr(0, blank));
-        text.remove_prefix(blank + 1);
+// The fields of a line whose checksum matches its body; nothing for a
+// damaged line or one with fewer fields.
+std::optional<TSealedFields> OpenSealedLine(std::string_view line) {
+    if (line.size() < kChecksumDigits + 1 || line[kChecksumDigits] != ' ') return std::nullopt;
+    std::string_view body = line.substr(kChecksumDigits + 1);
+    if (line.substr(0, kChecksumDigits) != Checksum(body)) return std::nullopt;
+    TSealedFields sealed;
+    for (std::string_view& field : sealed.Field) {
+        const std::size_t blank = body.find(' ');
+        if (blank == std::string_view::npos) return std::nullopt;
+        field = body.substr(0, blank);
+        body.remove_prefix(blank + 1);
     }
-    rest = text;
-    return true;
+    sealed.Rest = body;
+    return sealed;
 }
 
 template <typename T>
@@ -137,6 +126,19 @@ bool ParseDecimal(std::string_view text, T& value) {
     const char* const end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, value);
     return result.ec == std::errc() && result.ptr == end;
+}
+
+// A use count as FormatJournalRecord writes it: one spelling per value of
+// a signed 32-bit count, "-0" and leading zeros refused.
+bool ParseCount(std::string_view text, std::int32_t& count) {
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative) text.remove_prefix(1);
+    std::int64_t magnitude = 0;
+    if (!ParseDecimal(text, magnitude) || magnitude > 2147483648LL ||
+        (!negative && magnitude > 2147483647LL) || (negative && magnitude == 0))
+        return false;
+    count = static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+    return true;
 }
 
 bool IsLowerHex(std::string_view text) {
@@ -162,53 +164,40 @@ std::string FormatJournalHead(const TLogContent& log) {
 
 std::string FormatJournalRecord(const TJournalRecord& record) {
     const std::string value = record.Step == TJournalStep::Answered
-                                  ? std::string(AnswerWord(record.Answer))
+                                  ? std::string(WordOf(kAnswerWords, record.Answer))
                                   : std::to_string(record.Count);
-    return SealedLine(std::string(StepWord(record.Step)) + " " + std::to_string(record.Line) + " " +
-                      value + " " + EscapePath(record.Path));
+    return SealedLine(std::string(WordOf(kStepWords, record.Step)) + " " +
+                      std::to_string(record.Line) + " " + value + " " + EscapePath(record.Path));
 }
 
 std::optional<TLogContent> ParseJournalHead(std::string_view line) {
-    const std::optional<std::string_view> body = OpenSealedLine(line);
-    if (!body) return std::nullopt;
-    std::vector<std::string_view> fields;
-    std::string_view sha;
-    if (!SplitFields(*body, 3, fields, sha)) return std::nullopt;
+    const std::optional<TSealedFields> sealed = OpenSealedLine(line);
     TLogContent log;
-    if (fields[0] != kHeadWord || fields[1] != kVersion || !ParseDecimal(fields[2], log.Size) ||
-        sha.size() != kSha256Digits || !IsLowerHex(sha))
+    if (!sealed || sealed->Field[0] != kHeadWord || sealed->Field[1] != kVersion ||
+        !ParseDecimal(sealed->Field[2], log.Size) || sealed->Rest.size() != kSha256Digits ||
+        !IsLowerHex(sealed->Rest))
         return std::nullopt;
-    log.Sha256 = std::string(sha);
+    log.Sha256 = std::string(sealed->Rest);
     return log;
 }
 
 std::optional<TJournalRecord> ParseJournalRecord(std::string_view line) {
-    const std::optional<std::string_view> body = OpenSealedLine(line);
-    if (!body) return std::nullopt;
-    std::vector<std::string_view> fields;
-    std::string_view path;
-    if (!SplitFields(*body, 3, fields, path)) return std::nullopt;
+    const std::optional<TSealedFields> sealed = OpenSealedLine(line);
+    if (!sealed) return std::nullopt;
     TJournalRecord record;
-    const std::optional<TJournalStep> step = StepOfWord(fields[0]);
-    if (!step || !ParseDecimal(fields[1], record.Line)) return std::nullopt;
+    const std::optional<TJournalStep> step = ValueOfWord(kStepWords, sealed->Field[0]);
+    if (!step || !ParseDecimal(sealed->Field[1], record.Line)) return std::nullopt;
     record.Step = *step;
     if (record.Step == TJournalStep::Answered) {
-        const std::optional<TSharedAnswer> answer = AnswerOfWord(fields[2]);
+        const std::optional<TSharedAnswer> answer = ValueOfWord(kAnswerWords, sealed->Field[2]);
         if (!answer) return std::nullopt;
         record.Answer = *answer;
-    } else {
-        std::string_view count = fields[2];
-        const bool negative = !count.empty() && count[0] == '-';
-        if (negative) count.remove_prefix(1);
-        std::int64_t magnitude = 0;
-        if (!ParseDecimal(count, magnitude) || magnitude > 2147483648LL ||
-            (!negative && magnitude > 2147483647LL) || (negative && magnitude == 0))
-            return std::nullopt;
-        record.Count = static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+    } else if (!ParseCount(sealed->Field[2], record.Count)) {
+        return std::nullopt;
     }
-    std::optional<std::string> unescaped = UnescapePath(path);
-    if (!unescaped) return std::nullopt;
-    record.Path = std::move(*unescaped);
+    std::optional<std::string> path = UnescapePath(sealed->Rest);
+    if (!path) return std::nullopt;
+    record.Path = std::move(*path);
     return record;
 }
 

@@ -37,10 +37,6 @@ std::string PlanEntryOf(std::string_view section, std::string_view line) {
     return KeyOf(line);
 }
 
-bool GoesDeepestFirst(std::string_view section) {
-    return IsSection(section, "CreateKeys") || IsSection(section, "CreateDirs");
-}
-
 void OrderDeepestFirst(std::vector<std::string>& paths) {
     SortTextI(paths);
     std::reverse(paths.begin(), paths.end());

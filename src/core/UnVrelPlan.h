@@ -24,9 +24,6 @@ std::string PlanEntryOf(const TLogSectionInfo& section, std::string_view line);
 // takes the text before the last "=".
 std::string PlanEntryOf(std::string_view section, std::string_view line);
 
-// True for the sections whose items go deepest first (CreateKeys, CreateDirs).
-bool GoesDeepestFirst(std::string_view section);
-
 // Sorts the paths ignoring case, then reverses them: every path then comes
 // before each path that is a prefix of it, so subkeys and subfolders go
 // before their parents whatever the order of the log.

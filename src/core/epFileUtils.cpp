@@ -12,8 +12,9 @@ namespace {
 constexpr char kCr = '\r';
 constexpr char kLf = '\n';
 
-// Position of the last "\" or ":" of the path, or npos.
-size_t FindLastDelimiter(std::string_view path) { return path.find_last_of("\\:"); }
+// Position of the last "\", "/" or ":" of the path, or npos. The system reads
+// "/" as "\": a name split only at "\" would run on into a folder's name.
+size_t FindLastDelimiter(std::string_view path) { return path.find_last_of("\\/:"); }
 
 bool IsDriveRoot(std::string_view path) {
     return path.size() == 3 && IsAsciiLetter(path[0]) && path[1] == ':' && path[2] == '\\';

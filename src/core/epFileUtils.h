@@ -21,7 +21,8 @@ bool HasTrailingBackslash(std::string_view path, const TLeadBytePredicate& isLea
 // for a backslash.
 std::string RemoveBackslash(std::string_view path, const TLeadBytePredicate& isLeadByte);
 
-// Directory part of a path: everything up to and including its last "\" or ":".
+// Directory part of a path: everything up to and including its last "\",
+// "/" (which the system reads as "\") or ":".
 std::string ExtractFileDir(std::string_view path);
 // File name of a path: what follows the directory part.
 std::string ExtractFileName(std::string_view path);

@@ -22,6 +22,14 @@ constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_H
 
 bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
+// A name holding a NUL byte would reach the system cut short, as another
+// name: it is refused with the error the system gives a name it cannot take.
+bool RefuseNulName(const std::string& name) {
+    if (!HoldsNul(name)) return false;
+    SetLastError(ERROR_INVALID_NAME);
+    return true;
+}
+
 bool GetPosition(HANDLE handle, LONGLONG& position) {
     LARGE_INTEGER zero = {};
     LARGE_INTEGER current = {};
@@ -107,10 +115,7 @@ bool IsOpenHandle(HANDLE handle) { return handle != nullptr && handle != INVALID
 
 HANDLE OpenFileHandle(const std::string& name, DWORD access, DWORD share, DWORD disposition,
                       DWORD flags) {
-    if (HoldsNul(name)) {
-        SetLastError(ERROR_INVALID_NAME);
-        return INVALID_HANDLE_VALUE;
-    }
+    if (RefuseNulName(name)) return INVALID_HANDLE_VALUE;
     return CreateFileW(ToSystemPath(name).c_str(), access, share, nullptr, disposition, flags,
                        nullptr);
 }
@@ -177,10 +182,7 @@ void WriteTextLine(HANDLE handle, std::string_view text) {
 }
 
 DWORD ReadFileAttributes(const std::string& path) {
-    if (HoldsNul(path)) {
-        SetLastError(ERROR_INVALID_NAME);
-        return INVALID_FILE_ATTRIBUTES;
-    }
+    if (RefuseNulName(path)) return INVALID_FILE_ATTRIBUTES;
     return GetFileAttributesW(ToSystemPath(path).c_str());
 }
 
@@ -268,18 +270,12 @@ void RecordPlatformId() {
 }
 
 bool DeleteFilePlain(const std::string& path) {
-    if (HoldsNul(path)) {
-        SetLastError(ERROR_INVALID_NAME);
-        return false;
-    }
+    if (RefuseNulName(path)) return false;
     return DeleteFileW(ToSystemPath(path).c_str()) != FALSE;
 }
 
 bool RemoveEmptyDirectory(const std::string& path) {
-    if (HoldsNul(path)) {
-        SetLastError(ERROR_INVALID_NAME);
-        return false;
-    }
+    if (RefuseNulName(path)) return false;
     return RemoveDirectoryW(ToSystemPath(path).c_str()) != FALSE;
 }
 

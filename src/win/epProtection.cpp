@@ -53,8 +53,7 @@ std::string ExistingLongPath(const std::string& path) {
     const std::wstring longPath = ReadSystemWideString(
         [&name](wchar_t* buffer, DWORD size) { return GetLongPathNameW(name.c_str(), buffer, size); });
     // The answer is spelled as the path was, not in the form given to the system.
-    const bool prefixed = name.size() >= 4 && name.compare(0, 4, L"\\\\?\\") == 0 &&
-                          ToSystemName(path).compare(0, 4, L"\\\\?\\") != 0;
+    const bool prefixed = name.rfind(L"\\\\?\\", 0) == 0 && path.rfind("\\\\?\\", 0) != 0;
     return FromSystemName(prefixed ? PlainPathForm(longPath) : longPath);
 }
 

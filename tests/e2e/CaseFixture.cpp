@@ -80,6 +80,31 @@ Process UninstallerCase::StartAndConfirm() {
     return p;
 }
 
+void SharedFilesCase::SetUp() {
+    UninstallerCase::SetUp();
+    sharedDir = dir;
+}
+
+void SharedFilesCase::TearDown() {
+    for (const std::string& file : sharedFiles)
+        DeleteValue(HKEY_LOCAL_MACHINE, kCounters, file, kOldLogView);
+    UninstallerCase::TearDown();
+}
+
+std::string SharedFilesCase::Shared(const std::string& name, std::optional<DWORD> count) {
+    const std::string path = sharedDir + "\\" + name;
+    EXPECT_TRUE(WriteFileBytes(path, "shared")) << path;
+    sharedFiles.push_back(path);
+    if (count) {
+        EXPECT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, path, *count, kOldLogView));
+    }
+    return path;
+}
+
+std::optional<DWORD> SharedFilesCase::Count(const std::string& path) const {
+    return ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, path, kOldLogView);
+}
+
 void KeyedUninstallerCase::SetUp() {
     UninstallerCase::SetUp();
     key = "Software\\TamskE2E\\" + TestName();

@@ -81,6 +81,28 @@ protected:
     // Starts the uninstaller on the log and answers Yes to the confirmation;
     // an empty Process (the program killed) when the box did not come.
     Process StartAndConfirm();
+
+    // RunUnattendedOn the case's log.
+    std::optional<DWORD> RunUnattended(const std::string& options) const {
+        return RunUnattendedOn(log, options);
+    }
+};
+
+// An uninstaller case with shared files of its own, each with its use count
+// in the view of a log without [Options]; the counts are deleted after the test.
+class SharedFilesCase : public UninstallerCase {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes the file name in sharedDir and, when count is given, sets its
+    // use count; its path.
+    std::string Shared(const std::string& name, std::optional<DWORD> count);
+    // The file's use count; nothing when it has none.
+    std::optional<DWORD> Count(const std::string& path) const;
+
+    std::string sharedDir;  // the case directory unless a fixture chooses another
+    Lines sharedFiles;      // in the order made
 };
 
 // An uninstaller case with a registry key of its own,

@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "../support/FileBytes.h"
 #include "CaseFixture.h"
 #include "SampleInstall.h"
 #include "core/UnVrelLogSections.h"
@@ -55,22 +56,12 @@ struct ReportItem {
     std::string verdict;  // the forecast or the outcome, with what follows it
 };
 
-std::vector<std::string> SplitOn(const std::string& text, const std::string& separator) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (std::size_t at; (at = text.find(separator, start)) != std::string::npos;
-         start = at + separator.size())
-        parts.push_back(text.substr(start, at - start));
-    parts.push_back(text.substr(start));
-    return parts;
-}
-
 // The report's item lines, in their order: those whose first field is a
 // section of the log.
-std::vector<ReportItem> ReportItems(const std::string& reportPath) {
+std::vector<ReportItem> ReportItems(const std::string& report) {
     std::vector<ReportItem> items;
-    for (const std::string& line : SplitOn(ReadFileBytes(reportPath).value_or(""), "\r\n")) {
-        const std::vector<std::string> fields = SplitOn(line, "\t");
+    for (const std::string& line : SplitAt(report, "\r\n")) {
+        const std::vector<std::string> fields = SplitAt(line, "\t");
         if (fields.size() >= 3 && FindLogSection(fields[0]) != nullptr)
             items.push_back({fields[0], fields[1], fields[2]});
     }
@@ -131,6 +122,16 @@ protected:
         DeleteFileA("C:\\windows\\temp\\tamsk-demo-runapp.txt");
         ClearPendingRenames();
         UninstallerCase::TearDown();
+    }
+
+    // The report of an unattended run of the sample log with these options.
+    std::string UnattendedReport(const std::string& options) {
+        const std::string report = dir + "\\report.txt";
+        DeleteFileA(report.c_str());
+        const ScenarioResult result =
+            Run(Quote(kSampleLogPath) + " /S " + options + " /LOG=" + Quote(report), {});
+        EXPECT_TRUE(result.ok) << Describe(result);
+        return ReadFileBytes(report).value_or("");
     }
 
     // Every item of the installation is where the installer put it, the
@@ -211,12 +212,7 @@ TEST_F(Preview, ListsWhatARunWouldDoNowAndChangesNothing) {
 }
 
 TEST_F(Preview, UnattendedWritesTheSameListToTheReportOnly) {
-    const std::string report = dir + "\\preview.txt";
-    const ScenarioResult result = Run(Quote(kSampleLogPath) + " /S /PREVIEW /LOG=" + Quote(report), {});
-    ASSERT_TRUE(result.ok) << Describe(result);
-    EXPECT_EQ(result.exitCode, std::optional<DWORD>(0));
-
-    const std::string text = ReadFileBytes(report).value_or("");
+    const std::string text = UnattendedReport("/PREVIEW");
     for (const std::string& line : std::vector<std::string>{
              std::string("Log: ") + kSampleLogPath + "\r\n",
              "SharedFiles\tC:\\windows\\system32\\tamskdemo-unused.dll\tresta: count 1, no other user: "
@@ -234,11 +230,8 @@ TEST_F(Preview, UnattendedWritesTheSameListToTheReportOnly) {
 }
 
 TEST_F(Preview, ForecastsEveryItemOfTheRunInItsOrderAndOutcome) {
-    const std::string forecast = dir + "\\preview.txt";
-    const std::string report = dir + "\\run.txt";
-    ASSERT_TRUE(Run(Quote(kSampleLogPath) + " /S /PREVIEW /LOG=" + Quote(forecast), {}).ok);
-    const ScenarioResult result = Run(Quote(kSampleLogPath) + " /S /LOG=" + Quote(report), {});
-    ASSERT_TRUE(result.ok) << Describe(result);
+    const std::string forecast = UnattendedReport("/PREVIEW");
+    const std::string report = UnattendedReport("");
 
     std::vector<ReportItem> foreseen;
     std::vector<TOutcome> outcomes;
@@ -256,8 +249,7 @@ TEST_F(Preview, ForecastsEveryItemOfTheRunInItsOrderAndOutcome) {
     done.erase(std::remove_if(done.begin(), done.end(),
                               [&](const ReportItem& item) { return item.item == serverRecord; }),
                done.end());
-    ASSERT_EQ(foreseen.size(), done.size()) << ReadFileBytes(forecast).value_or("")
-                                            << ReadFileBytes(report).value_or("");
+    ASSERT_EQ(foreseen.size(), done.size()) << forecast << report;
     for (std::size_t i = 0; i < done.size(); ++i) {
         SCOPED_TRACE(done[i].section + "\t" + done[i].item + "\t" + done[i].verdict);
         EXPECT_EQ(foreseen[i].section, done[i].section);

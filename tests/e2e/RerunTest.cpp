@@ -8,7 +8,6 @@
 
 #include "../support/FileBytes.h"
 #include "CaseFixture.h"
-#include "core/UnVrelJournal.h"
 
 using namespace e2e;
 
@@ -16,62 +15,39 @@ namespace {
 
 constexpr int kYes = 107, kNo = 109;
 
-class RunEndedPartWay : public UninstallerCase {
+class RunEndedPartWay : public SharedFilesCase {
 protected:
     void SetUp() override {
-        UninstallerCase::SetUp();
-        shared = dir + "\\Shared";
+        SharedFilesCase::SetUp();
+        sharedDir = dir + "\\Shared";
         app = dir + "\\App";
-        ASSERT_TRUE(CreateDirectoryA(shared.c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryA(sharedDir.c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryA(app.c_str(), nullptr));
         log = app + "\\uninst.log";
         journal = log + ".journal";
         report = dir + "\\report.txt";
     }
-    void TearDown() override {
-        for (const std::string& file : files)
-            DeleteValue(HKEY_LOCAL_MACHINE, kCounters, file, kOldLogView);
-        UninstallerCase::TearDown();
-    }
-
-    // A shared file of the case with its use count.
-    std::string Shared(const std::string& name, DWORD count) {
-        const std::string path = shared + "\\" + name;
-        EXPECT_TRUE(WriteFileBytes(path, "shared"));
-        EXPECT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, path, count, kOldLogView));
-        files.push_back(path);
-        return path;
-    }
-    std::optional<DWORD> Count(const std::string& path) {
-        return ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, path, kOldLogView);
-    }
 
     // The log of an installation of the shared files, one program file and
     // its folder, which holds the log; extra sections come between.
     void WriteLog(const std::string& extra = "") {
-        program = app + "\\app.exe";
+        const std::string program = app + "\\app.exe";
         ASSERT_TRUE(WriteFileBytes(program, "program"));
         std::string text = "[SharedFiles]\r\n";
-        for (const std::string& file : files) text += file + "=1\r\n";
+        for (const std::string& file : sharedFiles) text += file + "=1\r\n";
         text += extra + "[CopyFiles]\r\n";
-        for (const std::string& file : files) text += file + "=1\r\n";
+        for (const std::string& file : sharedFiles) text += file + "=1\r\n";
         text += program + "=1\r\n[CreateDirs]\r\n" + app + "=1\r\n";
         ASSERT_TRUE(WriteFileBytes(log, text));
     }
 
-    std::optional<DWORD> RunUnattended(const std::string& options) {
-        return RunUnattendedOn(log, options);
-    }
-
-    Lines ReportLines() const { return ReadReportLines(report); }
     bool ReportHas(const std::string& start) const {
-        const Lines lines = ReportLines();
+        const Lines lines = ReadReportLines(report);
         return std::any_of(lines.begin(), lines.end(),
                            [&](const std::string& line) { return line.rfind(start, 0) == 0; });
     }
 
-    std::string shared, app, journal, report, program;
-    Lines files;
+    std::string app, journal, report;
 };
 
 // The shared-file dialog of the process that asks about the file name.
@@ -162,24 +138,3 @@ TEST_F(RunEndedPartWay, UnattendedRerunAfterACrashLowersEachCountOnce) {
     EXPECT_FALSE(DirectoryExists(app));
 }
 #endif
-
-// A journal whose head names other log content (an earlier installation's
-// log of the same name) proves nothing: the run does all its steps and
-// leaves no journal.
-TEST_F(RunEndedPartWay, JournalOfOtherLogContentChangesNothing) {
-    const std::string busy = Shared("busy.dll", 3);
-    const std::string lonely = Shared("lonely.dll", 1);
-    WriteLog();
-    const std::string foreign =
-        FormatJournalHead(DescribeLogContent("[SharedFiles]\r\n")) +
-        FormatJournalRecord({TJournalStep::Lowered, 0, busy, 3, TSharedAnswer::No}) +
-        FormatJournalRecord({TJournalStep::Answered, 1, lonely, 0, TSharedAnswer::No});
-    ASSERT_TRUE(WriteFileBytes(journal, foreign));
-
-    EXPECT_EQ(RunUnattended("/S /DELSHARED"), std::optional<DWORD>(0));
-    EXPECT_EQ(Count(busy), std::optional<DWORD>(2));
-    EXPECT_FALSE(Count(lonely).has_value());
-    EXPECT_FALSE(FileExists(lonely));
-    EXPECT_FALSE(FileExists(journal));
-    EXPECT_FALSE(DirectoryExists(app));
-}

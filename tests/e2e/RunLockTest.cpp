@@ -68,21 +68,15 @@ void RemoveDriveLetter(char letter) {
     StartUnixCommand("rm -f " + DosDevices() + "/" + letter + ":");
 }
 
-class RunLock : public UninstallerCase {
+class RunLock : public SharedFilesCase {
 protected:
     void SetUp() override {
-        UninstallerCase::SetUp();
+        SharedFilesCase::SetUp();
         record = dir + "\\record.txt";
         go = dir + "\\go";
-        shared = dir + "\\shared.dll";
-        ASSERT_TRUE(WriteFileBytes(shared, "code"));
-        ASSERT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, shared, 3, kOldLogView));
+        shared = Shared("shared.dll", 3);
         // The log exists from the start, so that its short form can be had.
         ASSERT_TRUE(WriteFileBytes(log, ""));
-    }
-    void TearDown() override {
-        DeleteValue(HKEY_LOCAL_MACHINE, kCounters, shared, kOldLogView);
-        UninstallerCase::TearDown();
     }
 
     // A "PreRunApp" entry: the test program (after go exists, when wait is
@@ -97,10 +91,6 @@ protected:
     void WriteLog(const std::string& preRunApp) {
         ASSERT_TRUE(WriteFileBytes(log, "[PreRunApp]\r\n" + preRunApp + "[SharedFiles]\r\n" +
                                             shared + "=1\r\n[CopyFiles]\r\n" + shared + "=1\r\n"));
-    }
-
-    std::optional<DWORD> Count() const {
-        return ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, shared, kOldLogView);
     }
 
     // How each second start ended: "spawned=CODE windows=N" lines.
@@ -166,7 +156,7 @@ TEST_F(RunLock, SecondStartOnTheSameLogShowsTheRunningOneAndEndsZero) {
     EXPECT_EQ(ReadStatusLines(dialog), kRunLines);
     ASSERT_TRUE(PressButton(dialog, IDOK));
     EXPECT_EQ(WaitForExit(p), std::optional<DWORD>(0));
-    EXPECT_EQ(Count(), std::optional<DWORD>(2));
+    EXPECT_EQ(Count(shared), std::optional<DWORD>(2));
     EXPECT_TRUE(FileExists(shared));
     EXPECT_FALSE(FileExists(log));
 }
@@ -177,7 +167,7 @@ TEST_F(RunLock, UnattendedSecondStartEndsWithAnotherInstallationInProgress) {
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(SecondStarts(), Lines{"spawned=1618 windows=0"});
     EXPECT_EQ(r.seen.back().lines, kRunLines);
-    EXPECT_EQ(Count(), std::optional<DWORD>(2));
+    EXPECT_EQ(Count(shared), std::optional<DWORD>(2));
 }
 
 TEST_F(RunLock, StartOnAnotherLogRunsWhileARunIsGoingOn) {
@@ -200,7 +190,7 @@ TEST_F(RunLock, StartOnAnotherLogRunsWhileARunIsGoingOn) {
     EXPECT_EQ(ReadStatusLines(dialog), kRunLines);
     ASSERT_TRUE(PressButton(dialog, IDOK));
     EXPECT_EQ(WaitForExit(p), std::optional<DWORD>(0));
-    EXPECT_EQ(Count(), std::optional<DWORD>(2));
+    EXPECT_EQ(Count(shared), std::optional<DWORD>(2));
 }
 
 // The lock names the log's file, not its path: \\?\, the share of drive C
@@ -223,7 +213,7 @@ TEST_F(RunLock, EverySpellingOfTheLogMeetsTheRunningRun) {
     EXPECT_EQ(SecondStarts(), (Lines{"spawned=1618 windows=0", "spawned=1618 windows=0",
                                      "spawned=1618 windows=0"}));
     EXPECT_EQ(r.seen.back().lines, kRunLines);
-    EXPECT_EQ(Count(), std::optional<DWORD>(2));
+    EXPECT_EQ(Count(shared), std::optional<DWORD>(2));
 }
 
 // A program that took the lock's name first (no run of ours holds it) does
@@ -238,7 +228,7 @@ TEST_F(RunLock, NameTakenByAnotherProgramIsNotObeyed) {
     Process p = StartProgram(kUninstaller, Quote(log) + " /S /LOG=" + Quote(report));
     ASSERT_TRUE(p);
     EXPECT_EQ(WaitForExit(p, 30000), std::optional<DWORD>(0));
-    EXPECT_EQ(Count(), std::optional<DWORD>(2));
+    EXPECT_EQ(Count(shared), std::optional<DWORD>(2));
     EXPECT_FALSE(FileExists(log));
     const std::optional<std::string> text = ReadAllBytes(report);
     ASSERT_TRUE(text);

@@ -18,39 +18,17 @@ const std::string kExplanation =
 
 constexpr int kYes = 107, kYesToAll = 108, kNo = 109, kNoToAll = 110;
 
-class SharedFiles : public UninstallerCase {
+class SharedFiles : public SharedFilesCase {
 protected:
-    void TearDown() override {
-        for (const std::string& file : files) DeleteValue(HKEY_LOCAL_MACHINE, kCounters,
-                file, kOldLogView);
-        UninstallerCase::TearDown();
-    }
-
-    // A shared file of the case, with a use count when count is given.
-    std::string Shared(const std::string& name, std::optional<DWORD> count) {
-        const std::string path = dir + "\\" + name;
-        EXPECT_TRUE(WriteFileBytes(path, "shared"));
-        files.push_back(path);
-        if (count) {
-            EXPECT_TRUE(SetDwordValue(HKEY_LOCAL_MACHINE, kCounters, path, *count, kOldLogView));
-        }
-        return path;
-    }
-    std::optional<DWORD> Count(const std::string& path) {
-        return ReadDwordValue(HKEY_LOCAL_MACHINE, kCounters, path, kOldLogView);
-    }
-
     // A log that lists every shared file both in "SharedFiles" and in
     // "CopyFiles", as an installation does, plus extra sections.
     void WriteLog(const std::string& extra = "") {
         std::string text = "[SharedFiles]\r\n";
-        for (const std::string& file : files) text += file + "=1\r\n";
+        for (const std::string& file : sharedFiles) text += file + "=1\r\n";
         text += "[CopyFiles]\r\n";
-        for (const std::string& file : files) text += file + "=1\r\n";
+        for (const std::string& file : sharedFiles) text += file + "=1\r\n";
         ASSERT_TRUE(WriteFileBytes(log, text + extra));
     }
-
-    std::vector<std::string> files;
 };
 
 Step Answer(int button) { return PressStep(WindowKind::SharedFileDialog, button); }

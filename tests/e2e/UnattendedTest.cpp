@@ -55,10 +55,6 @@ protected:
                                             "\\App=1\r\n"));
     }
 
-    std::optional<DWORD> RunUnattended(const std::string& options) {
-        return RunUnattendedOn(log, options);
-    }
-
     Lines ReportLines() const { return ReadReportLines(report); }
 
     std::string report;

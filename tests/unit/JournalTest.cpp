@@ -74,7 +74,6 @@ TEST(Journal, ProvesOnlyWhatItsIntactLinesSay) {
         {"intact", head + first + second, true, false, true, true},
         {"nothing yet", head, true, false, false, false},
         {"empty file", "", false, false, false, false},
-        {"torn head", head.substr(0, 30), false, true, false, false},
         {"head without its line end", head.substr(0, head.size() - 1), false, true, false, false},
         {"damaged head", badHead + first + second, false, false, false, false},
         {"other content", Journal(kOtherLog, {Lowered(0, "C:\\a.dll")}), false, false, false,
@@ -82,10 +81,8 @@ TEST(Journal, ProvesOnlyWhatItsIntactLinesSay) {
         {"same digest, other size", Journal(kResized, {Lowered(0, "C:\\a.dll")}), false, false,
          false, false},
         {"records without a head", first + second, false, false, false, false},
-        {"torn last record", head + first + second.substr(0, 25), true, true, true, false},
         {"last record without its line end", head + first + second.substr(0, second.size() - 1),
          true, true, true, false},
-        {"damaged last record", head + first + flipped, true, false, true, false},
         {"damaged record between intact ones", head + flipped + first, true, false, true, false},
         {"duplicated records", head + first + first + second + first, true, false, true, true},
         {"CR LF line ends", head + first.substr(0, first.size() - 1) + "\r\n", true, false, false,
@@ -110,7 +107,7 @@ TEST(Journal, RefusesMalformedRecordsEvenWhenSealed) {
         "lowered 0 03 C:\\a",    "lowered 0 2147483648 C:\\a", "lowered 0 -0 C:\\a",
         "lowered 0 -2147483649 C:\\a", "answered 0 maybe C:\\a", "answered 0 3 C:\\a",
         "removed 0 3 C:\\a",     "lowered 0 3 C:\\%4",   "lowered 0 3 C:\\%g1",
-        "lowered 0 3 C:\\\x01",  "lowered 0 3 C:\\%41",   "lowered 0 3 C:\\%25%",
+        "lowered 0 3 C:\\\x01",  "lowered 0 3 C:\\%41",
         "journal 1 5 " + kLog.Sha256,
     };
     for (const std::string& body : bodies) {

@@ -385,8 +385,6 @@ TEST(LogCheckReport, EscapesControlsAndBytesThatAreNotUtf8) {
     }
 }
 
-}  // namespace
-
 TEST(LogCheckReport, QuotesAUtf8LogAsUtf8AndItsStrayBytesAsReplacements) {
     TCheckedLog log{"app.log",
                     {TFinding{2, TSeverity::Warning, "wildcard", "\xCE\xA3",
@@ -399,3 +397,5 @@ TEST(LogCheckReport, QuotesAUtf8LogAsUtf8AndItsStrayBytesAsReplacements) {
     EXPECT_EQ(FormatFindingsText(log, true).substr(0, 31),
               "app.log:2: warning: [\xCE\xA3] \"C:\\\xCE\xA9");
 }
+
+}  // namespace

@@ -65,6 +65,28 @@ TEST(ExtractFileParts, SplitAtLastBackslashOrColon) {
     EXPECT_EQ(ExtractFileExt(""), "");
 }
 
+// The system reads "/" as "\": a name must never run on into its folder's name,
+// or a companion or an extension check would name a file the log does not.
+TEST(ExtractFileParts, ASlashSeparatesAsABackslashDoes) {
+    const struct {
+        const char* path;
+        const char* dir;
+        const char* name;
+        const char* ext;
+    } cases[] = {
+        {"C:\\Apps\\x/y.lnk", "C:\\Apps\\x/", "y.lnk", ".lnk"},
+        {"C:\\Apps\\v1.0/app", "C:\\Apps\\v1.0/", "app", ""},
+        {"C:/Apps/Guide.hlp", "C:/Apps/", "Guide.hlp", ".hlp"},
+        {"C:\\Apps/", "C:\\Apps/", "", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ExtractFileDir(c.path), c.dir) << c.path;
+        EXPECT_EQ(ExtractFileName(c.path), c.name) << c.path;
+        EXPECT_EQ(ExtractFileExt(c.path), c.ext) << c.path;
+    }
+    EXPECT_EQ(ChangeFileExt("C:\\Apps\\v1.0/app", ".lnk"), "C:\\Apps\\v1.0/app.lnk");
+}
+
 TEST(DevicePrefix, ReadWithEitherSlash) {
     const struct {
         const char* path;

@@ -1,5 +1,7 @@
-// Field splitting, quotes, key/value lines, marker replacement and wildcard masks.
+// Field splitting, quotes, key/value lines, marker replacement, wildcard
+// masks, and the letter case of the ASCII letters alone.
 #include "core/epStrUtils.h"
+#include "core/epAsciiCase.h"
 
 #include <gtest/gtest.h>
 
@@ -273,6 +275,43 @@ TEST(CutAtStarTest, CutsBeforeTheFirstStar) {
     text.clear();
     EXPECT_EQ(CutAtStar(text), 0u);
     EXPECT_EQ(text, "");
+}
+
+// Only the 26 letters fold: their neighbours differ by the same 32, and no
+// code page may fold the bytes from 0x80 up here.
+TEST(AsciiCaseTest, OnlyTheLettersFold) {
+    const struct {
+        std::string a;
+        std::string b;
+        bool same;
+    } cases[] = {
+        {"DllUnregisterServer", "DLLUNREGISTERSERVER", true},
+        {".Exe", ".eXE", true},
+        {"", "", true},
+        {"@", "`", false},
+        {"[", "{", false},
+        {"^", "~", false},
+        {"_", "\x7f", false},
+        {"\xe4", "\xc4", false},
+        {"\xe9t\xe9", "\xc9T\xc9", false},
+        {"\xe4x", "\xe4X", true},
+        {"ab", "abc", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SameTextAscii(c.a, c.b), c.same) << c.a << " / " << c.b;
+        EXPECT_EQ(SameTextAscii(c.b, c.a), c.same) << c.b << " / " << c.a;
+    }
+    EXPECT_EQ(UpperAscii(std::string("admin$`az{\xe4\xfe\xff\0b", 15)),
+              std::string("ADMIN$`AZ{\xe4\xfe\xff\0B", 15));
+    for (const char letter : {'a', 'z', 'A', 'Z'}) EXPECT_TRUE(IsAsciiLetter(letter)) << letter;
+    for (const char other : {'@', '[', '`', '{', '\xe4'}) EXPECT_FALSE(IsAsciiLetter(other)) << other;
+}
+
+TEST(AsciiCaseTest, StartsWithNeedsTheWholeHead) {
+    EXPECT_TRUE(StartsWithAscii("unc\\server", "UNC\\"));
+    EXPECT_TRUE(StartsWithAscii("anything", ""));
+    EXPECT_FALSE(StartsWithAscii("UN", "UNC\\"));
+    EXPECT_FALSE(StartsWithAscii("\xe4nc", "\xc4NC"));
 }
 
 }  // namespace

@@ -48,6 +48,10 @@ TEST_F(FileFind, FilesOnlyFilterPassesOverMatchingDirectoriesAndDots) {
     EXPECT_EQ(all, (Names{PathOf("Plugins.dll"), a, b, PathOf("readme.txt")}));
     const Names everything = Collect(PathOf("*"), kAnyAttribute, 0, end);
     EXPECT_EQ(everything, all);
+
+    // A mask spelled with "/" names its matches in its own folder, not in the one above.
+    EXPECT_EQ(Collect(PathOf("Plugins.dll/*.dll"), 0, kNonFileAttributes, end),
+              Names{PathOf("Plugins.dll/c.dll")});
 }
 
 TEST_F(FileFind, IncludeNeedsOneSharedAttributeAndExcludeNone) {
