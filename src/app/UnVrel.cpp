@@ -31,6 +31,10 @@ const char* const kLogPathNotInCodePage =
     "The log is not in UTF-8 and its path has characters that the system's code page cannot "
     "write, so nothing can open it by that path: %s\r\nMove the log, or save it in UTF-8 "
     "(starting with the byte-order mark).";
+const char* const kReportPathNotInCodePage =
+    "The log is not in UTF-8 and the report's path has characters that the system's code page "
+    "cannot write, so the report would go to another file: %s\r\nChoose another path, or save "
+    "the log in UTF-8 (starting with the byte-order mark).";
 
 // COM on the main thread for the whole run: the servers that the worker
 // unregisters and the type libraries it loads expect it in the process.
@@ -215,11 +219,11 @@ std::string LoadMessageTextOrDefault(const TRun& run, int id) {
 // A report over the log or its journal is an invalid parameter: nothing is
 // written, no report is made (the log is only read, for its texts);
 // interactively a box (message why) says why.
-void RefuseReport(TRun& run, int why) {
+void RefuseReport(TRun& run, const std::string& format) {
     const std::string option = "/LOG=" + run.Options.ReportPath;
     run.Outcomes.SetRunEnd(TRunEnd::InvalidOption, option);
     if (run.Options.Silent) return;
-    ShowError(FormatWithOneString(LoadMessageTextOrDefault(run, why), option));
+    ShowError(FormatWithOneString(format, option));
 }
 
 // The run of this start, the interactive or the unattended one; each opens
@@ -232,6 +236,13 @@ void RunHere(TRun& run) {
     }
 }
 
+// True when text, in the encoding of names, names what utf8 does: always
+// for a UTF-8 log; for an ANSI one, when the code page has every character.
+bool SpellsAlike(const std::string& text, const std::string& utf8) {
+    return NameEncoding() == TNameEncoding::Utf8 ||
+           ConvertText(text, TNameEncoding::Ansi, TNameEncoding::Utf8) == utf8;
+}
+
 // Makes the log's encoding that of every name and takes the log's path in
 // it. The log is found in the command line in UTF-8, which spells any path;
 // an ANSI log is then named by the ANSI command line, as it always was.
@@ -242,8 +253,16 @@ bool TakeLogPath(TRun& run) {
     const std::string logInUtf8 = LogPathArgument(ReadCommandLine(TNameEncoding::Utf8));
     SetNameEncoding(ReadLogEncoding(logInUtf8, TNameEncoding::Utf8));
     run.LogPath = LogPathArgument(ReadCommandLine());
-    return NameEncoding() == TNameEncoding::Utf8 ||
-           ConvertText(run.LogPath, TNameEncoding::Ansi, TNameEncoding::Utf8) == logInUtf8;
+    return SpellsAlike(run.LogPath, logInUtf8);
+}
+
+// The same for the report's path of the options, taken as given (before it
+// is made full).
+bool TakeOptions(TRun& run) {
+    run.Options = ParseRunOptions(ReadCommandLine());
+    const std::string reportInUtf8 =
+        ParseRunOptions(ReadCommandLine(TNameEncoding::Utf8)).ReportPath;
+    return SpellsAlike(run.Options.ReportPath, reportInUtf8);
 }
 
 // An ANSI log that its path cannot name ends the run before anything is
@@ -262,18 +281,21 @@ void RunProgramBody(TRun& run) {
     ApplicationTitle = kProgramTitle;
     run.Instance = GetModuleHandleA(nullptr);
     const bool logNamed = TakeLogPath(run);
-    const std::string commandLine = ReadCommandLine();
-    run.Options = ParseRunOptions(commandLine);
+    const bool reportNamed = TakeOptions(run);
     run.Options.ReportPath = FullPathOf(run.Options.ReportPath);
     run.SelfCopy.Prepare(run.Options);
     // Relative paths on the command line and in the log are taken from the
     // Windows directory.
     SetWorkingDirectory(GetWindowsDir());
 
-    if (!logNamed) {
+    // A report that cannot be named is never written, not even to say why
+    // the log is refused.
+    if (!reportNamed) {
+        RefuseReport(run, kReportPathNotInCodePage);
+    } else if (!logNamed) {
         RefuseLogPathOutsideCodePage(run);
     } else if (const int why = ReportWouldReplace(run)) {
-        RefuseReport(run, why);
+        RefuseReport(run, LoadMessageTextOrDefault(run, why));
     } else if (!IsExistingFile(run.LogPath)) {
         RunHere(run);
     } else if (run.Lock.Take(run.LogPath, run.SelfCopy.FirstProcessId()) ==

@@ -249,15 +249,12 @@ std::string GetTempDir() {
 }
 
 bool CreateDirectoryWith(const std::string& path, SECURITY_ATTRIBUTES* security) {
-    if (HoldsNul(path)) {
-        SetLastError(ERROR_INVALID_NAME);
-        return false;
-    }
+    if (RefuseNulName(path)) return false;
     return CreateDirectoryW(ToSystemPath(path).c_str(), security) != FALSE;
 }
 
 bool ClearFileAttributes(const std::string& path) {
-    if (HoldsNul(path)) return false;
+    if (RefuseNulName(path)) return false;
     return SetFileAttributesW(ToSystemPath(path).c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
 }
 

@@ -234,3 +234,22 @@ TEST_F(UnicodePrograms, AnsiLogAtAPathTheCodePageLacksIsRefusedNotReadThroughALo
     EXPECT_NE(std::find_if(lines.begin(), lines.end(), refused), lines.end())
         << ::testing::PrintToString(lines);
 }
+
+// To the ANSI functions "/LOG=…\Ωmega.txt" reads "/LOG=…\Omega.txt": with an
+// ANSI log no report is made, least of all over that file, and nothing is
+// removed.
+TEST_F(UnicodePrograms, AnsiLogsReportAtAPathTheCodePageLacksIsRefused) {
+    const std::string file = dir + "\\app.dll";
+    const std::string lookAlike = dir + "\\Omega.txt";
+    ASSERT_TRUE(WriteFileBytes(file, "code"));
+    ASSERT_TRUE(WriteFileBytes(lookAlike, "kept"));
+    ASSERT_TRUE(WriteFileBytes(log, "[CopyFiles]\r\n" + file + "=1\r\n"));
+
+    first = StartWide(kUninstaller, Quote(log) + " /S /LOG=" + dir + "\\" + kOmegaLookAlike +
+                                        ".txt");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(WaitForExit(first), std::optional<DWORD>(87));
+    EXPECT_EQ(ReadFileBytes(lookAlike), std::optional<std::string>("kept"));
+    EXPECT_FALSE(Exists(dir + "\\" + kOmegaLookAlike + ".txt"));
+    EXPECT_TRUE(FileExists(file));
+}
