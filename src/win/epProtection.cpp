@@ -107,9 +107,9 @@ void ProtectProfile(TProtectedDirs& dirs, const std::string& profile) {
 void ProtectSystemDirs(TProtectedDirs& dirs) {
     const std::string windows = GetWindowsDir();
     ProtectTree(dirs, windows);
-    ProtectTree(dirs, ReadSystemString(GetSystemWindowsDirectoryA));
-    Protect(dirs, ReadSystemString(GetSystemDirectoryA));
-    Protect(dirs, ReadSystemString(GetSystemWow64DirectoryA));
+    ProtectTree(dirs, FromSystemName(ReadSystemWideString(GetSystemWindowsDirectoryW)));
+    Protect(dirs, FromSystemName(ReadSystemWideString(GetSystemDirectoryW)));
+    Protect(dirs, FromSystemName(ReadSystemWideString(GetSystemWow64DirectoryW)));
     for (const char* name : {"System32", "SysWOW64", "Sysnative", "Fonts", "INF"})
         Protect(dirs, AddBackslash(windows) + name);
     for (int folder : {CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86, CSIDL_FONTS})
