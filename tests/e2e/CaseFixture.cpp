@@ -116,4 +116,36 @@ void KeyedUninstallerCase::TearDown() {
     UninstallerCase::TearDown();
 }
 
+void SelfCopyCase::SetUp() {
+    UninstallerCase::SetUp();
+    ClearPendingRenames();
+    tempBefore = ListTempDirNames();
+}
+
+void SelfCopyCase::TearDown() {
+    // A copy left running by a failed case must not meet the next one.
+    for (DWORD child : ListChildProcesses(first.id(), "UnVrel.exe")) {
+        const UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child));
+        if (process) TerminateProcess(process.get(), 1);
+    }
+    first = Process();
+    ClearPendingRenames();
+    UninstallerCase::TearDown();
+}
+
+bool SelfCopyCase::WaitForTheCopyToFinish(const std::string& gone) const {
+    constexpr DWORD kGoneDeadlineMs = 15000;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < kGoneDeadlineMs;
+         Sleep(kPollMs)) {
+        if (!ExistsAnyPath(gone) && ListTempDirNames() == tempBefore) return true;
+    }
+    return false;
+}
+
+std::string SelfCopyCase::Leftovers() const {
+    return ::testing::PrintToString(ListTempDirNames()) + " before " +
+           ::testing::PrintToString(tempBefore) + "; pending " +
+           ::testing::PrintToString(ReadPendingRenames());
+}
+
 }  // namespace e2e

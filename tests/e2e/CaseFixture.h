@@ -105,6 +105,23 @@ protected:
     Lines sharedFiles;      // in the order made
 };
 
+// A case whose uninstaller may run from its temporary copy: no copy left
+// running, no restart entry and nothing in the temporary folder outlives it.
+class SelfCopyCase : public UninstallerCase {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Polls until gone is gone and the temporary folder holds again what it
+    // held before the case; false at the deadline.
+    bool WaitForTheCopyToFinish(const std::string& gone) const;
+    // What the run left: the temporary folder's new names and the restart list.
+    std::string Leftovers() const;
+
+    Lines tempBefore;
+    Process first;  // the uninstaller as the case started it
+};
+
 // An uninstaller case with a registry key of its own,
 // HKCU\Software\TamskE2E\<test name>, wiped before and after.
 class KeyedUninstallerCase : public UninstallerCase {

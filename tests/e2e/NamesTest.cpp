@@ -16,84 +16,18 @@ namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-std::wstring W(const std::string& utf8) {
-    const int count = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                          nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(count), L'\0');
-    if (count > 0)
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], count);
-    return wide;
-}
-
-// Every path of these cases in the form the system takes whatever its length.
-std::wstring Long(const std::string& path) { return L"\\\\?\\" + W(path); }
-
-bool MakeDirs(const std::string& path) {
-    for (std::size_t at = path.find('\\', 3); at != std::string::npos;
-         at = path.find('\\', at + 1))
-        CreateDirectoryW(Long(path.substr(0, at)).c_str(), nullptr);
-    return CreateDirectoryW(Long(path).c_str(), nullptr) ||
-           GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-    MakeDirs(path.substr(0, path.rfind('\\')));
-    const UniqueFile file(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                             nullptr) && written == bytes.size();
-}
-
-std::string ReadBytes(const std::string& path) {
-    const UniqueFile file(CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
-    std::string bytes(64 * 1024, '\0');
-    DWORD read = 0;
-    if (!file || !ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr))
-        return "(unreadable)";
-    bytes.resize(read);
-    return bytes;
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Removes what a case left, whatever its names and depth: the helpers of
-// the other cases see neither.
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW data{};
-    const HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                DeleteFileW(child.c_str());
-            }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(path.c_str());
-}
-
 std::string Utf16Bytes(const std::string& utf8) {
-    const std::wstring wide = L"\xFEFF" + W(utf8);
+    const std::wstring wide = L"\xFEFF" + WideOf(utf8);
     return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
 }
 
 bool SetValue(const std::string& subkey, const std::string& name) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, W(subkey).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, WideOf(subkey).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                         nullptr, &key, nullptr) != ERROR_SUCCESS)
         return false;
     const DWORD one = 1;
-    const LONG rc = RegSetValueExW(key, W(name).c_str(), 0, REG_DWORD,
+    const LONG rc = RegSetValueExW(key, WideOf(name).c_str(), 0, REG_DWORD,
                                    reinterpret_cast<const BYTE*>(&one), sizeof one);
     RegCloseKey(key);
     return rc == ERROR_SUCCESS;
@@ -101,7 +35,7 @@ bool SetValue(const std::string& subkey, const std::string& name) {
 
 bool HasKey(const std::string& subkey) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, W(subkey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, WideOf(subkey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
@@ -109,9 +43,9 @@ bool HasKey(const std::string& subkey) {
 
 bool HasValue(const std::string& subkey, const std::string& name) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, W(subkey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, WideOf(subkey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
-    const LONG rc = RegQueryValueExW(key, W(name).c_str(), nullptr, nullptr, nullptr, nullptr);
+    const LONG rc = RegQueryValueExW(key, WideOf(name).c_str(), nullptr, nullptr, nullptr, nullptr);
     RegCloseKey(key);
     return rc == ERROR_SUCCESS;
 }
@@ -123,19 +57,18 @@ protected:
         ClearPendingRenames();
     }
     void TearDown() override {
-        RemoveTree(Long(dir));
         ClearPendingRenames();
         KeyedUninstallerCase::TearDown();
     }
 
     std::string Make(const std::string& name) {
         const std::string path = dir + "\\" + name;
-        EXPECT_TRUE(WriteBytes(path, "data")) << path;
+        EXPECT_TRUE(WriteFileAnyPath(path, "data")) << path;
         return path;
     }
     std::string MakeDir(const std::string& name) {
         const std::string path = dir + "\\" + name;
-        EXPECT_TRUE(MakeDirs(path)) << path;
+        EXPECT_TRUE(MakeDirsAnyPath(path)) << path;
         return path;
     }
 
@@ -172,8 +105,8 @@ TEST_F(Names, Utf8LogRemovesWhatItNamesOutsideTheAnsiCodePage) {
     ASSERT_TRUE(SetValue(K("zhongwen"), "v"));
     const std::string wideIni = dir + "\\wide.ini";
     const std::string utf8Ini = dir + "\\utf8.ini";
-    ASSERT_TRUE(WriteBytes(wideIni, Utf16Bytes("[Sezione]\r\nCitt\xC3\xA0=1\r\nCitta=2\r\n")));
-    ASSERT_TRUE(WriteBytes(utf8Ini, "; \xCE\xB1\r\n[\xCE\xA3]\r\n\xCE\xA9=1\r\nO=2\r\n"));
+    ASSERT_TRUE(WriteFileAnyPath(wideIni, Utf16Bytes("[Sezione]\r\nCitt\xC3\xA0=1\r\nCitta=2\r\n")));
+    ASSERT_TRUE(WriteFileAnyPath(utf8Ini, "; \xCE\xB1\r\n[\xCE\xA3]\r\n\xCE\xA9=1\r\nO=2\r\n"));
 
     const Lines lines = RunLog(
         std::string(kUtf8Mark) + "[CopyFiles]\r\n" +  //
@@ -187,14 +120,14 @@ TEST_F(Names, Utf8LogRemovesWhatItNamesOutsideTheAnsiCodePage) {
 
     EXPECT_EQ(lines, (Lines{kIniLine, kValuesLine, kKeysLine, kFilesLine, kDirsLine, kDone}));
     for (const std::string& gone : {city, omega, data, smile, masked, folder})
-        EXPECT_FALSE(Exists(gone)) << gone;
-    for (const std::string& stays : kept) EXPECT_TRUE(Exists(stays)) << stays;
+        EXPECT_FALSE(ExistsAnyPath(gone)) << gone;
+    for (const std::string& stays : kept) EXPECT_TRUE(ExistsAnyPath(stays)) << stays;
     EXPECT_FALSE(HasKey(K(unicodeKey)));
     EXPECT_TRUE(HasKey(K("zhongwen")));
     EXPECT_FALSE(HasValue(K("Values"), unicodeValue));
     EXPECT_TRUE(HasValue(K("Values"), "Citta"));
-    EXPECT_EQ(ReadBytes(wideIni), Utf16Bytes("[Sezione]\r\nCitta=2\r\n"));
-    EXPECT_EQ(ReadBytes(utf8Ini), "; \xCE\xB1\r\n[\xCE\xA3]\r\nO=2\r\n");
+    EXPECT_EQ(ReadFileAnyPath(wideIni), Utf16Bytes("[Sezione]\r\nCitta=2\r\n"));
+    EXPECT_EQ(ReadFileAnyPath(utf8Ini), "; \xCE\xB1\r\n[\xCE\xA3]\r\nO=2\r\n");
 }
 
 // An ANSI log naming files, a help file with its companions, a shortcut, a
@@ -225,7 +158,7 @@ TEST_F(Names, AnsiLogRemovesEverythingAtPathsPastTheShortLimit) {
     ASSERT_GT(named.size(), 300u);
     ASSERT_GT(busy.size(), 1000u);
     ASSERT_GT(mask.size(), 1000u);
-    const UniqueFile held(CreateFileW(Long(busy).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const UniqueFile held(CreateFileW(LongFormOf(busy).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
 
@@ -239,9 +172,9 @@ TEST_F(Names, AnsiLogRemovesEverythingAtPathsPastTheShortLimit) {
     EXPECT_EQ(lines, (Lines{kShortcutsLine, kFilesLine, kDirsLine, kRestartLine, kDone}));
     for (const std::string& gone : {named, help[0], help[1], help[2], link, deep, masked[0],
                                     masked[1], deepest})
-        EXPECT_FALSE(Exists(gone)) << gone.size();
-    EXPECT_TRUE(Exists(busy));
-    EXPECT_TRUE(Exists(kept));
+        EXPECT_FALSE(ExistsAnyPath(gone)) << gone.size();
+    EXPECT_TRUE(ExistsAnyPath(busy));
+    EXPECT_TRUE(ExistsAnyPath(kept));
     // The file in use past 1,000 characters goes at the restart, then the
     // folders that hold it, deepest first.
     Lines scheduled{"\\??\\" + busy, ""};

@@ -13,36 +13,12 @@ using namespace e2e;
 
 namespace {
 
-constexpr DWORD kGoneDeadlineMs = 15000;
-
-std::string TempDir() {
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD n = GetTempPathA(sizeof buffer, buffer);
-    return std::string(buffer, n > 0 && n <= MAX_PATH ? n - 1 : 0);  // without the backslash
-}
-
-// The names in the user's temporary folder.
-Lines ListTempDir() {
-    Lines names;
-    WIN32_FIND_DATAA data{};
-    const HANDLE search = FindFirstFileA((TempDir() + "\\*").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = data.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(search, &data));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // An installation whose folder holds the uninstaller, its log and the
 // application's files, with the log listing all of them and the folder.
-class SelfRemoval : public UninstallerCase {
+class SelfRemoval : public SelfCopyCase {
 protected:
     void SetUp() override {
-        UninstallerCase::SetUp();
-        ClearPendingRenames();
+        SelfCopyCase::SetUp();
         app = dir + "\\App";
         exe = app + "\\UnVrel.exe";
         log = app + "\\uninst.log";
@@ -53,36 +29,7 @@ protected:
         for (const std::string& file : files) text += file + "=1\r\n";
         text += "[CreateDirs]\r\n" + app + "=1\r\n" + app + "\\Data=1\r\n";
         ASSERT_TRUE(WriteFileBytes(log, text));
-        tempBefore = ListTempDir();
     }
-    void TearDown() override {
-        // A copy left running by a failed case must not meet the next one.
-        for (DWORD child : ListChildProcesses(first.id(), "UnVrel.exe")) {
-            const UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child));
-            if (process) TerminateProcess(process.get(), 1);
-        }
-        first = Process();
-        ClearPendingRenames();
-        UninstallerCase::TearDown();
-    }
-
-    // Polls until the application's folder is gone and the temporary folder
-    // holds again what it held before the run; false at the deadline.
-    bool WaitForTheCopyToFinish() const {
-        for (DWORD start = GetTickCount(); GetTickCount() - start < kGoneDeadlineMs;
-             Sleep(kPollMs)) {
-            if (!DirectoryExists(app) && ListTempDir() == tempBefore) return true;
-        }
-        return false;
-    }
-
-    // What the run left: the temporary folder's new names and the restart list.
-    std::string Leftovers() const {
-        return ::testing::PrintToString(ListTempDir()) + " before " +
-               ::testing::PrintToString(tempBefore) + "; pending " +
-               ::testing::PrintToString(ReadPendingRenames());
-    }
-
     void ExpectEverythingGone() const {
         for (const std::string& file : files) EXPECT_FALSE(FileExists(file)) << file;
         EXPECT_FALSE(FileExists(log));
@@ -91,8 +38,6 @@ protected:
     std::string app;
     std::string exe;
     std::vector<std::string> files;
-    Lines tempBefore;
-    Process first;  // the uninstaller as the case started it
 };
 
 }  // namespace
@@ -108,7 +53,7 @@ TEST_F(SelfRemoval, InstalledUninstallerLeavesNoFolderAndNoRestart) {
     ASSERT_TRUE(r.ok) << Describe(r);
     EXPECT_EQ(r.exitCode, std::optional<DWORD>(0));
     EXPECT_EQ(r.seen.back().lines, (Lines{kFilesLine, kDirsLine, kDone}));
-    EXPECT_TRUE(WaitForTheCopyToFinish()) << Leftovers();
+    EXPECT_TRUE(WaitForTheCopyToFinish(app)) << Leftovers();
     EXPECT_FALSE(DirectoryExists(app));
     EXPECT_EQ(ReadPendingRenames(), Lines{});
 }
@@ -129,7 +74,7 @@ TEST_F(SelfRemoval, UnattendedCallerWaitsForTheWholeRunAndGetsItsExitCode) {
     const Lines tail(lines.end() - std::min<size_t>(lines.size(), 8), lines.end());
     EXPECT_EQ(tail, (Lines{"Result: completed", "removed: 6", "absent: 0", "scheduled: 0",
                            "kept: 0", "refused: 0", "failed: 0", "Exit code: 0"}));
-    EXPECT_TRUE(WaitForTheCopyToFinish()) << Leftovers();
+    EXPECT_TRUE(WaitForTheCopyToFinish(app)) << Leftovers();
     EXPECT_EQ(ReadPendingRenames(), Lines{});
     // No note of a fall-back: the copy left as it should.
     EXPECT_EQ(report->find("Note:"), std::string::npos) << *report;
@@ -169,7 +114,7 @@ TEST_F(SelfRemoval, SecondStartDuringTheCopysRunStandsAside) {
     EXPECT_FALSE(IsIconic(dialog));
     ASSERT_TRUE(PressButton(dialog, IDOK));
     EXPECT_EQ(WaitForExit(first), std::optional<DWORD>(0));
-    EXPECT_TRUE(WaitForTheCopyToFinish()) << Leftovers();
+    EXPECT_TRUE(WaitForTheCopyToFinish(app)) << Leftovers();
 }
 
 TEST_F(SelfRemoval, UninstallerOutsideTheInstallationRunsInItsOwnProcess) {
@@ -211,8 +156,5 @@ TEST_F(SelfRemoval, CallersInternalOptionIsUnknownToTheCopyToo) {
     for (const std::string& file : files) EXPECT_TRUE(FileExists(file)) << file;
     EXPECT_TRUE(FileExists(exe));
     EXPECT_TRUE(FileExists(log));
-    for (DWORD start = GetTickCount();
-         ListTempDir() != tempBefore && GetTickCount() - start < kGoneDeadlineMs; Sleep(kPollMs)) {
-    }
-    EXPECT_EQ(ListTempDir(), tempBefore) << Leftovers();
+    EXPECT_TRUE(WaitForTheCopyToFinish("")) << Leftovers();
 }

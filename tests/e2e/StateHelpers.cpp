@@ -87,27 +87,40 @@ bool RemoveUnixLink(const std::string& link) {
 
 namespace {
 
+std::string Utf8Of(const std::wstring& wide) {
+    const int count = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                          nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(count > 0 ? count : 0), '\0');
+    if (count > 0)
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0],
+                            count, nullptr, nullptr);
+    return utf8;
+}
+
+// Whatever the names and depth below dir: a case may make names that the
+// ANSI functions cannot spell, and paths past the short limit.
 void DeleteTreeContents(const std::string& dir) {
-    WIN32_FIND_DATAA found;
-    UniqueFind find(FindFirstFileA((dir + "\\*").c_str(), &found));
+    WIN32_FIND_DATAW found;
+    UniqueFind find(FindFirstFileW((LongFormOf(dir) + L"\\*").c_str(), &found));
     if (!find) return;
     do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string path = dir + "\\" + name;
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::string path = dir + "\\" + Utf8Of(name);
         // A link is removed, never followed: it may lead into the system.
         if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
             RemoveUnixLink(path);
             continue;
         }
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        const std::wstring longPath = LongFormOf(path);
+        SetFileAttributesW(longPath.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             DeleteTreeContents(path);
-            RemoveDirectoryA(path.c_str());
+            RemoveDirectoryW(longPath.c_str());
         } else {
-            DeleteFileA(path.c_str());
+            DeleteFileW(longPath.c_str());
         }
-    } while (FindNextFileA(find.get(), &found));
+    } while (FindNextFileW(find.get(), &found));
 }
 
 UniqueHkey OpenKey(HKEY root, const std::string& subkey, REGSAM access) {
@@ -172,16 +185,17 @@ std::string ReadProfile(const std::string& path, const char* section, const char
 bool RemoveCaseTree(const std::string& path) {
     const std::string root = std::string(kCaseRoot) + "\\";
     if (!StartsWithI(path, root) || path.size() <= root.size()) return false;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const std::wstring longPath = LongFormOf(path);
+    const DWORD attributes = GetFileAttributesW(longPath.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(longPath.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         DeleteTreeContents(path);
-        RemoveDirectoryA(path.c_str());
+        RemoveDirectoryW(longPath.c_str());
     } else {
-        DeleteFileA(path.c_str());
+        DeleteFileW(longPath.c_str());
     }
-    return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+    return !ExistsAnyPath(path);
 }
 
 std::string MakeCaseDir(const std::string& name) {
@@ -331,6 +345,66 @@ std::optional<std::string> ReadIniValue(const std::string& path, const std::stri
     }
     if (!present) return std::nullopt;
     return ReadProfile(path, section.c_str(), key.c_str(), 1);
+}
+
+std::wstring WideOf(const std::string& utf8) {
+    const int count = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                          nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(count > 0 ? count : 0), L'\0');
+    if (count > 0)
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], count);
+    return wide;
+}
+
+std::wstring LongFormOf(const std::string& path) { return L"\\\\?\\" + WideOf(path); }
+
+bool MakeDirsAnyPath(const std::string& path) {
+    for (std::size_t at = path.find('\\', 3); at != std::string::npos;
+         at = path.find('\\', at + 1))
+        CreateDirectoryW(LongFormOf(path.substr(0, at)).c_str(), nullptr);
+    return CreateDirectoryW(LongFormOf(path).c_str(), nullptr) ||
+           GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool WriteFileAnyPath(const std::string& path, const std::string& bytes) {
+    MakeDirsAnyPath(path.substr(0, path.rfind('\\')));
+    const UniqueFile file(CreateFileW(LongFormOf(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                             nullptr) && written == bytes.size();
+}
+
+std::string ReadFileAnyPath(const std::string& path) {
+    const UniqueFile file(CreateFileW(LongFormOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    std::string bytes(64 * 1024, '\0');
+    DWORD read = 0;
+    if (!file || !ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr))
+        return "(unreadable)";
+    bytes.resize(read);
+    return bytes;
+}
+
+bool ExistsAnyPath(const std::string& path) {
+    return GetFileAttributesW(LongFormOf(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> ListTempDirNames() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+    std::vector<std::string> names;
+    if (n == 0 || n > MAX_PATH) return names;
+    WIN32_FIND_DATAW data{};
+    const HANDLE search = FindFirstFileW((std::wstring(buffer, n) + L"*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") names.push_back(Utf8Of(name));
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace e2e

@@ -20,8 +20,9 @@ constexpr const char* kCaseRoot = "C:\\tamsk-e2e";
 // backslash); empty when it cannot be made.
 std::string MakeCaseDir(const std::string& name);
 
-// Deletes a directory tree, read-only files included; true when it is gone.
-// Refuses drive roots, the case root itself and anything outside it.
+// Deletes a directory tree, read-only files included, whatever its names
+// (UTF-8) and depth; true when it is gone. Links in it are removed, never
+// followed. Refuses drive roots, the case root itself and anything outside it.
 bool RemoveCaseTree(const std::string& path);
 
 // Creates or truncates the file (parent directories included) with exactly bytes.
@@ -90,6 +91,25 @@ bool ClearPendingRenames();
 
 // The path as PendingFileRenameOperations names it: "\??\" and the path.
 std::string PendingName(const std::string& path);
+
+// ---- Paths in UTF-8, of any length ----
+//
+// For the cases whose names the ANSI functions cannot spell: every path goes
+// to the system in its "\\?\" form.
+
+std::wstring WideOf(const std::string& utf8);
+// The "\\?\" form of a full path in UTF-8.
+std::wstring LongFormOf(const std::string& path);
+// Creates the directory and its parents; true when it is there.
+bool MakeDirsAnyPath(const std::string& path);
+// Creates or truncates the file (parent directories included) with exactly bytes.
+bool WriteFileAnyPath(const std::string& path, const std::string& bytes);
+// The file's content (up to 64 KB), or "(unreadable)".
+std::string ReadFileAnyPath(const std::string& path);
+bool ExistsAnyPath(const std::string& path);  // a file or a directory
+
+// The names in the user's temporary folder (UTF-8), sorted.
+std::vector<std::string> ListTempDirNames();
 
 // ---- INI files ----
 

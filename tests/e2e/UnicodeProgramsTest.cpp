@@ -24,76 +24,14 @@ const char* const kFontsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\
 const std::string kOmega = "\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1";
 const std::string kOmegaLookAlike = "\xCE\xA9mega";
 constexpr DWORD kRunDeadlineMs = 60000;
-constexpr DWORD kGoneDeadlineMs = 15000;
-
-std::wstring W(const std::string& utf8) {
-    const int count = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                          nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(count > 0 ? count : 0), L'\0');
-    if (count > 0)
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], count);
-    return wide;
-}
-
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-    const UniqueFile file(CreateFileW(W(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                             nullptr) && written == bytes.size();
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesW(W(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Removes what a case left, whatever its names: the case fixture's own
-// clean-up cannot name them.
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW data{};
-    const HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                DeleteFileW(child.c_str());
-            }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(path.c_str());
-}
-
-// The names in the user's temporary folder.
-Lines ListTempDir() {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
-    Lines names;
-    if (n == 0 || n > MAX_PATH) return names;
-    WIN32_FIND_DATAW data{};
-    const HANDLE search = FindFirstFileW((std::wstring(buffer, n) + L"*").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..") names.emplace_back(name.begin(), name.end());
-    } while (FindNextFileW(search, &data));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Starts the program at a path in UTF-8 with the command line "exe" args.
 Process StartWide(const std::string& exe, const std::string& args) {
-    std::wstring commandLine = W("\"" + exe + "\" " + args);
+    std::wstring commandLine = WideOf("\"" + exe + "\" " + args);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(W(exe).c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessW(WideOf(exe).c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info))
         return Process();
     const UniqueHandle thread(info.hThread);
@@ -104,8 +42,8 @@ bool SetFontValue(const std::string& name, const std::string& data) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFontsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return false;
-    const std::wstring text = W(data);
-    const LONG rc = RegSetValueExW(key, W(name).c_str(), 0, REG_SZ,
+    const std::wstring text = WideOf(data);
+    const LONG rc = RegSetValueExW(key, WideOf(name).c_str(), 0, REG_SZ,
                                    reinterpret_cast<const BYTE*>(text.c_str()),
                                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
@@ -116,7 +54,7 @@ bool HasFontValue(const std::string& name) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFontsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return false;
-    const LONG rc = RegQueryValueExW(key, W(name).c_str(), nullptr, nullptr, nullptr, nullptr);
+    const LONG rc = RegQueryValueExW(key, WideOf(name).c_str(), nullptr, nullptr, nullptr, nullptr);
     RegCloseKey(key);
     return rc == ERROR_SUCCESS;
 }
@@ -125,51 +63,27 @@ void DeleteFontValue(const std::string& name) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFontsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return;
-    RegDeleteValueW(key, W(name).c_str());
+    RegDeleteValueW(key, WideOf(name).c_str());
     RegCloseKey(key);
 }
 
-class UnicodePrograms : public CaseFixture {
+class UnicodePrograms : public SelfCopyCase {
 protected:
-    void SetUp() override {
-        CaseFixture::SetUp();
-        ClearPendingRenames();
-        tempBefore = ListTempDir();
-    }
     void TearDown() override {
-        // A copy left running by a failed case must not meet the next one.
-        for (DWORD child : ListChildProcesses(first.id(), "UnVrel.exe")) {
-            const UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child));
-            if (process) TerminateProcess(process.get(), 1);
-        }
-        first = Process();
         DeleteFontValue(fontValue);
-        ClearPendingRenames();
-        RemoveTree(W(dir));
-        CaseFixture::TearDown();
+        SelfCopyCase::TearDown();
     }
 
     // A folder of the case with the uninstaller copied into it.
     std::string InstallUninstallerIn(const std::string& name) {
         const std::string folder = dir + "\\" + name;
-        EXPECT_TRUE(CreateDirectoryW(W(folder).c_str(), nullptr)) << folder;
-        EXPECT_TRUE(CopyFileW(W(kUninstaller).c_str(), W(folder + "\\UnVrel.exe").c_str(), TRUE));
+        EXPECT_TRUE(CreateDirectoryW(WideOf(folder).c_str(), nullptr)) << folder;
+        EXPECT_TRUE(CopyFileW(WideOf(kUninstaller).c_str(),
+                              WideOf(folder + "\\UnVrel.exe").c_str(), TRUE));
         return folder;
     }
 
-    // Polls until path is gone and the temporary folder holds again what it
-    // held before the run; false at the deadline.
-    bool WaitForTheCopyToFinish(const std::string& path) const {
-        for (DWORD start = GetTickCount(); GetTickCount() - start < kGoneDeadlineMs;
-             Sleep(kPollMs)) {
-            if (!Exists(path) && ListTempDir() == tempBefore) return true;
-        }
-        return false;
-    }
-
-    Lines tempBefore;
     std::string fontValue = "TamskE2E " + kOmega + " (TrueType)";
-    Process first;  // the uninstaller as the case started it
 };
 
 }  // namespace
@@ -181,10 +95,10 @@ TEST_F(UnicodePrograms, UninstallerInUnicodeFolderRunsItsUtf8LogFromItsCopyAndLe
     const std::string record = dir + "\\record.txt";
     const std::string report = dir + "\\report.txt";
     const std::string argument = "\"" + kOmega + " \xE4\xB8\xAD\"";
-    ASSERT_TRUE(WriteBytes(font, "font"));
+    ASSERT_TRUE(WriteFileAnyPath(font, "font"));
     ASSERT_TRUE(SetFontValue(fontValue, font));
     log = app + "\\uninst.log";
-    ASSERT_TRUE(WriteBytes(
+    ASSERT_TRUE(WriteFileAnyPath(
         log, std::string(kUtf8Mark) + "[PreRunApp]\r\n1=" + kTestProgram + ",--record " +
                  record + " --utf8 " + argument + "," + app + ",0\r\n" +  //
                  "[RegFonts]\r\n" + font + "=1\r\n" +                     //
@@ -197,11 +111,9 @@ TEST_F(UnicodePrograms, UninstallerInUnicodeFolderRunsItsUtf8LogFromItsCopyAndLe
     EXPECT_EQ(ReadFileBytes(record), std::optional<std::string>("--record " + record + " --utf8 " +
                                                                  argument + "|" + app + "\r\n"));
     EXPECT_FALSE(HasFontValue(fontValue));
-    EXPECT_FALSE(Exists(font));
-    EXPECT_FALSE(Exists(log));
-    EXPECT_TRUE(WaitForTheCopyToFinish(app))
-        << ::testing::PrintToString(ListTempDir()) << " before "
-        << ::testing::PrintToString(tempBefore);
+    EXPECT_FALSE(ExistsAnyPath(font));
+    EXPECT_FALSE(ExistsAnyPath(log));
+    EXPECT_TRUE(WaitForTheCopyToFinish(app)) << Leftovers();
     EXPECT_EQ(ReadPendingRenames(), Lines{});
     const Lines lines = ReadReportLines(report);
     const Lines tail(lines.end() - std::min<std::size_t>(lines.size(), 8), lines.end());
@@ -220,13 +132,13 @@ TEST_F(UnicodePrograms, AnsiLogAtAPathTheCodePageLacksIsRefusedNotReadThroughALo
     ASSERT_TRUE(WriteFileBytes(victim, "data"));
     ASSERT_TRUE(WriteFileBytes(lookAlike + "\\uninst.log", "[CopyFiles]\r\n" + victim + "=1\r\n"));
     log = app + "\\uninst.log";
-    ASSERT_TRUE(WriteBytes(log, "[CopyFiles]\r\n" + victim + "=1\r\n"));
+    ASSERT_TRUE(WriteFileAnyPath(log, "[CopyFiles]\r\n" + victim + "=1\r\n"));
 
     first = StartWide(app + "\\UnVrel.exe", "\"" + log + "\" /S /LOG=" + report);
     ASSERT_TRUE(first);
     EXPECT_EQ(WaitForExit(first, kRunDeadlineMs), std::optional<DWORD>(1619));
     EXPECT_TRUE(FileExists(victim));
-    EXPECT_TRUE(Exists(log));
+    EXPECT_TRUE(ExistsAnyPath(log));
     const Lines lines = ReadReportLines(report);
     const auto refused = [](const std::string& line) {
         return line.rfind("Result: log missing or unreadable", 0) == 0;
@@ -250,6 +162,6 @@ TEST_F(UnicodePrograms, AnsiLogsReportAtAPathTheCodePageLacksIsRefused) {
     ASSERT_TRUE(first);
     EXPECT_EQ(WaitForExit(first), std::optional<DWORD>(87));
     EXPECT_EQ(ReadFileBytes(lookAlike), std::optional<std::string>("kept"));
-    EXPECT_FALSE(Exists(dir + "\\" + kOmegaLookAlike + ".txt"));
+    EXPECT_FALSE(ExistsAnyPath(dir + "\\" + kOmegaLookAlike + ".txt"));
     EXPECT_TRUE(FileExists(file));
 }

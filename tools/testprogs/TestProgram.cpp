@@ -6,9 +6,10 @@
 // --record appends one line "args|current directory" to FILE (so a test sees
 // that it ran, with what and where); with --utf8 both come from the wide
 // command line and directory, in UTF-8, so that characters outside the ANSI
-// code page are recorded exactly (FILE itself is still an ANSI path); with --show a line "show=N" follows, N
-// the show command it was started with (-1 when none was given); each --probe
-// adds a line "PATH=1" or "PATH=0" telling whether PATH existed when it ran.
+// code page are recorded exactly (FILE itself is still an ANSI path); with
+// --show a line "show=N" follows, N the show command it was started with
+// (-1 when none was given); each --probe adds a line "PATH=1" or "PATH=0"
+// telling whether PATH existed when it ran.
 // The record is written first; then --wait-for blocks until FILE exists (at
 // most 60 s), so a test can act while the uninstaller waits; then --spawn
 // starts PROGRAM with the command line "PROGRAM" TEXT, waits for it (at most
